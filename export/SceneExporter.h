@@ -1,0 +1,49 @@
+// SceneExporter: one export of one host document to one scene file. Owns the SceneWriter and the
+// copies of the materials already exported, and fixes the order of the whole export.
+#pragma once
+
+#include "export/SceneWriter.h"
+#include "plugin/stdafx.h"
+
+/// Lives on the stack of one WriteFile call: construct, set the selection option, run once,
+/// destroy. Destruction deletes the material copies (in index order), then the writer, which
+/// releases the scene manager last.
+class SceneExporter {
+ public:
+  /// Creates the writer and with it the scene manager; throws std::runtime_error when the
+  /// manager cannot be created (no exporter exists then). `document` must outlive the exporter.
+  explicit SceneExporter(CRhinoDoc& document);
+  ~SceneExporter();
+  SceneExporter(const SceneExporter&) = delete;
+  SceneExporter& operator=(const SceneExporter&) = delete;
+
+  /// Takes the host's selected-objects-only flag from the write options into selectedOnly.
+  void applyWriteOptions(const CRhinoFileWriteOptions& options);
+
+  /// Exports the document to `path` (wide, never null) with grouping `mode` (a GroupingModes
+  /// value): splits the path into exportBaseName and exportFolder, records the document's
+  /// materials, exports objects, sun and views, then saves. True when the file was written.
+  /// False at once for a null document. Exceptions from the object, sun and view export pass
+  /// through (no file is written then); the wait cursor and module state are restored.
+  bool run(const wchar_t* path, int mode);
+
+  /// Records the address of every document material in writer.documentMaterials, in table order.
+  void collectDocumentMaterials();
+
+  /// Exports the lights and the geometry into the scene, grouped by `mode`.
+  void exportObjects(int mode);
+
+  CRhinoDoc* doc;  // not owned
+  SceneWriter writer;
+  /// Only selected objects are exported when set; false at construction.
+  bool selectedOnly;
+  /// Heap copies of the materials already turned into scene objects, one per equivalence class;
+  /// owned (deleted by the destructor).
+  ON_SimpleArray<ON_Material*> exportedMaterials;
+};
+
+/// Sets exportBaseName to the file name of `path` without folder and extension, and exportFolder
+/// to its drive and folder with the trailing separator. A path that cannot be split, or one of
+/// whose parts does not fit the fixed buffers (drive 3, folder, file name and extension 256 wide
+/// characters, terminators included), empties exportBaseName and leaves exportFolder unchanged.
+void splitExportPath(const wchar_t* path);

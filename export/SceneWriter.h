@@ -1,0 +1,71 @@
+// SceneWriter: the context every export operation works in. Owns the scene manager and its
+// feedback, and holds the document, its materials, the unit transform and the shared stacks.
+#pragma once
+
+#include "export/ORVFeedback.h"
+#include "export/TOrvComPtr.h"
+#include "orv/ORV6.h"
+#include "plugin/stdafx.h"
+
+/// Which document layer became which scene layer during this export: four parallel arrays, one
+/// entry per scene layer made, in order of creation. The root layer has index -1, visible true
+/// and render material 0. Empty at construction; filled lazily by the layer lookups.
+struct LayerRegistry {
+  /// `document` (not owned) gives the layer table; `sceneManager` is the writer's own manager
+  /// member, read when a scene layer is made. Both outlive the registry.
+  LayerRegistry(CRhinoDoc* document, TOrvComPtr<QzOrv::IOrvMgr>* sceneManager)
+      : doc(document), manager(sceneManager) {}
+
+  ON_SimpleArray<int> layerIndices;     // document layer index, -1 for the root
+  ON_SimpleArray<ON_UUID> layerIds;     // id the scene library gave the scene layer
+  ON_SimpleArray<bool> visible;         // the document layer's visibility when it was recorded
+  ON_SimpleArray<int> renderMaterials;  // the layer's render material index then (-1: none)
+  CRhinoDoc* doc;
+  TOrvComPtr<QzOrv::IOrvMgr>* manager;
+};
+
+/// One per export, inside the SceneExporter. Constructed with a live scene manager or not at all;
+/// everything the manager hands out dies when the writer releases it at destruction. The fields
+/// are used directly by the export operations; the stacks are empty between top-level
+/// operations (each push is popped by the operation that made it).
+class SceneWriter {
+ public:
+  /// Creates the scene manager (version 6, reporting through `feedback`), tells it who writes the
+  /// scene and computes the unit transform. Throws std::runtime_error("Unable to create IOrvMgr
+  /// object") when the library gives no manager. `document` is not owned and must outlive the
+  /// writer.
+  explicit SceneWriter(CRhinoDoc& document);
+  SceneWriter(const SceneWriter&) = delete;
+  SceneWriter& operator=(const SceneWriter&) = delete;
+
+  /// Exports the document sun as the scene heliodon and leaves its name in heliodonName.
+  void exportSun();
+  /// Exports the document's model views as scene views and cameras; reads heliodonName and the
+  /// layer registry.
+  void exportViews();
+
+  // Declaration order is construction order: the feedback outlives the manager, which is
+  // released after every other field is gone.
+  ORVFeedback feedback;
+  TOrvComPtr<QzOrv::IOrvMgr> manager;
+  LayerRegistry layerRegistry;
+  /// The document's materials in table order (entry i has index i); not owned.
+  ON_SimpleArray<const CRhinoMaterial*> documentMaterials;
+  CRhinoDoc* doc;
+  /// Name of the scene heliodon; empty until the sun is exported.
+  CString heliodonName;
+  /// Accumulated block-instance transforms; the top applies to the current object.
+  ON_SimpleArray<ON_Xform> transformStack;
+  /// Names of the scene objects being built; the top names a new definition.
+  CStringArray nameStack;
+  /// Material indices contributed by enclosing block instances.
+  ON_SimpleArray<int> materialStack;
+  /// Document units to centimetres; set at construction, never changed.
+  ON_Xform unitTransform;
+};
+
+/// The uniform scale from the document's units to centimetres (the scene's unit): the exact
+/// length of the unit in metres times 100 on all three axes. Custom units use the document's own
+/// unit length when it is positive; a document without units, or whose unit length is unknown,
+/// is taken as metres (scale 100).
+ON_Xform unitScaleTransform(const CRhinoDoc& doc);

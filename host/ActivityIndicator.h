@@ -1,0 +1,20 @@
+// The host's stand-in for the wait cursor: a "working..." line on standard error while a plug-in
+// shows the wait cursor, and the host command line on standard output, which must not run into it.
+#pragma once
+
+#include <string>
+
+/// While it exists, the wait cursor of every application object shows as a line on standard
+/// error, when standard error is a terminal (otherwise nothing is shown). One at a time.
+class ActivityIndicator {
+ public:
+  ActivityIndicator();
+  /// Erases the line if it is shown and removes the wait-cursor handler.
+  ~ActivityIndicator();
+  ActivityIndicator(const ActivityIndicator&) = delete;
+  ActivityIndicator& operator=(const ActivityIndicator&) = delete;
+
+  /// Writes command-line text (UTF-8) to standard output and flushes it, moving the indicator
+  /// line, if shown, out of its way. Usable with or without an indicator.
+  static void WriteCommandLine(const std::string& utf8);
+};

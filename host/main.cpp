@@ -1,0 +1,239 @@
+// orvexport, the host program: loads the export plug-in module, reads a JSON document file into a
+// host document and exports it through the plug-in exactly as the modelling host would.
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "ActivityIndicator.h"
+#include "DocumentFile.h"
+#include "OptionsCommand.h"
+#include "PlugInModule.h"
+#include "RhinoHostServices.h"
+
+namespace {
+
+constexpr int kExported = 0;
+constexpr int kExportFailed = 1;
+constexpr int kBadUsage =
+    2;  // also: a plug-in that cannot be loaded, a document that cannot be read
+
+constexpr char kModuleFileName[] = "ORVExportPlugIn6.rhp";
+
+/// The export options asked for on the command line; the plug-in's options command sets them.
+struct OptionsRequest {
+  std::optional<int> grouping;  // a GroupingMode value: 0 single, 1 material, 2 layer, 3 object
+  std::optional<bool> singleLayer;
+  bool dialog = false;  // --options: let the user choose in the options dialog
+  bool any() const { return grouping || singleLayer || dialog; }
+};
+
+struct HostArguments {
+  std::string input;
+  std::string output;
+  std::string plugIn;
+  bool selectedOnly = false;
+  bool info = false;
+  bool listFileTypes = false;
+  OptionsRequest options;
+};
+
+int Fail(int status, const std::string& message) {
+  std::fprintf(stderr, "orvexport: %s\n", message.c_str());
+  return status;
+}
+
+int BadUsage(const std::string& message) {
+  return Fail(kBadUsage, message + "\nRun with --help for more information.");
+}
+
+/// The plug-in module beside the running executable.
+std::string DefaultPlugInPath() {
+  std::error_code ignored;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ignored);
+  return (self.parent_path() / kModuleFileName).string();
+}
+
+/// A module path as a file path: a bare name would make the loader search the library path.
+std::string AsFilePath(const std::string& path) {
+  return path.find('/') == std::string::npos ? "./" + path : path;
+}
+
+std::string Utf8(const wchar_t* text) {
+  return ON_String(text).Array();
+}
+
+/// The GroupingMode value of a --grouping choice.
+int GroupingModeNamed(const std::string& name) {
+  static const std::map<std::string, int> kModes{
+      {"single", 0}, {"material", 1}, {"layer", 2}, {"object", 3}};
+  return kModes.at(name);
+}
+
+/// Checks that the arguments ask for something whole; an error message, or empty.
+std::string MissingArgument(const HostArguments& args) {
+  if (!args.input.empty() && args.output.empty()) return "-o OUTPUT is required with INPUT";
+  if (args.input.empty() && !args.output.empty()) return "INPUT is required with -o";
+  if (args.input.empty() && !args.info && !args.listFileTypes && !args.options.dialog)
+    return "INPUT and -o OUTPUT are required";
+  return {};
+}
+
+/// Parses the command line into `args`. Returns the exit status when the program ends here:
+/// 0 after --help, 2 for bad usage.
+std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
+  CLI::App app{"Exports a host document file through the export plug-in module.", "orvexport"};
+  app.footer(
+      "Exit status: 0 written; 1 export failed (reason on standard error); 2 bad usage, a plug-in\n"
+      "that cannot be loaded or a document that cannot be read (nothing written).");
+  app.add_option("INPUT", args.input, "Document file (JSON) to export")->option_text("FILE");
+  app.add_option("-o,--output", args.output, "Scene file to write; its name must end in .orv")
+      ->option_text("OUTPUT.orv");
+  app.add_flag("--selected-only", args.selectedOnly, "Export only the selected objects");
+  app.add_option(
+         "--plugin", args.plugIn,
+         std::string("Plug-in module to load (default: ") + kModuleFileName + " beside orvexport)")
+      ->option_text("PATH");
+  app.add_flag("--info", args.info, "Print the plug-in's information");
+  app.add_flag("--list-file-types", args.listFileTypes, "List the file types the plug-in writes");
+
+  std::string grouping;
+  CLI::Option* groupingOption =
+      app.add_option("--grouping", grouping,
+                     "Scene objects: one in all, or one per material, layer or object")
+          ->check(CLI::IsMember({"single", "material", "layer", "object"}))
+          ->option_text("single|material|layer|object");
+  std::string singleLayer;
+  CLI::Option* singleLayerOption =
+      app.add_option("--single-layer", singleLayer, "Put every instance on one scene layer")
+          ->check(CLI::IsMember({"on", "off"}))
+          ->option_text("on|off");
+  app.add_flag(
+      "--options", args.options.dialog,
+      "Choose the export options in the options dialog (without INPUT: print them and exit)");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? 0 : kBadUsage;
+  }
+  if (groupingOption->count() > 0) args.options.grouping = GroupingModeNamed(grouping);
+  if (singleLayerOption->count() > 0) args.options.singleLayer = singleLayer == "on";
+  args.plugIn = AsFilePath(args.plugIn.empty() ? DefaultPlugInPath() : args.plugIn);
+  if (const std::string missing = MissingArgument(args); !missing.empty()) return BadUsage(missing);
+  return std::nullopt;
+}
+
+/// Sets the export options asked for through the plug-in's options command, before the export.
+/// Returns why they cannot be set (the host then exits with status 2), or empty.
+std::string ApplyOptions(const OptionsRequest& request) {
+  if (request.grouping || request.singleLayer) {
+    if (std::string refused = chooseOptions(request.grouping, request.singleLayer);
+        !refused.empty())
+      return refused;
+  }
+  if (request.dialog) return runOptionsDialogInTerminal();
+  return {};
+}
+
+void PrintInfo(const PlugInModule& module) {
+  const PlugInInfo& info = module.Info();
+  std::printf("Name:          %s\n", Utf8(info.name).c_str());
+  std::printf("Version:       %s\n", info.version.Array());
+  std::printf("Id:            %s\n", Utf8(info.id).c_str());
+  std::printf("SDK version:   %d, service release %d\n", info.sdkVersion, info.sdkServiceRelease);
+  std::printf("Organization:  %s\n", Utf8(info.organization).c_str());
+  std::printf("Address:       %s\n", Utf8(info.address).c_str());
+  std::printf("Country:       %s\n", Utf8(info.country).c_str());
+  std::printf("Phone:         %s\n", Utf8(info.phone).c_str());
+  std::printf("Fax:           %s\n", Utf8(info.fax).c_str());
+  std::printf("E-mail:        %s\n", Utf8(info.email).c_str());
+  std::printf("Web site:      %s\n", Utf8(info.website).c_str());
+  std::printf("Update URL:    %s\n", Utf8(info.updateUrl).c_str());
+  std::printf("Module:        %s\n", module.Path().c_str());
+}
+
+void PrintFileTypes(const PlugInModule& module) {
+  for (int i = 0; i < module.FileTypes().Count(); ++i)
+    std::printf("%s\n", Utf8(module.FileTypes()[i].Description()).c_str());
+}
+
+std::string ExtensionList(const PlugInModule& module) {
+  std::string out;
+  for (int i = 0; i < module.FileTypes().Count(); ++i)
+    out += (i == 0 ? "." : " or .") + Utf8(module.FileTypes()[i].Extension());
+  return out;
+}
+
+/// The plug-in reports a failed write only as 0; a missing folder is the common reason.
+std::string WhyNotWritten(const std::filesystem::path& target) {
+  const std::filesystem::path folder = target.parent_path();
+  std::error_code ignored;
+  if (!std::filesystem::is_directory(folder, ignored))
+    return "could not write " + target.string() + ": the folder " + folder.string() +
+           " does not exist";
+  return "the plug-in could not write " + target.string();
+}
+
+int Export(PlugInModule& module, const HostArguments& args) {
+  // The host hands plug-ins full paths, as its file dialogs do.
+  const std::filesystem::path target = std::filesystem::absolute(args.output).lexically_normal();
+  const ON_wString targetName(target.string().c_str());
+  const int fileType = module.FileTypeIndexFor(targetName);
+  if (fileType < 0)
+    return BadUsage("the output file name must end in " + ExtensionList(module) + ", got " +
+                    args.output);
+
+  CRhinoDoc doc;
+  LoadDocumentFile(args.input, doc);
+  CRhinoFileWriteOptions options;
+  options.SetMode(CRhinoFileWriteOptions::SelectedMode, args.selectedOnly);
+  int written = 0;
+  try {
+    written = module.WriteFile(targetName, fileType, doc, options);
+  } catch (const std::exception& error) {
+    return Fail(kExportFailed, std::string("export failed: ") + error.what());
+  } catch (...) {
+    return Fail(kExportFailed, "export failed: the plug-in threw an unknown exception");
+  }
+  if (written != 1) return Fail(kExportFailed, "export failed: " + WhyNotWritten(target));
+  return kExported;
+}
+
+int LoadAndRun(const HostArguments& args) {
+  try {
+    PlugInModule module(args.plugIn);
+    if (args.info) PrintInfo(module);
+    if (args.listFileTypes) PrintFileTypes(module);
+    std::fflush(stdout);
+    if (const std::string refused = ApplyOptions(args.options); !refused.empty())
+      return Fail(kBadUsage, refused);
+    if (args.input.empty()) return kExported;
+    return Export(module, args);
+  } catch (const PlugInLoadError& error) {
+    return Fail(kBadUsage, error.what());
+  } catch (const DocumentError& error) {
+    return Fail(kBadUsage, error.what());
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The host's own module state is current whenever the plug-in is not running.
+  AFX_MANAGE_STATE(AfxGetStaticModuleState());
+  HostArguments args;
+  if (const std::optional<int> status = ParseArguments(argc, argv, args)) return *status;
+
+  RhinoHost::SetCommandLineSink(ActivityIndicator::WriteCommandLine);
+  int status = kExported;
+  {
+    ActivityIndicator indicator;
+    status = LoadAndRun(args);
+  }
+  RhinoHost::SetCommandLineSink({});
+  return status;
+}

@@ -1,0 +1,101 @@
+// The document and its material and layer tables.
+#include <cassert>
+#include <random>
+#include <vector>
+
+#include "rhinoSdkDoc.h"
+
+namespace {
+
+// A random (version 4) id for a layer added without one.
+ON_UUID NewLayerId() {
+  static std::mt19937_64 generator{std::random_device{}()};
+  ON_UUID id;
+  std::uint64_t high = generator(), low = generator();
+  id.Data1 = static_cast<unsigned int>(high >> 32);
+  id.Data2 = static_cast<unsigned short>(high >> 16);
+  id.Data3 = static_cast<unsigned short>((high & 0x0FFF) | 0x4000);
+  for (int i = 0; i < 8; ++i) id.Data4[i] = static_cast<unsigned char>(low >> (8 * i));
+  id.Data4[0] = static_cast<unsigned char>((id.Data4[0] & 0x3F) | 0x80);
+  return id;
+}
+
+}  // namespace
+
+const CRhinoMaterial& CRhinoMaterial::DefaultMaterial() {
+  static const CRhinoMaterial material = [] {
+    CRhinoMaterial m;
+    m.SetMaterialIndex(-1);
+    return m;
+  }();
+  return material;
+}
+
+int CRhinoMaterialTable::MaterialCount() const {
+  return m_materials.Count();
+}
+
+const CRhinoMaterial& CRhinoMaterialTable::operator[](int i) const {
+  assert(i >= 0 && i < MaterialCount());
+  return m_materials[i];
+}
+
+int CRhinoMaterialTable::AddMaterial(const ON_Material& material) {
+  CRhinoMaterial& row = m_materials.AppendNew();
+  static_cast<ON_Material&>(row) = material;
+  row.SetMaterialIndex(m_materials.Count() - 1);
+  return row.MaterialIndex();
+}
+
+int CRhinoLayerTable::LayerCount() const {
+  return m_layers.Count();
+}
+
+const CRhinoLayer& CRhinoLayerTable::operator[](int i) const {
+  assert(i >= 0 && i < LayerCount());
+  return m_layers[i];
+}
+
+int CRhinoLayerTable::AddLayer(const ON_Layer& layer) {
+  CRhinoLayer& row = m_layers.AppendNew();
+  static_cast<ON_Layer&>(row) = layer;
+  row.SetLayerIndex(m_layers.Count() - 1);
+  row.m_material_table = m_material_table;
+  if (ON_UuidIsNil(row.m_layer_id)) row.m_layer_id = NewLayerId();
+  return row.LayerIndex();
+}
+
+int CRhinoLayerTable::FindLayerFromId(const ON_UUID& layer_id) const {
+  for (int i = 0; i < LayerCount(); ++i)
+    if (m_layers[i].m_layer_id == layer_id) return i;
+  return -1;
+}
+
+bool CRhinoLayerTable::GetLayerPathName(int layer_index, ON_wString& layer_path_name) const {
+  layer_path_name.Empty();
+  if (layer_index < 0 || layer_index >= LayerCount()) return false;
+  // Walk up through the parents; a missing parent ends the path, and so does a layer seen
+  // before (a cycle), so damaged tables still give a finite name.
+  std::vector<int> chain{layer_index};
+  std::vector<bool> seen(LayerCount(), false);
+  seen[layer_index] = true;
+  for (;;) {
+    const ON_UUID& parent_id = m_layers[chain.back()].m_parent_layer_id;
+    if (ON_UuidIsNil(parent_id)) break;
+    const int parent = FindLayerFromId(parent_id);
+    if (parent < 0 || seen[parent]) break;
+    seen[parent] = true;
+    chain.push_back(parent);
+  }
+  for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+    if (it != chain.rbegin()) layer_path_name += L"::";
+    layer_path_name += m_layers[*it].LayerName();
+  }
+  return true;
+}
+
+CRhinoDoc::CRhinoDoc() {
+  m_layer_table.m_material_table = &m_material_table;
+  m_instance_definition_table.m_doc = this;
+}
+CRhinoDoc::~CRhinoDoc() = default;

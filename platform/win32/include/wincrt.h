@@ -1,0 +1,34 @@
+// The Windows C runtime's wide path and file calls: _wsplitpath, _wfopen, _wunlink, _unlink.
+// Wide paths reach the file system as UTF-8 names.
+#pragma once
+
+#include <cstdio>
+
+#include "windows.h"
+
+#define _MAX_PATH 260
+#define _MAX_DRIVE 3
+#define _MAX_DIR 256
+#define _MAX_FNAME 256
+#define _MAX_EXT 256
+
+extern "C" {
+/// Splits a path into drive (a letter and a colon, "X:"), folder (up to and including the last
+/// '\\' or '/'), file name and extension (from the last dot of the name, with the dot; empty when
+/// the name has no dot). Any output may be null. Each part is truncated to fit its buffer
+/// (_MAX_DRIVE, _MAX_DIR, _MAX_FNAME, _MAX_EXT characters including the terminator).
+PLATFORM_API void _wsplitpath(const wchar_t* path, wchar_t* drive, wchar_t* dir, wchar_t* fname,
+                              wchar_t* ext);
+/// Like _wsplitpath with explicit buffer sizes; returns 0, or ERANGE (all outputs emptied) when a
+/// part does not fit, or EINVAL for a null path.
+PLATFORM_API int _wsplitpath_s(const wchar_t* path, wchar_t* drive, size_t driveSize, wchar_t* dir,
+                               size_t dirSize, wchar_t* fname, size_t fnameSize, wchar_t* ext,
+                               size_t extSize);
+/// Opens a file as fopen does; `mode` is wide text ("wb", "rb", ...), where 't' and a ",ccs=..."
+/// suffix are accepted and ignored. Null when the file cannot be opened.
+PLATFORM_API FILE* _wfopen(const wchar_t* filename, const wchar_t* mode);
+/// Removes a file: 0 on success, -1 on failure.
+PLATFORM_API int _wunlink(const wchar_t* filename);
+/// Removes a file named in UTF-8: 0 on success, -1 on failure.
+PLATFORM_API int _unlink(const char* filename);
+}

@@ -1,0 +1,56 @@
+// Windows calls used by the plug-in: basic types, text conversions between UTF-8 and wide
+// strings, file copy and folder creation. Wide paths are converted to UTF-8 file-system names.
+#pragma once
+
+#include <cstdint>
+
+#include "../../platform_export.h"
+
+typedef int BOOL;
+typedef unsigned int UINT;
+typedef std::uint32_t DWORD;
+typedef wchar_t WCHAR;
+typedef const wchar_t* LPCWSTR;
+typedef wchar_t* LPWSTR;
+typedef const wchar_t* LPCWCH;
+typedef const char* LPCSTR;
+typedef char* LPSTR;
+typedef const char* LPCCH;
+typedef BOOL* LPBOOL;
+typedef void* LPSECURITY_ATTRIBUTES;
+
+#ifndef TRUE
+#define TRUE 1
+#define FALSE 0
+#endif
+#define MAX_PATH 260
+#define CP_ACP 0
+#define CP_UTF8 65001
+// Conversion flags: fail (result 0) on invalid input instead of substituting U+FFFD.
+#define MB_ERR_INVALID_CHARS 0x00000008
+#define WC_ERR_INVALID_CHARS 0x00000080
+
+extern "C" {
+/// Wide to multibyte. Only CP_UTF8 (and CP_ACP, treated as UTF-8) are supported. `cchWideChar`
+/// -1 converts up to and including the terminator; an explicit count converts exactly that many
+/// units and adds no terminator. With `cbMultiByte` 0 returns the bytes needed; otherwise the
+/// bytes written, or 0 when the whole result does not fit (nothing is written past
+/// `cbMultiByte`). UTF-16 surrogate pairs are joined; unpaired surrogates become U+FFFD, or make
+/// the call fail with WC_ERR_INVALID_CHARS. 0 also for a null input, a count of 0 or below -1, and
+/// other code pages. `lpDefaultChar` is ignored; `*lpUsedDefaultChar`, if given, is set FALSE.
+PLATFORM_API int WideCharToMultiByte(UINT CodePage, DWORD dwFlags, LPCWCH lpWideCharStr,
+                                     int cchWideChar, LPSTR lpMultiByteStr, int cbMultiByte,
+                                     LPCCH lpDefaultChar, LPBOOL lpUsedDefaultChar);
+/// Multibyte to wide, same conventions, counting wide characters (one per code point). Invalid
+/// UTF-8 (truncated, overlong, encoded surrogates, beyond U+10FFFF) becomes one U+FFFD per
+/// maximal bad sequence, or makes the call fail with MB_ERR_INVALID_CHARS.
+PLATFORM_API int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMultiByteStr,
+                                     int cbMultiByte, LPWSTR lpWideCharStr, int cchWideChar);
+/// Copies a file's bytes (and permissions); with bFailIfExists FALSE an existing target is
+/// overwritten. FALSE on any error: the source is missing or not a regular file, the target's
+/// folder is missing, the target is the source itself, or the target exists and is read-only
+/// (has no owner write permission, as the read-only attribute refuses even administrators).
+PLATFORM_API BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
+/// Creates one folder level. TRUE on success; FALSE when it exists or the parent is missing.
+PLATFORM_API BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+}

@@ -1,0 +1,79 @@
+// File and folder calls on wide paths: CopyFileW, CreateDirectoryW, the shell's existence tests
+// and the C runtime's _wfopen, _wunlink, _unlink. Wide names reach the file system as UTF-8.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "../../common/src/PlatformText.h"
+#include "shlwapi.h"
+#include "wincrt.h"
+#include "windows.h"
+
+namespace {
+
+bool StatPath(LPCWSTR path, struct stat& info) {
+  if (!path || !*path) return false;
+  return ::stat(platform_text::ToUtf8(path).c_str(), &info) == 0;
+}
+
+// A file without its owner's write permission stands for the read-only attribute, which makes
+// Windows refuse to overwrite it even for an administrator.
+bool IsReadOnly(const struct stat& info) {
+  return (info.st_mode & S_IWUSR) == 0;
+}
+
+}  // namespace
+
+extern "C" {
+
+BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists) {
+  struct stat source, target;
+  if (!StatPath(lpExistingFileName, source) || !S_ISREG(source.st_mode) || !lpNewFileName)
+    return FALSE;
+  if (StatPath(lpNewFileName, target) && (bFailIfExists || IsReadOnly(target))) return FALSE;
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const bool copied = fs::copy_file(
+      fs::path(platform_text::ToUtf8(lpExistingFileName)),
+      fs::path(platform_text::ToUtf8(lpNewFileName)),
+      bFailIfExists ? fs::copy_options::none : fs::copy_options::overwrite_existing, error);
+  return copied && !error ? TRUE : FALSE;
+}
+
+BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/) {
+  if (!lpPathName || !*lpPathName) return FALSE;
+  return ::mkdir(platform_text::ToUtf8(lpPathName).c_str(), 0777) == 0 ? TRUE : FALSE;
+}
+
+BOOL PathFileExistsW(LPCWSTR pszPath) {
+  struct stat info;
+  return StatPath(pszPath, info) ? TRUE : FALSE;
+}
+
+BOOL PathIsDirectoryW(LPCWSTR pszPath) {
+  struct stat info;
+  return StatPath(pszPath, info) && S_ISDIR(info.st_mode) ? TRUE : FALSE;
+}
+
+FILE* _wfopen(const wchar_t* filename, const wchar_t* mode) {
+  if (!filename || !mode) return nullptr;
+  // Keep the standard mode letters; 't' (text) is the default here and ",ccs=..." is ignored.
+  std::string narrow_mode;
+  for (const wchar_t* m = mode; *m && *m != L','; ++m)
+    if (*m == L'r' || *m == L'w' || *m == L'a' || *m == L'+' || *m == L'b' || *m == L'x')
+      narrow_mode.push_back(static_cast<char>(*m));
+  return std::fopen(platform_text::ToUtf8(filename).c_str(), narrow_mode.c_str());
+}
+
+int _wunlink(const wchar_t* filename) {
+  return filename ? ::unlink(platform_text::ToUtf8(filename).c_str()) : -1;
+}
+
+int _unlink(const char* filename) {
+  return filename ? ::unlink(filename) : -1;
+}
+
+}  // extern "C"

@@ -1,0 +1,207 @@
+#include "SceneSummary.h"
+
+#include <charconv>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace QzOrv::scene {
+namespace {
+
+/// Shortest text that reads back as the same double.
+std::string number(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, value);
+  return std::string(text, result.ptr);
+}
+
+std::string point(const OrvPoint& p) {
+  return "(" + number(p.x) + ", " + number(p.y) + ", " + number(p.z) + ")";
+}
+
+std::string counted(std::size_t count, const char* singular, const char* plural) {
+  return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+std::string quotedName(const std::optional<std::string>& name) {
+  return name ? "\"" + *name + "\"" : "(unnamed)";
+}
+
+std::string twoDigits(int value) {
+  return (value >= 0 && value < 10 ? "0" : "") + std::to_string(value);
+}
+
+/// "  [index] name: part, part, ..." with only the parts that have something to say.
+void writeLine(std::ostream& out, std::size_t index, const std::optional<std::string>& name,
+               const std::vector<std::string>& parts) {
+  out << "  [" << index << "] " << quotedName(name);
+  for (std::size_t i = 0; i < parts.size(); ++i) out << (i == 0 ? ": " : ", ") << parts[i];
+  out << '\n';
+}
+
+/// The element of `list` whose id is `id`, by name, or "missing" with the id.
+template <class Element>
+std::string referenceTo(const StableList<Element>& list, const OrvId& id) {
+  for (const Element& element : list) {
+    if (element.id == id) return quotedName(element.name);
+  }
+  return formatId(id) + " (missing)";
+}
+
+std::string lightType(int type) {
+  switch (type) {
+    case 0:
+      return "point";
+    case 1:
+      return "spot";
+    case 2:
+      return "directional";
+    default:
+      return "type " + std::to_string(type);
+  }
+}
+
+std::string viewKind(int kind) {
+  switch (kind) {
+    case 0:
+      return "side";
+    case 1:
+      return "top";
+    case 2:
+      return "other direction";
+    default:
+      return "view kind " + std::to_string(kind);
+  }
+}
+
+std::string viewState(int state) {
+  switch (state) {
+    case 2:
+      return "inactive";
+    case 3:
+      return "active";
+    default:
+      return "state " + std::to_string(state);
+  }
+}
+
+void writeCounts(std::ostream& out, const Scene& scene) {
+  out << "Creator: "
+      << (scene.creator ? scene.creator->application + " " + scene.creator->version
+                        : std::string("(not set)"))
+      << '\n';
+  out << "Layers: " << scene.layers.size() << '\n';
+  out << "Object definitions: " << scene.objectDefinitions.size() << '\n';
+  out << "Object instances: " << scene.objectInstances.size() << '\n';
+  out << "Lights: " << scene.lights.size() << '\n';
+  out << "Heliodons: " << scene.heliodons.size() << '\n';
+  out << "Views: " << scene.views.size() << '\n';
+  out << "Cameras: " << scene.cameras.size() << '\n';
+}
+
+/// Writes a section heading and one line per element, or nothing for an empty list.
+template <class Element, class Describe>
+void writeSection(std::ostream& out, const char* heading, const StableList<Element>& elements,
+                  Describe describe) {
+  if (elements.empty()) return;
+  out << '\n' << heading << '\n';
+  for (std::size_t i = 0; i < elements.size(); ++i) {
+    writeLine(out, i, elements[i].name, describe(elements[i]));
+  }
+}
+
+std::vector<std::string> describeDefinition(const ObjectDefinition& definition) {
+  std::size_t triangles = 0;
+  std::size_t quads = 0;
+  for (const Polygon& polygon : definition.polygons) {
+    triangles += polygon.vertexIndices.size() == 3;
+    quads += polygon.vertexIndices.size() == 4;
+  }
+  const std::size_t others = definition.polygons.size() - triangles - quads;
+  std::string shapes =
+      counted(triangles, "triangle", "triangles") + ", " + counted(quads, "quad", "quads");
+  if (others > 0) shapes += ", " + std::to_string(others) + " other";
+  return {counted(definition.vertices.size(), "point", "points"),
+          counted(definition.polygons.size(), "polygon", "polygons") + " (" + shapes + ")",
+          counted(definition.materials.size(), "material", "materials")};
+}
+
+std::vector<std::string> describeInstance(const Scene& scene, const ObjectInstance& instance) {
+  std::vector<std::string> parts;
+  const std::optional<OrvId>& definition = instance.definitionLink.definition;
+  parts.push_back(definition ? "definition " + referenceTo(scene.objectDefinitions, *definition)
+                             : "no definition");
+  if (instance.layer) {
+    parts.push_back(isNil(*instance.layer) ? "no layer"
+                                           : "layer " + referenceTo(scene.layers, *instance.layer));
+  }
+  parts.push_back(counted(instance.definitionLink.materials.size(), "material", "materials"));
+  return parts;
+}
+
+std::vector<std::string> describeLight(const Light& light) {
+  std::vector<std::string> parts;
+  if (light.type) parts.push_back(lightType(*light.type));
+  if (light.position) parts.push_back("position " + point(*light.position));
+  if (light.target) parts.push_back("target " + point(*light.target));
+  if (light.intensity) parts.push_back("intensity " + number(*light.intensity));
+  return parts;
+}
+
+std::vector<std::string> describeHeliodon(const Heliodon& heliodon) {
+  std::vector<std::string> parts;
+  if (heliodon.enabled) parts.push_back(*heliodon.enabled ? "enabled" : "disabled");
+  const DateTime& when = heliodon.dateTime;
+  std::string moment;
+  if (when.year && when.month && when.day) {
+    moment = std::to_string(*when.year) + "-" + twoDigits(*when.month) + "-" + twoDigits(*when.day);
+  }
+  if (when.hour && when.minute) {
+    moment += (moment.empty() ? "" : " ") + twoDigits(*when.hour) + ":" + twoDigits(*when.minute);
+  }
+  if (!moment.empty()) parts.push_back(moment);
+  const Place& where = heliodon.place;
+  if (where.latitude) parts.push_back("latitude " + std::to_string(*where.latitude) + "'");
+  if (where.longitude) parts.push_back("longitude " + std::to_string(*where.longitude) + "'");
+  if (where.timeZone) {
+    parts.push_back("UTC" + std::string(*where.timeZone < 0 ? "" : "+") +
+                    std::to_string(*where.timeZone));
+  }
+  return parts;
+}
+
+std::vector<std::string> describeView(const View& view) {
+  std::vector<std::string> parts;
+  if (view.viewKind) parts.push_back(viewKind(*view.viewKind));
+  if (view.state) parts.push_back(viewState(*view.state));
+  if (view.eye) parts.push_back("eye " + point(*view.eye));
+  if (view.target) parts.push_back("target " + point(*view.target));
+  if (view.fieldSize) parts.push_back("field " + number(*view.fieldSize));
+  return parts;
+}
+
+std::vector<std::string> describeCamera(const Camera& camera) {
+  std::vector<std::string> parts;
+  if (camera.current) parts.push_back("current");
+  if (camera.eye) parts.push_back("eye " + point(*camera.eye));
+  if (camera.target) parts.push_back("target " + point(*camera.target));
+  if (camera.focal) parts.push_back("focal " + number(*camera.focal) + " mm");
+  return parts;
+}
+
+}  // namespace
+
+void writeSummary(std::ostream& out, const Scene& scene) {
+  writeCounts(out, scene);
+  writeSection(out, "Layers", scene.layers,
+               [](const Layer&) { return std::vector<std::string>(); });
+  writeSection(out, "Object definitions", scene.objectDefinitions, describeDefinition);
+  writeSection(out, "Object instances", scene.objectInstances,
+               [&](const ObjectInstance& instance) { return describeInstance(scene, instance); });
+  writeSection(out, "Lights", scene.lights, describeLight);
+  writeSection(out, "Heliodons", scene.heliodons, describeHeliodon);
+  writeSection(out, "Views", scene.views, describeView);
+  writeSection(out, "Cameras", scene.cameras, describeCamera);
+}
+
+}  // namespace QzOrv::scene
