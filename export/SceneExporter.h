@@ -30,8 +30,32 @@ class SceneExporter {
   /// Records the address of every document material in writer.documentMaterials, in table order.
   void collectDocumentMaterials();
 
-  /// Exports the lights and the geometry into the scene, grouped by `mode`.
+  /// Exports the lights and the geometry into the scene, grouped by `mode` (a GroupingModes
+  /// value; any other value exports nothing). The host document is never changed: geometry that
+  /// must move is duplicated, and every duplicate is deleted before the next group is gathered.
   void exportObjects(int mode);
+
+  /// The material index `object` (not null) takes from its material source: its layer's render
+  /// material (-1 for a layer index outside the table), `parentIndex` when it comes from its
+  /// parent, else its own material index.
+  int materialIndexOf(const CRhinoObject* object, int parentIndex) const;
+  /// Appends to `group` a duplicate of every eligible object whose material matches `material`,
+  /// flattening block instances into transformed duplicates. The group owns what is appended.
+  void collectByMaterial(const ON_Material& material, ON_SimpleArray<CRhinoObject*>& group);
+  /// Appends duplicates of the objects of `instance` (nested ones included) whose material
+  /// matches, moved into model space by `transform` (null: the identity) × the instance's own
+  /// transform. Objects of the block without geometry are left out.
+  void collectInstanceByMaterial(const ON_Material& material, ON_SimpleArray<CRhinoObject*>& group,
+                                 const CRhinoInstanceObject* instance, const ON_Xform* transform);
+  /// Appends to `group` a duplicate of every eligible object on document layer `layerIndex`;
+  /// objects inside block instances go by their own layer, not the instance's.
+  void collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group);
+  /// Appends duplicates of the objects of `instance` on layer `layerIndex`, moved as
+  /// collectInstanceByMaterial moves them.
+  void collectInstanceByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group,
+                              const CRhinoInstanceObject* instance, const ON_Xform* transform);
+  /// True when a material that MaterialsMatch `material` is already in exportedMaterials.
+  bool IsMaterialExported(const ON_Material& material) const;
 
   CRhinoDoc* doc;  // not owned
   SceneWriter writer;

@@ -16,6 +16,17 @@ struct LayerRegistry {
   LayerRegistry(CRhinoDoc* document, TOrvComPtr<QzOrv::IOrvMgr>* sceneManager)
       : doc(document), manager(sceneManager) {}
 
+  /// The scene layer id for document layer `layerIndex`; an index below 0 asks for the root
+  /// layer "Scene objects". With `create`, a missing scene layer is made first: one per document
+  /// layer (named with its full path), or only the root while singleLayerOutput is set, when
+  /// every document layer gets the nil id. The nil id when there is no entry: for an index
+  /// beyond the layer table, when the scene library gives no layer, or without `create`.
+  ON_UUID findLayerId(int layerIndex, bool create);
+  /// The render material index recorded for document layer `layerIndex` (the root's is 0),
+  /// made on demand as findLayerId does; -1 when there is no entry or the layer has no render
+  /// material. Indices below -1 count as -1.
+  int findLayerMaterial(int layerIndex, bool create);
+
   ON_SimpleArray<int> layerIndices;     // document layer index, -1 for the root
   ON_SimpleArray<ON_UUID> layerIds;     // id the scene library gave the scene layer
   ON_SimpleArray<bool> visible;         // the document layer's visibility when it was recorded
@@ -43,6 +54,28 @@ class SceneWriter {
   /// Exports the document's model views as scene views and cameras; reads heliodonName and the
   /// layer registry.
   void exportViews();
+
+  /// Makes one scene definition from a group of object duplicates (not owned, entries may be
+  /// null): their render meshes go, unwelded, into `definition` as one more material slot, or
+  /// into a new definition when `definition` is null. The definition is named `name` when that
+  /// is not empty (null: after document material `materialIndex`), and placed by an instance on
+  /// document layer `layerIndex` (-1: the root layer) when `place` is set. Returns the
+  /// definition, or null when the group yields no render mesh. Leaves nameStack as found.
+  QzOrv::IOrvObjectDefinition* exportGroup(const ON_SimpleArray<CRhinoObject*>& group,
+                                           int materialIndex, int layerIndex, const wchar_t* name,
+                                           QzOrv::IOrvObjectDefinition* definition, bool place);
+  /// Exports one object (not null) alone: a light as a scene light, a block instance expanded
+  /// object by object, anything else as a welded definition with its instance. False when
+  /// nothing was made (no render mesh, no block definition, no light element).
+  bool exportObject(const CRhinoObject* object);
+  /// Adds one host light (not null) to the scene; true when the light element was made.
+  bool exportLight(const CRhinoLight* light);
+  /// Fills the new, empty scene `material` (not null) from the host material that `attributes`
+  /// choose, or that an enclosing block instance imposes through materialStack. `box` is the
+  /// extent of the meshes using it in centimetres, or null; `object` is the host object when it
+  /// is exported on its own, else null. Neither is kept.
+  void FillSceneMaterial(const ON_3dmObjectAttributes& attributes, QzOrv::IOrvMaterial* material,
+                         const ON_BoundingBox* box, const CRhinoObject* object);
 
   // Declaration order is construction order: the feedback outlives the manager, which is
   // released after every other field is gone.

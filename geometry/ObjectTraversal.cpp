@@ -2,8 +2,270 @@
 #include "plugin/stdafx.h"
 // clang-format on
 
-#include "export/SceneExporter.h"
+#include <cassert>
 
-void SceneExporter::exportObjects(int /*mode*/) {
-  // The document's lights and objects are exported here by the geometry code.
+#include "export/SceneExporter.h"
+#include "geometry/BlockInstances.h"
+#include "geometry/MeshExport.h"
+#include "geometry/OwnedArray.h"
+#include "lighting/Lights.h"
+#include "materials/MaterialEquivalence.h"
+#include "plugin/ExportOptions.h"
+
+namespace {
+
+// Every walk sees normal, locked and hidden objects, active and referenced, never grips; the
+// callers decide on lights.
+CRhinoObjectIterator documentWalk(const CRhinoDoc& doc, bool includeLights) {
+  CRhinoObjectIterator it(doc, CRhinoObjectIterator::undeleted_objects,
+                          CRhinoObjectIterator::active_and_reference_objects);
+  it.IncludeGrips(false);
+  it.IncludeLights(includeLights);
+  return it;
+}
+
+// Only the objects of the document's own table are tested; the objects of a block definition
+// travel with the block instance that holds them.
+bool isEligible(const CRhinoObject& object, bool selectedOnly) {
+  return (!selectedOnly || object.IsSelected(false) != 0) && object.IsVisible();
+}
+
+// Whether an object whose effective material index is `index` belongs to the pass of `material`.
+// A missing material (negative, or beyond the table) counts as the host default material.
+bool materialMatches(const CRhinoDoc& doc, const ON_Material& material, int index) {
+  const CRhinoMaterialTable& table = doc.m_material_table;
+  if (index >= 0 && index < table.MaterialCount()) return MaterialsMatch(material, table[index]);
+  if (index < 0 && index == material.MaterialIndex()) return true;
+  return MaterialsMatch(material, CRhinoMaterial::DefaultMaterial());
+}
+
+// Moves a duplicate's geometry from block definition space into model space; false when it has
+// no geometry to move.
+bool moveIntoPlace(CRhinoObject& duplicate, const ON_Xform& xform) {
+  const ON_Geometry* geometry = duplicate.Geometry();
+  if (geometry == nullptr) return false;
+  // The duplicate is ours, so its geometry may be moved in place.
+  const_cast<ON_Geometry*>(geometry)->Transform(xform);
+  return true;
+}
+
+// The transform from `instance`'s block definition to model space: its own transform first,
+// then the enclosing ones (`outer`, null outside any block).
+ON_Xform placementOf(const CRhinoInstanceObject& instance, const ON_Xform* outer) {
+  return (outer != nullptr ? *outer : ON_Xform::IdentityTransformation) * instance.InstanceXform();
+}
+
+// The layer shared by every object of the group, or -1 when they lie on several.
+int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
+  int layer = -1;
+  bool first = true;
+  for (int i = 0; i < group.Count(); ++i) {
+    if (group[i] == nullptr) continue;
+    const int own = group[i]->Attributes().m_layer_index;
+    if (first) {
+      layer = own;
+      first = false;
+    } else if (own != layer) {
+      return -1;
+    }
+  }
+  return layer;
+}
+
+// The document material a pass gathers: the host default (index -1) before the table's rows.
+ON_Material passMaterial(const CRhinoDoc& doc, int j) {
+  if (j >= 0) return doc.m_material_table[j];
+  ON_Material material = CRhinoMaterial::DefaultMaterial();
+  material.SetMaterialIndex(-1);
+  return material;
+}
+
+}  // namespace
+
+void SceneExporter::exportObjects(int mode) {
+  assert(doc != nullptr);
+  if (mode == ByObject) {
+    CRhinoObjectIterator it = documentWalk(*doc, true);
+    for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
+      if (isEligible(*object, selectedOnly)) writer.exportObject(object);
+    }
+    return;
+  }
+  if (mode != SingleObject && mode != ByMaterial && mode != ByLayer) return;
+
+  // Visible lights reach the scene whatever the selection says.
+  ON_SimpleArray<const CRhinoLight*> lights;
+  collectVisibleLights(*doc, lights);
+  for (int i = 0; i < lights.Count(); ++i) writer.exportLight(lights[i]);
+
+  OwnedArray<CRhinoObject> group;
+  if (mode == ByLayer) {
+    for (int j = 0; j < doc->m_layer_table.LayerCount(); ++j) {
+      const CRhinoLayer& layer = doc->m_layer_table[j];
+      collectByLayer(layer.LayerIndex(), group);
+      writer.exportGroup(group, layer.LayerMaterial().MaterialIndex(), layer.LayerIndex(),
+                         layer.LayerName(), nullptr, true);
+      group.DeleteAll();
+    }
+    return;
+  }
+
+  QzOrv::IOrvObjectDefinition* single = nullptr;
+  for (int j = -1; j < doc->m_material_table.MaterialCount(); ++j) {
+    const ON_Material material = passMaterial(*doc, j);
+    if (IsMaterialExported(material)) continue;  // an equal material had its pass already
+    collectByMaterial(material, group);
+    if (group.Count() == 0) continue;
+    exportedMaterials.Append(new ON_Material(material));
+    const int layer = commonLayerOf(group);
+    if (mode == ByMaterial) {
+      writer.exportGroup(group, material.MaterialIndex(), layer, nullptr, nullptr, true);
+    } else if (QzOrv::IOrvObjectDefinition* extended = writer.exportGroup(
+                   group, material.MaterialIndex(), layer, nullptr, single, false)) {
+      single = extended;
+    }
+    group.DeleteAll();
+  }
+  if (mode == SingleObject && single != nullptr) {
+    CRhinoObjectAttributes attributes;
+    attributes.SetMaterialSource(ON_3dmObjectAttributes::material_from_object);
+    attributes.m_layer_index = -1;
+    attributes.m_material_index = -1;
+    exportInstance(writer, single, attributes);
+  }
+}
+
+int SceneExporter::materialIndexOf(const CRhinoObject* object, int parentIndex) const {
+  assert(object != nullptr);
+  const CRhinoObjectAttributes& attributes = object->Attributes();
+  switch (attributes.MaterialSource()) {
+    case ON_3dmObjectAttributes::material_from_layer: {
+      const CRhinoLayerTable& layers = doc->m_layer_table;
+      const int layer = attributes.m_layer_index;
+      return layer >= 0 && layer < layers.LayerCount() ? layers[layer].RenderMaterialIndex() : -1;
+    }
+    case ON_3dmObjectAttributes::material_from_parent:
+      return parentIndex;
+    default:
+      return attributes.m_material_index;
+  }
+}
+
+void SceneExporter::collectByMaterial(const ON_Material& material,
+                                      ON_SimpleArray<CRhinoObject*>& group) {
+  CRhinoObjectIterator it = documentWalk(*doc, false);
+  for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
+    if (!isEligible(*object, selectedOnly)) continue;
+    if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object))
+      collectInstanceByMaterial(material, group, instance, nullptr);
+    else if (materialMatches(*doc, material, materialIndexOf(object, -1)))
+      group.Append(object->Duplicate());
+  }
+}
+
+void SceneExporter::collectInstanceByMaterial(const ON_Material& material,
+                                              ON_SimpleArray<CRhinoObject*>& group,
+                                              const CRhinoInstanceObject* instance,
+                                              const ON_Xform* transform) {
+  assert(instance != nullptr);
+  const CRhinoInstanceDefinition* block = instance->InstanceDefinition();
+  if (block == nullptr) return;
+  const int instanceMaterial = materialIndexOf(instance, -1);
+  ON_SimpleArray<const CRhinoObject*> objects;
+  block->GetObjects(objects);
+  const ON_Xform xform = placementOf(*instance, transform);
+  for (int i = 0; i < objects.Count(); ++i) {
+    const CRhinoObject* object = objects[i];
+    if (object == nullptr) continue;
+    if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object)) {
+      collectInstanceByMaterial(material, group, nested, &xform);
+    } else if (materialMatches(*doc, material, materialIndexOf(object, instanceMaterial))) {
+      CRhinoObject* duplicate = object->Duplicate();
+      if (moveIntoPlace(*duplicate, xform))
+        group.Append(duplicate);
+      else
+        delete duplicate;  // nothing to export
+    }
+  }
+}
+
+void SceneExporter::collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) {
+  CRhinoObjectIterator it = documentWalk(*doc, false);
+  for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
+    if (!isEligible(*object, selectedOnly)) continue;
+    if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object))
+      collectInstanceByLayer(layerIndex, group, instance, nullptr);
+    else if (object->Attributes().m_layer_index == layerIndex)
+      group.Append(object->Duplicate());
+  }
+}
+
+void SceneExporter::collectInstanceByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group,
+                                           const CRhinoInstanceObject* instance,
+                                           const ON_Xform* transform) {
+  assert(instance != nullptr);
+  const CRhinoInstanceDefinition* block = instance->InstanceDefinition();
+  if (block == nullptr) return;
+  ON_SimpleArray<const CRhinoObject*> objects;
+  block->GetObjects(objects);
+  const ON_Xform xform = placementOf(*instance, transform);
+  for (int i = 0; i < objects.Count(); ++i) {
+    const CRhinoObject* object = objects[i];
+    if (object == nullptr) continue;
+    if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object)) {
+      collectInstanceByLayer(layerIndex, group, nested, &xform);
+    } else if (object->Attributes().m_layer_index == layerIndex) {
+      // Unlike the material walk, a duplicate without geometry still joins its layer's group.
+      CRhinoObject* duplicate = object->Duplicate();
+      moveIntoPlace(*duplicate, xform);
+      group.Append(duplicate);
+    }
+  }
+}
+
+QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(const ON_SimpleArray<CRhinoObject*>& group,
+                                                      int materialIndex, int layerIndex,
+                                                      const wchar_t* name,
+                                                      QzOrv::IOrvObjectDefinition* definition,
+                                                      bool place) {
+  if (group.Count() == 0) return nullptr;
+  OwnedArray<ON_Mesh> meshes;
+  for (int i = 0; i < group.Count(); ++i) collectRenderMeshes(group[i], meshes);
+  if (meshes.Count() == 0) return nullptr;
+
+  bool pushed = false;
+  if (name != nullptr) {
+    pushed = pushName(*this, name);
+  } else {
+    const CRhinoMaterialTable& table = doc->m_material_table;
+    const bool named = materialIndex >= 0 && materialIndex < table.MaterialCount() &&
+                       table[materialIndex].MaterialName()[0] != L'\0';
+    pushed =
+        pushName(*this, named ? table[materialIndex].MaterialName() : L"Default material name");
+  }
+
+  CRhinoObjectAttributes attributes;
+  if (group.Count() == 1 && group[0] != nullptr)
+    attributes = group[0]->Attributes();
+  else
+    attributes.SetMaterialSource(ON_3dmObjectAttributes::material_from_object);
+  attributes.m_layer_index = layerIndex;
+  attributes.m_material_index = materialIndex;
+
+  QzOrv::IOrvObjectDefinition* result = exportMeshGroup(*this, meshes, attributes, definition);
+  if (result != nullptr && place) exportInstance(*this, result, attributes);
+  meshes.DeleteAll();
+  if (pushed) popName(*this);
+  return result;
+}
+
+bool SceneWriter::exportObject(const CRhinoObject* object) {
+  assert(object != nullptr);
+  if (const CRhinoLight* light = CRhinoLight::Cast(object)) return exportLight(light);
+  if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object))
+    return exportBlockInstance(*this, instance);
+  QzOrv::IOrvObjectDefinition* definition = exportObjectMeshes(*this, object);
+  if (definition == nullptr) return false;
+  exportInstance(*this, definition, object->Attributes());
+  return true;
 }

@@ -402,18 +402,21 @@ NameTable ReadLayers(const Node& layers, CRhinoDoc& doc, const NameTable& materi
 
 // ---- points, vectors and transforms
 
-ON_3dPoint ReadPoint(const Node& point) {
-  const Json& value = point.value();
-  if (!value.is_array() || value.size() != 3) point.expected("a point [x, y, z]");
-  const std::vector<Node> xyz = point.elements();
+/// Three finite numbers; `what` says what they make, for the complaint.
+ON_3dPoint ReadXyz(const Node& node, const std::string& what) {
+  const Json& value = node.value();
+  if (!value.is_array() || value.size() != 3) node.expected(what);
+  const std::vector<Node> xyz = node.elements();
   return {xyz[0].finite(), xyz[1].finite(), xyz[2].finite()};
 }
 
+ON_3dPoint ReadPoint(const Node& point) {
+  return ReadXyz(point, "a point [x, y, z]");
+}
+
 ON_3dVector ReadVector(const Node& vector) {
-  const Json& value = vector.value();
-  if (!value.is_array() || value.size() != 3) vector.expected("a vector [x, y, z]");
-  const std::vector<Node> xyz = vector.elements();
-  return {xyz[0].finite(), xyz[1].finite(), xyz[2].finite()};
+  const ON_3dPoint xyz = ReadXyz(vector, "a vector [x, y, z]");
+  return {xyz.x, xyz.y, xyz.z};
 }
 
 ON_3dVector NonZeroVector(const Node& vector) {
@@ -540,12 +543,14 @@ std::unique_ptr<ON_Surface> ReadPlane(const Node& plane) {
   ON_3dVector x_axis(1, 0, 0), y_axis(0, 1, 0);
   if (auto node = plane.member("origin")) origin = ReadPoint(*node);
   if (auto node = plane.member("x_axis")) x_axis = NonZeroVector(*node);
-  if (auto node = plane.member("y_axis")) {
-    y_axis = NonZeroVector(*node);
-    // The rectangle's sides are perpendicular: the y axis may not lean on the x axis.
-    const double cosine = (x_axis.x * y_axis.x + x_axis.y * y_axis.y + x_axis.z * y_axis.z) /
-                          (x_axis.Length() * y_axis.Length());
-    if (std::fabs(cosine) > 1e-9) node->expected("a vector perpendicular to x_axis");
+  const std::optional<Node> y_node = plane.member("y_axis");
+  if (y_node) y_axis = NonZeroVector(*y_node);
+  // The rectangle's sides are perpendicular: the y axis may not lean on the x axis.
+  const double cosine = (x_axis.x * y_axis.x + x_axis.y * y_axis.y + x_axis.z * y_axis.z) /
+                        (x_axis.Length() * y_axis.Length());
+  if (std::fabs(cosine) > 1e-9) {
+    if (y_node) y_node->expected("a vector perpendicular to x_axis");
+    plane.fail("x_axis is not perpendicular to the default y_axis [0, 1, 0]: give a y_axis");
   }
   x_axis.Unitize();
   y_axis.Unitize();
@@ -787,15 +792,11 @@ ON_3dmObjectAttributes::object_mode ObjectMode(const Node& mode) {
 std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& references,
                                          CRhinoDoc& doc, std::vector<BlockUse>* uses,
                                          bool* reference) {
-  if (reference)
-    object.checkKeys(
-        {"name", "layer", "material_source", "material", "mode", "selected", "reference", "mesh",
-         "surface", "curve", "point", "annotation", "light", "instance"},
-        {"mappings"});
-  else
-    object.checkKeys({"name", "layer", "material_source", "material", "mode", "selected", "mesh",
-                      "surface", "curve", "point", "annotation", "light", "instance"},
-                     {"mappings"});
+  object.checkKeys({"name", "layer", "material_source", "material", "mode", "selected", "reference",
+                    "mesh", "surface", "curve", "point", "annotation", "light", "instance"},
+                   {"mappings"});
+  if (auto flag = object.member("reference"); flag && !reference)
+    flag->fail("the objects of a block cannot be reference objects");
   CRhinoObjectAttributes attributes;
   if (auto name = object.member("name")) attributes.m_name = Wide(name->text());
   if (auto layer = object.member("layer"))
@@ -829,7 +830,7 @@ void RefuseCycles(const std::vector<std::vector<BlockUse>>& uses, const NameTabl
   std::vector<Mark> marks(uses.size(), unvisited);
   std::vector<int> chain;
   auto name = [&](int b) {
-    return blocks.names[b].empty() ? "block " + std::to_string(b) : "\"" + blocks.names[b] + "\"";
+    return blocks.names[b].empty() ? "#" + std::to_string(b) : "\"" + blocks.names[b] + "\"";
   };
   // Depth-first; an edge back to an open block closes a cycle.
   std::function<void(int)> visit = [&](int b) {

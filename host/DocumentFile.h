@@ -1,5 +1,5 @@
-// The host program's document files: JSON text that describes a host document (its units, the
-// path it was saved under, its materials and layers), read into a CRhinoDoc for an export.
+// The host program's document files: JSON text describing a host document (units, saved path,
+// materials, layers, objects, block definitions), read into a CRhinoDoc for an export.
 #pragma once
 
 #include <stdexcept>

@@ -19,6 +19,7 @@ class ON_CLASS ON_Light : public ON_Geometry {
   ON_Object* Duplicate() const override { return new ON_Light(*this); }
   /// Moves the location as a point and the direction as a vector.
   bool Transform(const ON_Xform& xform) override;
+  /// The box of the location.
   bool GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox = false,
                            const ON_Xform* xform = nullptr) const override;
 

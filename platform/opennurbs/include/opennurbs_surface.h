@@ -114,6 +114,9 @@ class ON_CLASS ON_BrepFace {
   ON_BrepFace() = default;
   ON_BrepFace(const ON_BrepFace& other);
   ON_BrepFace& operator=(const ON_BrepFace& other);
+  /// Moving hands the surface and mesh over; the moved-from face has neither.
+  ON_BrepFace(ON_BrepFace&& other) noexcept;
+  ON_BrepFace& operator=(ON_BrepFace&& other) noexcept;
   ~ON_BrepFace();
 
   /// The face's surface; never null for a face made by ON_Brep::NewFace.

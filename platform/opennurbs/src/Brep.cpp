@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <utility>
 
 #include "opennurbs_surface.h"
 
@@ -79,12 +80,19 @@ ON_BrepFace::ON_BrepFace(const ON_BrepFace& other)
       m_render_mesh(Copy(other.m_render_mesh)) {}
 
 ON_BrepFace& ON_BrepFace::operator=(const ON_BrepFace& other) {
-  if (this != &other) {
-    ON_BrepFace copy(other);
-    std::swap(m_face_index, copy.m_face_index);
-    std::swap(m_surface, copy.m_surface);
-    std::swap(m_render_mesh, copy.m_render_mesh);
-  }
+  if (this != &other) *this = ON_BrepFace(other);
+  return *this;
+}
+
+ON_BrepFace::ON_BrepFace(ON_BrepFace&& other) noexcept
+    : m_face_index(other.m_face_index),
+      m_surface(std::exchange(other.m_surface, nullptr)),
+      m_render_mesh(std::exchange(other.m_render_mesh, nullptr)) {}
+
+ON_BrepFace& ON_BrepFace::operator=(ON_BrepFace&& other) noexcept {
+  std::swap(m_face_index, other.m_face_index);
+  std::swap(m_surface, other.m_surface);
+  std::swap(m_render_mesh, other.m_render_mesh);
   return *this;
 }
 

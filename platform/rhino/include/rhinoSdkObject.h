@@ -1,14 +1,11 @@
-// Host objects: CRhinoObject and its kinds (mesh, surface/polysurface, curve, point, annotation,
-// light, block instance), their attributes, render meshes, selection and visibility, block
-// definitions, and the walk over a document's objects. The document owns the objects it holds; a
-// block definition owns its objects.
+// Host objects (mesh, surface, curve, point, annotation, light, block instance) with attributes,
+// render meshes, selection and visibility; block definitions; the walk over a document's objects.
 #pragma once
 
 #include "../../opennurbs/include/opennurbs.h"
 
 class CRhinoDoc;
 class CRhinoInstanceDefinition;
-class CRhinoLayer;
 
 class RHINO_SDK_CLASS CRhinoObjectAttributes : public ON_3dmObjectAttributes {
  public:
@@ -73,9 +70,6 @@ class RHINO_SDK_CLASS CRhinoObject {
   ON_Geometry* m_geometry;
 
  private:
-  /// The document layer at the object's layer index, or null.
-  const CRhinoLayer* Layer() const;
-
   CRhinoObjectAttributes m_attributes;
   const CRhinoDoc* m_doc = nullptr;
   int m_selected = 0;

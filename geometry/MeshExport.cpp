@@ -1,0 +1,230 @@
+// clang-format off
+#include "plugin/stdafx.h"
+// clang-format on
+
+#include "geometry/MeshExport.h"
+
+#include <cassert>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "export/Utf8Converter.h"
+#include "geometry/BlockInstances.h"
+#include "geometry/OwnedArray.h"
+#include "plugin/ExportOptions.h"
+
+namespace {
+
+// The current block transform: the top of the stack, or the identity outside block instances.
+ON_Xform blockTransformOf(const SceneWriter& writer) {
+  const ON_Xform* top = writer.transformStack.Last();
+  return top != nullptr ? *top : ON_Xform::IdentityTransformation;
+}
+
+// An object's own name put under the enclosing block path: "Room Chair", or either alone.
+CString composedObjectName(const SceneWriter& writer, const ON_wString& objectName) {
+  const int depth = writer.nameStack.GetSize();
+  if (depth == 0) return CString(objectName.Array());
+  CString name = writer.nameStack[depth - 1];
+  if (!objectName.IsEmpty()) {
+    name += L" ";
+    name += objectName.Array();
+  }
+  return name;
+}
+
+// Name of a definition made for a group: the file's name in the SingleObject mode, where one
+// definition holds everything, else the name on top of the stack.
+CString groupDefinitionName(const SceneWriter& writer) {
+  if (GroupingMode == SingleObject) {
+    if (exportBaseName.IsEmpty()) return CString(L"Object Definition");
+    return exportBaseName + L" Definition";
+  }
+  const int depth = writer.nameStack.GetSize();
+  return depth > 0 ? writer.nameStack[depth - 1] : CString(L"Unnamed object definition");
+}
+
+// A new, named definition at the end of the scene's list; null when the library gives none.
+QzOrv::IOrvObjectDefinition* newDefinition(SceneWriter& writer, const CString& name) {
+  QzOrv::IOrvList<QzOrv::IOrvObjectDefinition>* definitions = writer.manager->objectDefinitions();
+  if (definitions == nullptr) return nullptr;
+  QzOrv::IOrvObjectDefinition* definition = definitions->insert(-1);
+  if (definition != nullptr) definition->identity()->setName(toUtf8(name));
+  return definition;
+}
+
+// The failure of a face that names a vertex the mesh does not have.
+std::out_of_range missingVertex(int face, int vertex, int vertexCount) {
+  return std::out_of_range("mesh face " + std::to_string(face) + " refers to vertex " +
+                           std::to_string(vertex) + " of " + std::to_string(vertexCount));
+}
+
+// Adds one mesh (null: none). A mesh that fails is abandoned, keeping what it already added, and
+// the export goes on with the next one.
+void addMeshOrSkip(DefinitionMeshes& gathered, const ON_Mesh* mesh) {
+  if (mesh == nullptr) return;
+  try {
+    gathered.AddMesh(*mesh);
+  } catch (...) {
+    // A broken mesh costs only itself.
+  }
+}
+
+}  // namespace
+
+void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& meshes) {
+  if (object == nullptr) return;
+  try {
+    ON_SimpleArray<const ON_Mesh*> found;
+    object->GetMeshes(ON::render_mesh, found);
+    if (found.Count() == 0) {
+      object->CreateMeshes(ON::render_mesh, ON_MeshParameters::QualityRenderMesh, false);
+      object->GetMeshes(ON::render_mesh, found);
+    }
+    for (int i = 0; i < found.Count(); ++i)
+      if (found[i] != nullptr) meshes.Append(new ON_Mesh(*found[i]));
+  } catch (...) {
+    // Meshing is the host's business; an object it cannot mesh simply brings no geometry.
+  }
+}
+
+DefinitionMeshes::DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xform& unitTransform,
+                                   bool weld)
+    : m_block(blockTransform),
+      m_unit(unitTransform),
+      m_moveByBlock(!blockTransform.IsIdentity(0.0)),
+      m_scaleToUnits(!unitTransform.IsIdentity(0.0)),
+      m_weld(weld) {}
+
+ON_3dPoint DefinitionMeshes::ScenePoint(ON_3dPoint p) const {
+  if (m_moveByBlock) p.Transform(m_block);
+  if (m_scaleToUnits) p.Transform(m_unit);
+  return p;
+}
+
+void DefinitionMeshes::AddBox(const ON_Mesh& mesh) {
+  ON_BoundingBox box;
+  if (!mesh.GetTightBoundingBox(box, false, nullptr)) return;  // no vertices, no extent
+  if (m_scaleToUnits) box.Transform(m_unit);
+  // Until a mesh with faces arrives, the box is replaced rather than grown, so leading meshes
+  // without faces do not widen it.
+  if (m_boxStarted)
+    m_box.Union(box);
+  else
+    m_box = box;
+}
+
+void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
+  AddBox(mesh);
+  const int vertexCount = mesh.VertexCount();
+  std::vector<int> pointOf(static_cast<std::size_t>(vertexCount));
+  for (int i = 0; i < vertexCount; ++i) {
+    const ON_3dPoint p = ScenePoint(mesh.Vertex(i));
+    if (m_weld) {
+      pointOf[i] = m_welder.Add(p);
+    } else {
+      pointOf[i] = m_plain.Count();
+      m_plain.Append(p);
+    }
+  }
+  // Faces are checked before any is kept, so a bad mesh adds no polygon at all.
+  ON_SimpleArray<ON_MeshFace> faces;
+  faces.Reserve(mesh.FaceCount());
+  for (int f = 0; f < mesh.FaceCount(); ++f) {
+    ON_MeshFace face = mesh.m_F[f];
+    for (int& vi : face.vi) {
+      if (vi < 0 || vi >= vertexCount) throw missingVertex(f, vi, vertexCount);
+      vi = pointOf[vi];
+    }
+    faces.Append(face);
+  }
+  for (int f = 0; f < faces.Count(); ++f) m_polygons.Append(faces[f]);
+  if (m_polygons.Count() > 0) m_boxStarted = true;
+}
+
+void DefinitionMeshes::Deliver(SceneWriter& writer, QzOrv::IOrvObjectDefinition& definition,
+                               const ON_3dmObjectAttributes& attributes, const CRhinoObject* object,
+                               int materialIndex, int vertexBase) const {
+  if (QzOrv::IOrvList<QzOrv::IOrvMaterial>* materials = definition.materials()) {
+    if (QzOrv::IOrvMaterial* material = materials->insert(-1))
+      writer.FillSceneMaterial(attributes, material, &m_box, object);
+  }
+  const ON_SimpleArray<ON_3dPoint>& points = Points();
+  if (QzOrv::IOrvList<QzOrv::OrvPoint>* vertices = definition.vertices()) {
+    for (int i = 0; i < points.Count(); ++i) {
+      QzOrv::OrvPoint* stored = vertices->insert(-1);
+      if (stored == nullptr) continue;
+      *stored = {points[i].x, points[i].y, points[i].z};
+    }
+  }
+  if (QzOrv::IOrvList<QzOrv::IOrvPolygon>* polygons = definition.polygons()) {
+    for (int i = 0; i < m_polygons.Count(); ++i) {
+      const ON_MeshFace& face = m_polygons[i];
+      const int indices[4] = {face.vi[0] + vertexBase, face.vi[1] + vertexBase,
+                              face.vi[2] + vertexBase, face.vi[3] + vertexBase};
+      addPolygon(*polygons, materialIndex, indices, face.IsQuad() ? 4 : 3);
+    }
+  }
+}
+
+QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhinoObject* object) {
+  assert(object != nullptr);
+  OwnedArray<ON_Mesh> meshes;
+  collectRenderMeshes(object, meshes);
+  if (meshes.Count() == 0) return nullptr;
+
+  const bool pushed = pushName(writer, composedObjectName(writer, object->Attributes().m_name));
+  const int depth = writer.nameStack.GetSize();
+  QzOrv::IOrvObjectDefinition* definition = newDefinition(
+      writer, depth > 0 ? writer.nameStack[depth - 1] : CString(L"Unnamed object definition"));
+  if (definition != nullptr) {
+    DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, true);
+    // Each copy is freed as soon as it is read, so only one object's meshes are held at a time.
+    for (int i = 0; i < meshes.Count(); ++i) {
+      addMeshOrSkip(gathered, meshes[i]);
+      delete meshes[i];
+      meshes[i] = nullptr;
+    }
+    if (gathered.Polygons().Count() > 0)
+      gathered.Deliver(writer, *definition, object->Attributes(), object, 0, 0);
+  }
+  if (pushed) popName(writer);
+  return definition;
+}
+
+QzOrv::IOrvObjectDefinition* exportMeshGroup(SceneWriter& writer,
+                                             const ON_SimpleArray<ON_Mesh*>& meshes,
+                                             const ON_3dmObjectAttributes& attributes,
+                                             QzOrv::IOrvObjectDefinition* definition) {
+  if (meshes.Count() == 0) return definition;
+  if (definition == nullptr) {
+    definition = newDefinition(writer, groupDefinitionName(writer));
+    if (definition == nullptr) return nullptr;
+  }
+  DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, false);
+  for (int i = 0; i < meshes.Count(); ++i) addMeshOrSkip(gathered, meshes[i]);
+  if (gathered.Polygons().Count() > 0) {
+    // Read before anything is inserted: this call's polygons refer to its own slot and points.
+    QzOrv::IOrvList<QzOrv::IOrvMaterial>* materials = definition->materials();
+    QzOrv::IOrvList<QzOrv::OrvPoint>* vertices = definition->vertices();
+    const int materialIndex = materials != nullptr ? materials->count() : 0;
+    const int vertexBase = vertices != nullptr ? vertices->count() : 0;
+    gathered.Deliver(writer, *definition, attributes, nullptr, materialIndex, vertexBase);
+  }
+  return definition;
+}
+
+void addPolygon(QzOrv::IOrvList<QzOrv::IOrvPolygon>& polygons, int materialIndex,
+                const int* vertexIndices, int count) {
+  assert(vertexIndices != nullptr && (count == 3 || count == 4));
+  QzOrv::IOrvPolygon* polygon = polygons.insert(-1);
+  if (polygon == nullptr) return;
+  polygon->setMaterialIndex(materialIndex);
+  polygon->setFlag(true);
+  QzOrv::IOrvList<int>* indices = polygon->vertexIndices();
+  if (indices == nullptr) return;
+  for (int i = 0; i < count; ++i) {
+    if (int* stored = indices->insert(-1)) *stored = vertexIndices[i];
+  }
+}
