@@ -1,0 +1,120 @@
+// The example documents exported by orvexport in their grouping modes and read back: each mode
+// shapes the scene as its example promises (names, slots, layers, welded points).
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "Subprocess.h"
+#include "orv/SceneFileReader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using QzOrv::scene::Scene;
+
+class GroupingExamples : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    folder =
+        fs::temp_directory_path() / ("grouping_" + std::to_string(getpid()) + "_" + test->name());
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+  }
+  void TearDown() override { fs::remove_all(folder); }
+
+  // Exports examples/<example>.json with the given options and reads the scene back.
+  Scene Export(const std::string& example, const std::string& grouping,
+               const std::string& singleLayer) const {
+    const std::string target = (folder / (example + ".orv")).string();
+    const Finished run =
+        RunProgram({ORVEXPORT_PATH, "--grouping", grouping, "--single-layer", singleLayer,
+                    EXAMPLES_DIR "/" + example + ".json", "-o", target});
+    EXPECT_EQ(run.status, 0) << run.err;
+    return QzOrv::scene::readSceneFile(target);
+  }
+
+  fs::path folder;
+};
+
+std::vector<std::string> DefinitionNames(const Scene& scene) {
+  std::vector<std::string> names;
+  for (const auto& definition : scene.objectDefinitions)
+    names.push_back(definition.name.value_or(""));
+  return names;
+}
+
+std::vector<std::string> InstanceNames(const Scene& scene) {
+  std::vector<std::string> names;
+  for (const auto& instance : scene.objectInstances) names.push_back(instance.name.value_or(""));
+  return names;
+}
+
+std::vector<std::string> LayerNames(const Scene& scene) {
+  std::vector<std::string> names;
+  for (const auto& layer : scene.layers) names.push_back(layer.name.value_or(""));
+  return names;
+}
+
+TEST_F(GroupingExamples, SingleObjectMakesOneDefinitionWithASlotPerMaterialOnTheRootLayer) {
+  const Scene scene = Export("grouping-single", "single", "on");
+  ASSERT_EQ(scene.objectDefinitions.size(), 1u);
+  const auto& definition = scene.objectDefinitions[0];
+  EXPECT_EQ(definition.name, "grouping-single Definition");
+  EXPECT_EQ(definition.materials.size(), 3u);  // no material, Concrete from the layer, Glass
+  // The curve adds nothing; the roof plane is meshed by the host.
+  EXPECT_GT(definition.vertices.size(), 8u);
+  ASSERT_EQ(scene.objectInstances.size(), 1u);
+  EXPECT_EQ(scene.objectInstances[0].name, "grouping-single Instance");
+  EXPECT_EQ(scene.objectInstances[0].definitionLink.materials.size(), 3u);
+  EXPECT_EQ(LayerNames(scene), std::vector<std::string>{"Scene objects"});
+  EXPECT_EQ(scene.objectInstances[0].layer, scene.layers[0].id);
+}
+
+TEST_F(GroupingExamples, ByMaterialMergesTwinMaterialsAndNamesTheDefaultGroup) {
+  const Scene scene = Export("grouping-material", "material", "off");
+  EXPECT_EQ(DefinitionNames(scene),
+            (std::vector<std::string>{"Default material name", "Oak", "Steel"}));
+  EXPECT_EQ(InstanceNames(scene), DefinitionNames(scene));
+  // The two Oak objects lie on two layers, so their group goes on the root layer.
+  EXPECT_EQ(scene.objectDefinitions[1].vertices.size(), 8u);
+  EXPECT_EQ(LayerNames(scene), (std::vector<std::string>{"Table", "Scene objects", "Frame"}));
+}
+
+TEST_F(GroupingExamples, ByLayerTakesTheObjectsOfBlocksToTheirOwnLayersMovedIntoPlace) {
+  const Scene scene = Export("grouping-layer", "layer", "off");
+  EXPECT_EQ(DefinitionNames(scene), (std::vector<std::string>{"Site", "Columns", "Caps"}));
+  EXPECT_EQ(LayerNames(scene),
+            (std::vector<std::string>{"Site", "Structure::Columns", "Structure::Caps"}));
+  // Two column instances, 500 cm apart, each contributing one shaft quad.
+  const auto& shafts = scene.objectDefinitions[1].vertices;
+  ASSERT_EQ(shafts.size(), 8u);
+  EXPECT_DOUBLE_EQ(shafts[0].x, 0.0);
+  EXPECT_DOUBLE_EQ(shafts[4].x, 500.0);
+}
+
+TEST_F(GroupingExamples, ByObjectExpandsNestedBlocksWithTheirNamesAndWeldsEachObject) {
+  const Scene scene = Export("grouping-object", "object", "off");
+  EXPECT_EQ(DefinitionNames(scene),
+            (std::vector<std::string>{"Lamp", "Room Floor", "Room Chair Leg", "Room Chair Seat",
+                                      "Room Chair Leg", "Room Chair Seat"}));
+  EXPECT_EQ(InstanceNames(scene),
+            (std::vector<std::string>{"Unnamed object instance", "Room", "Room Chair", "Room Chair",
+                                      "Room Chair", "Room Chair"}));
+  EXPECT_EQ(scene.objectDefinitions[2].vertices.size(), 8u);  // a welded box
+  EXPECT_EQ(LayerNames(scene), (std::vector<std::string>{"Lighting", "Furniture"}));
+}
+
+TEST_F(GroupingExamples, SingleLayerOutputPutsEveryInstanceOnTheRootLayerOnly) {
+  const Scene scene = Export("grouping-object", "object", "on");
+  EXPECT_EQ(LayerNames(scene), std::vector<std::string>{"Scene objects"});
+  for (const auto& instance : scene.objectInstances) {
+    ASSERT_TRUE(instance.layer.has_value());
+    EXPECT_TRUE(QzOrv::scene::isNil(*instance.layer));
+  }
+}
+
+}  // namespace
