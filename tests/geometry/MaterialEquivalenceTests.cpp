@@ -6,7 +6,6 @@
 
 #include <cmath>
 
-#include "export/SceneExporter.h"
 #include "materials/MaterialEquivalence.h"
 
 namespace {
@@ -59,16 +58,6 @@ TEST(MaterialsMatch, ANanTransparencyMatchesOnlyThroughTheFullComparison) {
   shinyFoggy.m_shine = 10;  // so the full comparison tells them apart
   EXPECT_TRUE(MaterialsMatch(foggy, foggy));
   EXPECT_FALSE(MaterialsMatch(foggy, shinyFoggy));
-}
-
-TEST(IsMaterialExported, SearchesTheCopiesOfExportedMaterials) {
-  CRhinoDoc doc;
-  SceneExporter exporter(doc);
-  EXPECT_FALSE(exporter.IsMaterialExported(named(L"Wood")));
-  exporter.exportedMaterials.Append(new ON_Material(named(L"Glass")));
-  exporter.exportedMaterials.Append(new ON_Material(named(L"Wood")));
-  EXPECT_TRUE(exporter.IsMaterialExported(named(L"Wood")));
-  EXPECT_FALSE(exporter.IsMaterialExported(named(L"Stone")));
 }
 
 }  // namespace

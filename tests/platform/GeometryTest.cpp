@@ -155,3 +155,28 @@ TEST(Material, FindTextureFiltersByTypeAndNameAndResumesAfterAnIndex) {
 }
 
 }  // namespace
+
+TEST(SimpleArray, KeepsRealElementsForEveryTypeThroughInsertRemoveAndCopies) {
+  ON_SimpleArray<bool> flags;
+  flags.Append(true);
+  flags.Append(false);
+  flags.Insert(1, flags[0]);  // an element of the array itself
+  bool& middle = flags[1];
+  middle = false;
+  EXPECT_EQ(flags.Count(), 3);
+  EXPECT_FALSE(flags[1]);
+  EXPECT_EQ(flags.Array() + 2, &flags[2]);  // one contiguous block of real bools
+
+  ON_SimpleArray<bool> copy = flags;
+  flags.Remove(0);
+  EXPECT_EQ(copy.Count(), 3);
+  EXPECT_TRUE(copy[0]);
+  EXPECT_EQ(flags.Count(), 2);
+  EXPECT_EQ(flags.Search(false), 0);
+
+  flags.SetCount(4);
+  EXPECT_FALSE(flags[3]);  // grown elements start value-initialised
+  flags.Destroy();
+  EXPECT_EQ(flags.Count(), 0);
+  EXPECT_EQ(flags.Last(), nullptr);
+}
