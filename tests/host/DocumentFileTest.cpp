@@ -3,28 +3,12 @@
 #include <filesystem>
 #include <string>
 
-#include "DocumentFile.h"
+#include "DocumentTestSupport.h"
 
 namespace {
 
 std::string Utf8(const wchar_t* text) {
   return ON_String(text).Array();
-}
-
-/// Loads document text named "doc.json" (in the current folder) into `doc`.
-void Load(const std::string& text, CRhinoDoc& doc) {
-  LoadDocumentText(text, "doc.json", doc);
-}
-
-/// The message of the DocumentError that loading `text` throws, or a note that none was thrown.
-std::string ErrorFor(const std::string& text) {
-  CRhinoDoc doc;
-  try {
-    Load(text, doc);
-  } catch (const DocumentError& error) {
-    return error.what();
-  }
-  return "(no error)";
 }
 
 TEST(DocumentFile, ReadsUnitsByNameCodeOrCustomLength) {

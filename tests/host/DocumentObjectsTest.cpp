@@ -5,25 +5,11 @@
 #include <cmath>
 #include <string>
 
-#include "DocumentFile.h"
+#include "DocumentTestSupport.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-void Load(const std::string& text, CRhinoDoc& doc) {
-  LoadDocumentText(text, "doc.json", doc);
-}
-
-std::string ErrorFor(const std::string& text) {
-  CRhinoDoc doc;
-  try {
-    Load(text, doc);
-  } catch (const DocumentError& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
 
 const CRhinoObject& Object(const CRhinoDoc& doc, int i) {
   return *doc.m_object_table.Object(i);
