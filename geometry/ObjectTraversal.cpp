@@ -55,6 +55,27 @@ ON_Xform placementOf(const CRhinoInstanceObject& instance, const ON_Xform* outer
   return (outer != nullptr ? *outer : ON_Xform::IdentityTransformation) * instance.InstanceXform();
 }
 
+// Calls visit(object, holding instance, block-to-model transform) for every object of the
+// instance's block, in block order, descending into nested block instances (whose transforms
+// compose outermost last). A block instance without a definition contributes nothing.
+template <class Visit>
+void forEachPlacedObject(const CRhinoInstanceObject& instance, const ON_Xform* outer,
+                         Visit&& visit) {
+  const CRhinoInstanceDefinition* block = instance.InstanceDefinition();
+  if (block == nullptr) return;
+  ON_SimpleArray<const CRhinoObject*> objects;
+  block->GetObjects(objects);
+  const ON_Xform xform = placementOf(instance, outer);
+  for (int i = 0; i < objects.Count(); ++i) {
+    const CRhinoObject* object = objects[i];
+    if (object == nullptr) continue;
+    if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object))
+      forEachPlacedObject(*nested, &xform, visit);
+    else
+      visit(*object, instance, xform);
+  }
+}
+
 // The layer shared by every object of the group, or -1 when they lie on several.
 int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
   int layer = -1;
@@ -168,25 +189,19 @@ void SceneExporter::collectInstanceByMaterial(const ON_Material& material,
                                               const CRhinoInstanceObject* instance,
                                               const ON_Xform* transform) {
   assert(instance != nullptr);
-  const CRhinoInstanceDefinition* block = instance->InstanceDefinition();
-  if (block == nullptr) return;
-  const int instanceMaterial = materialIndexOf(instance, -1);
-  ON_SimpleArray<const CRhinoObject*> objects;
-  block->GetObjects(objects);
-  const ON_Xform xform = placementOf(*instance, transform);
-  for (int i = 0; i < objects.Count(); ++i) {
-    const CRhinoObject* object = objects[i];
-    if (object == nullptr) continue;
-    if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object)) {
-      collectInstanceByMaterial(material, group, nested, &xform);
-    } else if (materialMatches(*doc, material, materialIndexOf(object, instanceMaterial))) {
-      CRhinoObject* duplicate = object->Duplicate();
-      if (moveIntoPlace(*duplicate, xform))
-        group.Append(duplicate);
-      else
-        delete duplicate;  // nothing to export
-    }
-  }
+  forEachPlacedObject(
+      *instance, transform,
+      [&](const CRhinoObject& object, const CRhinoInstanceObject& holder, const ON_Xform& xform) {
+        // Objects whose material comes from their parent take the holding instance's.
+        if (!materialMatches(*doc, material,
+                             materialIndexOf(&object, materialIndexOf(&holder, -1))))
+          return;
+        CRhinoObject* duplicate = object.Duplicate();
+        if (moveIntoPlace(*duplicate, xform))
+          group.Append(duplicate);
+        else
+          delete duplicate;  // nothing to export
+      });
 }
 
 void SceneExporter::collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) {
@@ -204,23 +219,15 @@ void SceneExporter::collectInstanceByLayer(int layerIndex, ON_SimpleArray<CRhino
                                            const CRhinoInstanceObject* instance,
                                            const ON_Xform* transform) {
   assert(instance != nullptr);
-  const CRhinoInstanceDefinition* block = instance->InstanceDefinition();
-  if (block == nullptr) return;
-  ON_SimpleArray<const CRhinoObject*> objects;
-  block->GetObjects(objects);
-  const ON_Xform xform = placementOf(*instance, transform);
-  for (int i = 0; i < objects.Count(); ++i) {
-    const CRhinoObject* object = objects[i];
-    if (object == nullptr) continue;
-    if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object)) {
-      collectInstanceByLayer(layerIndex, group, nested, &xform);
-    } else if (object->Attributes().m_layer_index == layerIndex) {
-      // Unlike the material walk, a duplicate without geometry still joins its layer's group.
-      CRhinoObject* duplicate = object->Duplicate();
-      moveIntoPlace(*duplicate, xform);
-      group.Append(duplicate);
-    }
-  }
+  forEachPlacedObject(
+      *instance, transform,
+      [&](const CRhinoObject& object, const CRhinoInstanceObject&, const ON_Xform& xform) {
+        if (object.Attributes().m_layer_index != layerIndex) return;
+        // Unlike the material walk, a duplicate without geometry still joins its layer's group.
+        CRhinoObject* duplicate = object.Duplicate();
+        moveIntoPlace(*duplicate, xform);
+        group.Append(duplicate);
+      });
 }
 
 QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(const ON_SimpleArray<CRhinoObject*>& group,
