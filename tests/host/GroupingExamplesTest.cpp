@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -115,6 +117,21 @@ TEST_F(GroupingExamples, SingleLayerOutputPutsEveryInstanceOnTheRootLayerOnly) {
     ASSERT_TRUE(instance.layer.has_value());
     EXPECT_TRUE(QzOrv::scene::isNil(*instance.layer));
   }
+}
+
+TEST_F(GroupingExamples, ExportingTheSameDocumentTwiceGivesTheSameBytes) {
+  // The same file name in two folders: the scene names follow the file's name.
+  auto exportBytes = [&](const std::string& subfolder) {
+    fs::create_directories(folder / subfolder);
+    const std::string target = (folder / subfolder / "house.orv").string();
+    const Finished run = RunProgram({ORVEXPORT_PATH, EXAMPLES_DIR "/house.json", "-o", target});
+    EXPECT_EQ(run.status, 0) << run.err;
+    std::ifstream in(target, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string first = exportBytes("first");
+  EXPECT_FALSE(first.empty());
+  EXPECT_TRUE(first == exportBytes("second"));  // byte for byte (not printed: binary)
 }
 
 }  // namespace
