@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "export/SceneExporter.h"
 #include "orv/SceneFileReader.h"
 #include "plugin/ExportOptions.h"
@@ -16,18 +17,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "orv-export-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { fs::remove_all(path); }
-  std::wstring file(const char* name) const { return (path / name).wstring(); }
-  fs::path path;
-};
 
 void addMaterial(CRhinoDoc& doc, const wchar_t* name) {
   ON_Material material;
@@ -85,7 +74,7 @@ TEST(SceneExporter, RecordsTheDocumentMaterialsInTableOrder) {
 }
 
 TEST(SceneExporter, WritesTheSceneAndSplitsItsPath) {
-  TempFolder folder;
+  TempFolder folder{"orv-export"};
   CRhinoDoc doc;
   addMaterial(doc, L"Brick");
   const std::wstring target = folder.file("house.orv");
@@ -101,7 +90,7 @@ TEST(SceneExporter, WritesTheSceneAndSplitsItsPath) {
 }
 
 TEST(SceneExporter, TwoExportsInARowShareNoState) {
-  TempFolder folder;
+  TempFolder folder{"orv-export"};
   CRhinoDoc doc;
   addMaterial(doc, L"Brick");
   addMaterial(doc, L"Glass");
@@ -118,7 +107,7 @@ TEST(SceneExporter, TwoExportsInARowShareNoState) {
 std::vector<int> waitCursorCalls;
 
 TEST(SceneExporter, ShowsTheWaitCursorOnlyWhileItRuns) {
-  TempFolder folder;
+  TempFolder folder{"orv-export"};
   CRhinoDoc doc;
   waitCursorCalls.clear();
   AfxSetWaitCursorHandler([](int code) { waitCursorCalls.push_back(code); });

@@ -16,31 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "TempFolder.h"
 #include "orv/SceneFileReader.h"
 #include "output/OutputFile.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "orv-output-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() {
-    fs::permissions(path, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(path);
-  }
-  fs::path path;
-};
-
-std::string contentsOf(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void writeFile(const fs::path& file, const std::string& contents) {
   std::ofstream(file, std::ios::binary) << contents;
@@ -98,7 +80,7 @@ class OutputFile : public testing::Test {
   static ON_wString wide(const fs::path& file) { return ON_wString(file.c_str()); }
   bool save(const fs::path& file) { return saveToFile(writer, wide(file)); }
 
-  TempFolder folder;
+  TempFolder folder{"orv-output"};
   fs::path target = folder.path / "a.orv";
   fs::path backup = folder.path / "a.orv.bak";
   CRhinoDoc doc;

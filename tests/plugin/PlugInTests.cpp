@@ -11,6 +11,7 @@
 #include <type_traits>
 
 #include "RhinoHostServices.h"
+#include "TempFolder.h"
 #include "export/SceneExporter.h"
 #include "orv/SceneFileReader.h"
 #include "plugin/ExportOptions.h"
@@ -19,16 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "orv-plugin-XXXXXX").string();
-    path = mkdtemp(pattern.data());
-  }
-  ~TempFolder() { fs::remove_all(path); }
-  fs::path path;
-};
 
 // Collects what the plug-in prints on the host command line.
 class CommandLine {
@@ -98,7 +89,7 @@ TEST(PlugInObject, RegistersExactlyOneFileTypeWhateverTheOptions) {
 }
 
 TEST(PlugInObject, WritesAnEmptyDocumentAndAnnouncesTheExport) {
-  TempFolder folder;
+  TempFolder folder{"orv-plugin"};
   const fs::path target = folder.path / "house.orv";
   CRhinoDoc doc;
   CommandLine commandLine;
@@ -108,7 +99,7 @@ TEST(PlugInObject, WritesAnEmptyDocumentAndAnnouncesTheExport) {
 }
 
 TEST(PlugInObject, ReportsAFileThatCouldNotBeWritten) {
-  TempFolder folder;
+  TempFolder folder{"orv-plugin"};
   CRhinoDoc doc;
   const fs::path target = folder.path / "missing" / "house.orv";
   EXPECT_EQ(ORVExportPlugIn().WriteFile(target.wstring().c_str(), 0, doc, {}), 0);
