@@ -4,7 +4,6 @@
 
 #include "ORVExportPlugIn.h"
 
-#include <optional>
 
 #include "CommandORVExportPlugIn.h"
 #include "ExportOptions.h"
@@ -110,26 +109,11 @@ int CORVExportPlugInApp::ExitInstance() {
 }
 
 // The process-wide objects of the library, constructed in this order when it is loaded and
-// destroyed in the reverse order when it is unloaded. The library's own MFC module state is
-// current around them, so that the application object belongs to this library and not to
-// whichever module happened to be current when the host loaded it.
+// destroyed in the reverse order when it is unloaded. The framework makes the library's own MFC
+// module state current while they are constructed, so the application object belongs to this
+// library, not to the host.
 
 namespace {
-
-std::optional<AFX_MAINTAIN_STATE2> libraryModuleState;
-
-void enterLibraryModuleState() {
-  libraryModuleState.emplace(AfxGetStaticModuleState());
-}
-void leaveLibraryModuleState() {
-  libraryModuleState.reset();
-}
-
-// Opens the library's module state before the first object and closes it after the last one.
-struct LibraryModuleStateOpener {
-  LibraryModuleStateOpener() { enterLibraryModuleState(); }
-  ~LibraryModuleStateOpener() { leaveLibraryModuleState(); }
-} libraryModuleStateOpener;
 
 CORVExportPlugInPlugIn thePlugIn;
 CORVExportPlugInApp theApp;
@@ -139,17 +123,6 @@ CCommandORVExportPlugIn theORVExportPlugInCommand;
 
 CString exportBaseName;
 CString exportFolder;
-
-namespace {
-
-// Closes the library's module state after the last object and reopens it before unloading
-// destroys them.
-struct LibraryModuleStateCloser {
-  LibraryModuleStateCloser() { leaveLibraryModuleState(); }
-  ~LibraryModuleStateCloser() { enterLibraryModuleState(); }
-} libraryModuleStateCloser;
-
-}  // namespace
 
 int GroupingMode = SingleObject;
 int singleLayerOutput = 1;
