@@ -1,7 +1,6 @@
 // The example documents exported by orvexport in their grouping modes and read back: each mode
 // shapes the scene as its example promises (names, slots, layers, welded points).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "Subprocess.h"
+#include "TempFolder.h"
 #include "orv/SceneFileReader.h"
 
 namespace {
@@ -19,15 +19,6 @@ using QzOrv::scene::Scene;
 
 class GroupingExamples : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder =
-        fs::temp_directory_path() / ("grouping_" + std::to_string(getpid()) + "_" + test->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
   // Exports examples/<example>.json with the given options and reads the scene back.
   Scene Export(const std::string& example, const std::string& grouping,
                const std::string& singleLayer) const {
@@ -39,7 +30,8 @@ class GroupingExamples : public ::testing::Test {
     return QzOrv::scene::readSceneFile(target);
   }
 
-  fs::path folder;
+  TempFolder temp{"grouping"};
+  const fs::path folder = temp.path;
 };
 
 std::vector<std::string> DefinitionNames(const Scene& scene) {

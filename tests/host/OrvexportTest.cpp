@@ -1,12 +1,12 @@
 // orvexport run as a program, against the built plug-in module beside it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "Subprocess.h"
+#include "TempFolder.h"
 
 namespace {
 
@@ -18,15 +18,6 @@ bool Contains(const std::string& text, const std::string& part) {
 
 class Orvexport : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-    folder =
-        fs::temp_directory_path() / ("orvexport_" + std::to_string(getpid()) + "_" + test->name());
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-  }
-  void TearDown() override { fs::remove_all(folder); }
-
   static Finished Run(std::vector<std::string> args) {
     args.insert(args.begin(), ORVEXPORT_PATH);
     return RunProgram(args);
@@ -38,7 +29,8 @@ class Orvexport : public ::testing::Test {
     return path.string();
   }
 
-  fs::path folder;
+  TempFolder temp{"orvexport"};
+  const fs::path folder = temp.path;
 };
 
 TEST_F(Orvexport, LoadsThePlugInBesideItAndListsItsFileTypeAndInformation) {
