@@ -36,8 +36,8 @@ TEST_F(BlockExport, ObjectsInNestedBlocksAreNamedAlongTheBlockPath) {
   doc.AddObject(meshObject(unitQuadAt(5), L"Lamp"));
   const Scene scene = exportScene(doc, ByObject);
 
-  EXPECT_EQ(definitionNames(scene), (std::vector<std::string>{"Room Chair Leg", "Lamp"}));
-  EXPECT_EQ(instanceNames(scene),
+  EXPECT_EQ(namesOf(scene.objectDefinitions), (std::vector<std::string>{"Room Chair Leg", "Lamp"}));
+  EXPECT_EQ(namesOf(scene.objectInstances),
             (std::vector<std::string>{"Room Chair", "Unnamed object instance"}));
   EXPECT_EQ(scene.objectInstances[0].definitionLink.definition, scene.objectDefinitions[0].id);
   EXPECT_EQ(scene.objectInstances[0].kind, "ModelObject");
@@ -66,7 +66,7 @@ TEST_F(BlockExport, EveryInstanceOfABlockWritesItsOwnCopy) {
   doc.AddObject(blockInstance(chair, translation(100, 0, 0)));
   const Scene scene = exportScene(doc, ByObject);
 
-  ASSERT_EQ(definitionNames(scene), (std::vector<std::string>{"Chair Leg", "Chair Leg"}));
+  ASSERT_EQ(namesOf(scene.objectDefinitions), (std::vector<std::string>{"Chair Leg", "Chair Leg"}));
   EXPECT_EQ(scene.objectDefinitions[1].vertices[0].x, 100.0);
   EXPECT_EQ(scene.objectInstances.size(), 2u);
 }

@@ -174,20 +174,6 @@ const ObjectInstance& instanceNamed(const Scene& scene, const std::string& name)
   return none;
 }
 
-std::vector<std::string> definitionNames(const Scene& scene) {
-  std::vector<std::string> names;
-  for (const ObjectDefinition& definition : scene.objectDefinitions)
-    names.push_back(definition.name.value_or("<none>"));
-  return names;
-}
-
-std::vector<std::string> instanceNames(const Scene& scene) {
-  std::vector<std::string> names;
-  for (const ObjectInstance& instance : scene.objectInstances)
-    names.push_back(instance.name.value_or("<none>"));
-  return names;
-}
-
 std::vector<std::vector<int>> polygonIndices(const ObjectDefinition& definition) {
   std::vector<std::vector<int>> polygons;
   for (const QzOrv::scene::Polygon& polygon : definition.polygons)

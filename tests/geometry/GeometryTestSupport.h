@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "SceneNames.h"
 #include "export/SceneExporter.h"
 #include "orv/SceneModel.h"
 #include "plugin/stdafx.h"
@@ -71,8 +72,6 @@ const QzOrv::scene::ObjectDefinition& definitionNamed(const QzOrv::scene::Scene&
 const QzOrv::scene::ObjectInstance& instanceNamed(const QzOrv::scene::Scene& scene,
                                                   const std::string& name);
 /// Names of the definitions (or instances) in scene order.
-std::vector<std::string> definitionNames(const QzOrv::scene::Scene& scene);
-std::vector<std::string> instanceNames(const QzOrv::scene::Scene& scene);
 /// The polygons' vertex index lists in order.
 std::vector<std::vector<int>> polygonIndices(const QzOrv::scene::ObjectDefinition& definition);
 

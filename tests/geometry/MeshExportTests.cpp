@@ -182,7 +182,7 @@ TEST_F(MeshExport, DefinitionNamesComposeUnderTheEnclosingName) {
   EXPECT_EQ(writer.nameStack.GetSize(), 1);
   popName(writer);
   const Scene scene = savedScene(writer);
-  EXPECT_EQ(definitionNames(scene),
+  EXPECT_EQ(namesOf(scene.objectDefinitions),
             (std::vector<std::string>{"Unnamed object definition", "Room Chair", "Room"}));
 }
 

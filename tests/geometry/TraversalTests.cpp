@@ -41,9 +41,9 @@ TEST_F(Traversal, MatchingMaterialsMakeOneGroupUnderTheFirstName) {
   doc.AddObject(meshObject(quadAt(6)));  // no material: the default pass
 
   const Scene scene = exportScene(doc, ByMaterial);
-  EXPECT_EQ(definitionNames(scene),
+  EXPECT_EQ(namesOf(scene.objectDefinitions),
             (std::vector<std::string>{"Default material name", "Wood", "Glass"}));
-  EXPECT_EQ(instanceNames(scene), definitionNames(scene));
+  EXPECT_EQ(namesOf(scene.objectInstances), namesOf(scene.objectDefinitions));
   EXPECT_EQ(definitionNamed(scene, "Wood").vertices.size(), 8u);
 }
 
@@ -55,8 +55,8 @@ TEST_F(Traversal, SingleObjectAppendsOneSlotAndOneBlockOfPointsPerMaterial) {
   doc.AddObject(meshObject(quadAt(2), L"", 0, brick));
 
   const Scene scene = exportScene(doc, SingleObject);
-  ASSERT_EQ(definitionNames(scene), (std::vector<std::string>{"house Definition"}));
-  ASSERT_EQ(instanceNames(scene), (std::vector<std::string>{"house Instance"}));
+  ASSERT_EQ(namesOf(scene.objectDefinitions), (std::vector<std::string>{"house Definition"}));
+  ASSERT_EQ(namesOf(scene.objectInstances), (std::vector<std::string>{"house Instance"}));
   const QzOrv::scene::ObjectDefinition& all = scene.objectDefinitions[0];
   ASSERT_EQ(all.materials.size(), 2u);
   EXPECT_EQ(all.materials[0].name, "Brick");
@@ -101,9 +101,9 @@ TEST_F(Traversal, ByLayerTakesObjectsInsideABlockToTheirOwnLayers) {
   (void)empty;
 
   const Scene scene = exportScene(doc, ByLayer);
-  EXPECT_EQ(definitionNames(scene),
+  EXPECT_EQ(namesOf(scene.objectDefinitions),
             (std::vector<std::string>{"Furniture", "Unnamed object definition"}));
-  EXPECT_EQ(instanceNames(scene),
+  EXPECT_EQ(namesOf(scene.objectInstances),
             (std::vector<std::string>{"Furniture", "Unnamed object instance"}));
   const QzOrv::scene::ObjectDefinition& group = scene.objectDefinitions[0];
   ASSERT_EQ(group.vertices.size(), 8u);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "SceneNames.h"
 #include "Subprocess.h"
 #include "TempFolder.h"
 #include "orv/SceneFileReader.h"
@@ -34,25 +35,6 @@ class GroupingExamples : public ::testing::Test {
   const fs::path folder = temp.path;
 };
 
-std::vector<std::string> DefinitionNames(const Scene& scene) {
-  std::vector<std::string> names;
-  for (const auto& definition : scene.objectDefinitions)
-    names.push_back(definition.name.value_or(""));
-  return names;
-}
-
-std::vector<std::string> InstanceNames(const Scene& scene) {
-  std::vector<std::string> names;
-  for (const auto& instance : scene.objectInstances) names.push_back(instance.name.value_or(""));
-  return names;
-}
-
-std::vector<std::string> LayerNames(const Scene& scene) {
-  std::vector<std::string> names;
-  for (const auto& layer : scene.layers) names.push_back(layer.name.value_or(""));
-  return names;
-}
-
 TEST_F(GroupingExamples, SingleObjectMakesOneDefinitionWithASlotPerMaterialOnTheRootLayer) {
   const Scene scene = Export("grouping-single", "single", "on");
   ASSERT_EQ(scene.objectDefinitions.size(), 1u);
@@ -64,24 +46,25 @@ TEST_F(GroupingExamples, SingleObjectMakesOneDefinitionWithASlotPerMaterialOnThe
   ASSERT_EQ(scene.objectInstances.size(), 1u);
   EXPECT_EQ(scene.objectInstances[0].name, "grouping-single Instance");
   EXPECT_EQ(scene.objectInstances[0].definitionLink.materials.size(), 3u);
-  EXPECT_EQ(LayerNames(scene), std::vector<std::string>{"Scene objects"});
+  EXPECT_EQ(namesOf(scene.layers), std::vector<std::string>{"Scene objects"});
   EXPECT_EQ(scene.objectInstances[0].layer, scene.layers[0].id);
 }
 
 TEST_F(GroupingExamples, ByMaterialMergesTwinMaterialsAndNamesTheDefaultGroup) {
   const Scene scene = Export("grouping-material", "material", "off");
-  EXPECT_EQ(DefinitionNames(scene),
+  EXPECT_EQ(namesOf(scene.objectDefinitions),
             (std::vector<std::string>{"Default material name", "Oak", "Steel"}));
-  EXPECT_EQ(InstanceNames(scene), DefinitionNames(scene));
+  EXPECT_EQ(namesOf(scene.objectInstances), namesOf(scene.objectDefinitions));
   // The two Oak objects lie on two layers, so their group goes on the root layer.
   EXPECT_EQ(scene.objectDefinitions[1].vertices.size(), 8u);
-  EXPECT_EQ(LayerNames(scene), (std::vector<std::string>{"Table", "Scene objects", "Frame"}));
+  EXPECT_EQ(namesOf(scene.layers), (std::vector<std::string>{"Table", "Scene objects", "Frame"}));
 }
 
 TEST_F(GroupingExamples, ByLayerTakesTheObjectsOfBlocksToTheirOwnLayersMovedIntoPlace) {
   const Scene scene = Export("grouping-layer", "layer", "off");
-  EXPECT_EQ(DefinitionNames(scene), (std::vector<std::string>{"Site", "Columns", "Caps"}));
-  EXPECT_EQ(LayerNames(scene),
+  EXPECT_EQ(namesOf(scene.objectDefinitions),
+            (std::vector<std::string>{"Site", "Columns", "Caps"}));
+  EXPECT_EQ(namesOf(scene.layers),
             (std::vector<std::string>{"Site", "Structure::Columns", "Structure::Caps"}));
   // Two column instances, 500 cm apart, each contributing one shaft quad.
   const auto& shafts = scene.objectDefinitions[1].vertices;
@@ -92,19 +75,19 @@ TEST_F(GroupingExamples, ByLayerTakesTheObjectsOfBlocksToTheirOwnLayersMovedInto
 
 TEST_F(GroupingExamples, ByObjectExpandsNestedBlocksWithTheirNamesAndWeldsEachObject) {
   const Scene scene = Export("grouping-object", "object", "off");
-  EXPECT_EQ(DefinitionNames(scene),
+  EXPECT_EQ(namesOf(scene.objectDefinitions),
             (std::vector<std::string>{"Lamp", "Room Floor", "Room Chair Leg", "Room Chair Seat",
                                       "Room Chair Leg", "Room Chair Seat"}));
-  EXPECT_EQ(InstanceNames(scene),
+  EXPECT_EQ(namesOf(scene.objectInstances),
             (std::vector<std::string>{"Unnamed object instance", "Room", "Room Chair", "Room Chair",
                                       "Room Chair", "Room Chair"}));
   EXPECT_EQ(scene.objectDefinitions[2].vertices.size(), 8u);  // a welded box
-  EXPECT_EQ(LayerNames(scene), (std::vector<std::string>{"Lighting", "Furniture"}));
+  EXPECT_EQ(namesOf(scene.layers), (std::vector<std::string>{"Lighting", "Furniture"}));
 }
 
 TEST_F(GroupingExamples, SingleLayerOutputPutsEveryInstanceOnTheRootLayerOnly) {
   const Scene scene = Export("grouping-object", "object", "on");
-  EXPECT_EQ(LayerNames(scene), std::vector<std::string>{"Scene objects"});
+  EXPECT_EQ(namesOf(scene.layers), std::vector<std::string>{"Scene objects"});
   for (const auto& instance : scene.objectInstances) {
     ASSERT_TRUE(instance.layer.has_value());
     EXPECT_TRUE(QzOrv::scene::isNil(*instance.layer));
