@@ -1,0 +1,337 @@
+#include <cmath>
+
+#include "DocumentReading.h"
+
+namespace document {
+
+namespace {
+
+// ---- points, vectors and transforms
+
+/// Three finite numbers; `what` says what they make, for the complaint.
+ON_3dPoint ReadXyz(const Node& node, const std::string& what) {
+  const Json& value = node.value();
+  if (!value.is_array() || value.size() != 3) node.expected(what);
+  const std::vector<Node> xyz = node.elements();
+  return {xyz[0].finite(), xyz[1].finite(), xyz[2].finite()};
+}
+
+}  // namespace
+
+ON_3dPoint ReadPoint(const Node& point) {
+  return ReadXyz(point, "a point [x, y, z]");
+}
+
+ON_3dVector ReadVector(const Node& vector) {
+  const ON_3dPoint xyz = ReadXyz(vector, "a vector [x, y, z]");
+  return {xyz.x, xyz.y, xyz.z};
+}
+
+namespace {
+
+ON_3dVector NonZeroVector(const Node& vector) {
+  const ON_3dVector v = ReadVector(vector);
+  if (!(v.Length() > 0.0)) vector.expected("a vector that is not zero");
+  return v;
+}
+
+double NonZero(const Node& number) {
+  const double x = number.finite();
+  if (x == 0.0) number.expected("a number that is not 0");
+  return x;
+}
+
+ON_Xform ReadMatrix(const Node& matrix) {
+  const Json& value = matrix.value();
+  if (value.size() != 4) matrix.expected("a 4x4 matrix: four rows of four numbers");
+  ON_Xform result;
+  const std::vector<Node> rows = matrix.elements();
+  for (int i = 0; i < 4; ++i) {
+    if (!rows[i].value().is_array() || rows[i].value().size() != 4)
+      rows[i].expected("a matrix row of four numbers");
+    const std::vector<Node> entries = rows[i].elements();
+    for (int j = 0; j < 4; ++j) result.m_xform[i][j] = entries[j].finite();
+  }
+  return result;
+}
+
+ON_Xform ReadScale(const Node& scale) {
+  ON_Xform result;
+  if (scale.value().is_number()) {
+    const double s = NonZero(scale);
+    result.Scale(s, s, s);
+    return result;
+  }
+  if (!scale.value().is_array() || scale.value().size() != 3)
+    scale.expected("a scale factor or three factors [sx, sy, sz]");
+  const std::vector<Node> factors = scale.elements();
+  result.Scale(NonZero(factors[0]), NonZero(factors[1]), NonZero(factors[2]));
+  return result;
+}
+
+ON_Xform ReadRotation(const Node& rotation) {
+  rotation.checkKeys({"axis", "degrees"});
+  const ON_3dVector axis =
+      NonZeroVector(rotation.required("axis", "the rotation axis through the origin"));
+  const double degrees = rotation.required("degrees", "the rotation angle").finite();
+  ON_Xform result;
+  result.Rotation(degrees * kPi / 180.0, axis, ON_3dPoint::Origin);
+  return result;
+}
+
+}  // namespace
+
+ON_Xform ReadTransform(const Node& transform) {
+  if (transform.value().is_array()) return ReadMatrix(transform);
+  if (!transform.value().is_object())
+    transform.expected("a 4x4 matrix or {\"scale\": ..., \"rotate\": ..., \"translate\": ...}");
+  transform.checkKeys({"scale", "rotate", "translate"});
+  ON_Xform result(1);
+  if (auto scale = transform.member("scale")) result = ReadScale(*scale) * result;
+  if (auto rotate = transform.member("rotate")) result = ReadRotation(*rotate) * result;
+  if (auto translate = transform.member("translate")) {
+    const ON_3dVector d = ReadVector(*translate);
+    ON_Xform move;
+    move.Translation(d.x, d.y, d.z);
+    result = move * result;
+  }
+  return result;
+}
+
+namespace {
+
+// ---- meshes
+
+/// A vertex index of a face: an integer naming one of the mesh's `count` vertices.
+int VertexIndex(const Node& index, int count) {
+  if (!index.value().is_number_integer()) index.expected("a vertex index (an integer)");
+  if (count == 0) index.fail("the mesh has no vertices for a face to use");
+  // Indices too large for a signed integer are as missing as negative ones.
+  const bool huge = index.value().is_number_unsigned() &&
+                    index.value().get<std::uint64_t>() > std::uint64_t(count);
+  const std::int64_t i = huge ? count : index.value().get<std::int64_t>();
+  if (i < 0 || i >= count)
+    index.fail("no vertex " + Show(index.value()) + ": the mesh has " + std::to_string(count) +
+               " vertices, 0 to " + std::to_string(count - 1));
+  return static_cast<int>(i);
+}
+
+}  // namespace
+
+std::unique_ptr<ON_Mesh> ReadMesh(const Node& mesh) {
+  mesh.checkKeys({"vertices", "faces", "precision"});
+  auto result = std::make_unique<ON_Mesh>();
+  bool exact = false;
+  if (auto precision = mesh.member("precision")) {
+    const std::string kind = precision->text();
+    if (kind != "float" && kind != "double") precision->expected("\"float\" or \"double\"");
+    exact = kind == "double";
+  }
+  for (const Node& vertex :
+       mesh.required("vertices", "the mesh's vertices [[x, y, z], ...]").elements()) {
+    const ON_3dPoint p = ReadPoint(vertex);
+    if (exact) result->m_dV.Append(p);
+    result->m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
+  }
+  if (auto faces = mesh.member("faces"))
+    for (const Node& face : faces->elements()) {
+      const Json& value = face.value();
+      if (!value.is_array() || (value.size() != 3 && value.size() != 4))
+        face.expected("a triangle [a, b, c] or a quad [a, b, c, d] of vertex indices");
+      int vi[4];
+      const std::vector<Node> corners = face.elements();
+      for (std::size_t k = 0; k < corners.size(); ++k)
+        vi[k] = VertexIndex(corners[k], result->VertexCount());
+      if (corners.size() == 3)
+        result->SetTriangle(result->FaceCount(), vi[0], vi[1], vi[2]);
+      else
+        result->SetQuad(result->FaceCount(), vi[0], vi[1], vi[2], vi[3]);
+    }
+  return result;
+}
+
+namespace {
+
+// ---- surfaces
+
+std::unique_ptr<ON_Surface> ReadPlane(const Node& plane) {
+  plane.checkKeys({"kind", "origin", "x_axis", "y_axis", "width", "height", "render_mesh"});
+  ON_3dPoint origin;
+  ON_3dVector x_axis(1, 0, 0), y_axis(0, 1, 0);
+  if (auto node = plane.member("origin")) origin = ReadPoint(*node);
+  if (auto node = plane.member("x_axis")) x_axis = NonZeroVector(*node);
+  const std::optional<Node> y_node = plane.member("y_axis");
+  if (y_node) y_axis = NonZeroVector(*y_node);
+  // The rectangle's sides are perpendicular: the y axis may not lean on the x axis.
+  const double cosine = (x_axis.x * y_axis.x + x_axis.y * y_axis.y + x_axis.z * y_axis.z) /
+                        (x_axis.Length() * y_axis.Length());
+  if (std::fabs(cosine) > 1e-9) {
+    if (y_node) y_node->expected("a vector perpendicular to x_axis");
+    plane.fail("x_axis is not perpendicular to the default y_axis [0, 1, 0]: give a y_axis");
+  }
+  x_axis.Unitize();
+  y_axis.Unitize();
+  const double width = plane.required("width", "the size along x_axis").positive();
+  const double height = plane.required("height", "the size along y_axis").positive();
+  return std::make_unique<ON_PlaneSurface>(origin, x_axis, y_axis, ON_Interval(0, width),
+                                           ON_Interval(0, height));
+}
+
+/// Degrees in u and v: one number for both, or [u, v].
+void ReadDegrees(const Node& degree, int degrees[2]) {
+  constexpr int kHighest = 11;
+  if (degree.value().is_array()) {
+    if (degree.value().size() != 2) degree.expected("a degree or two degrees [u, v]");
+    const std::vector<Node> both = degree.elements();
+    degrees[0] = both[0].integer(1, kHighest);
+    degrees[1] = both[1].integer(1, kHighest);
+  } else {
+    degrees[0] = degrees[1] = degree.integer(1, kHighest);
+  }
+}
+
+/// Knots of one direction: order + count - 2 values, or order + count with the two outermost
+/// (which no evaluation uses) dropped; non-decreasing, with a non-empty domain.
+void ReadKnots(const Node& knots, ON_NurbsSurface& surface, int dir) {
+  const int order = surface.Order(dir), count = surface.CVCount(dir);
+  const std::size_t inner = order + count - 2;
+  const std::size_t given = knots.value().is_array() ? knots.value().size() : 0;
+  if (given != inner && given != inner + 2)
+    knots.expected("an array of " + std::to_string(inner) + " (or " + std::to_string(inner + 2) +
+                   ") knots for order " + std::to_string(order) + " and " + std::to_string(count) +
+                   " control points");
+  const std::vector<Node> values = knots.elements();
+  const std::size_t skip = given == inner ? 0 : 1;
+  for (std::size_t k = 0; k < inner; ++k) {
+    const Node& knot = values[k + skip];
+    const double value = knot.finite();
+    if (k > 0 && value < surface.Knot(dir, int(k) - 1))
+      knot.expected("a knot no smaller than the one before it");
+    surface.SetKnot(dir, int(k), value);
+  }
+  if (!surface.Domain(dir).IsIncreasing())
+    knots.fail("the knots leave the surface an empty domain: knot " +
+               std::to_string(order - 2 + skip) + " must be smaller than knot " +
+               std::to_string(count - 1 + skip));
+}
+
+std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
+  nurbs.checkKeys({"kind", "degree", "points", "knots", "render_mesh"});
+  int degrees[2];
+  ReadDegrees(nurbs.required("degree", "the degree, or degrees [u, v]"), degrees);
+  const Node points = nurbs.required("points", "the control points as rows along u");
+  const std::vector<Node> rows = points.elements();
+  if (rows.size() < std::size_t(degrees[0] + 1))
+    points.expected("at least " + std::to_string(degrees[0] + 1) + " rows of control points");
+  // Every row has as many points as the first.
+  const Json& first = rows[0].value();
+  if (!first.is_array() || first.size() < std::size_t(degrees[1] + 1))
+    rows[0].expected("a row of at least " + std::to_string(degrees[1] + 1) + " control points");
+  const int count0 = int(rows.size()), count1 = int(first.size());
+  bool rational = false;
+  for (const Node& row : rows)
+    for (const Json& point : row.value())
+      rational = rational || (point.is_array() && point.size() == 4);
+  auto surface = std::make_unique<ON_NurbsSurface>(3, rational, degrees[0] + 1, degrees[1] + 1,
+                                                   count0, count1);
+  for (int i = 0; i < count0; ++i) {
+    if (!rows[i].value().is_array() || int(rows[i].value().size()) != count1)
+      rows[i].expected("a row of " + std::to_string(count1) + " control points, as the first");
+    const std::vector<Node> row = rows[i].elements();
+    for (int j = 0; j < count1; ++j) {
+      const Json& value = row[j].value();
+      if (!value.is_array() || (value.size() != 3 && value.size() != 4))
+        row[j].expected("a control point [x, y, z] or [x, y, z, weight]");
+      const std::vector<Node> xyzw = row[j].elements();
+      surface->SetCV(i, j, {xyzw[0].finite(), xyzw[1].finite(), xyzw[2].finite()});
+      if (xyzw.size() == 4) surface->SetWeight(i, j, xyzw[3].positive());
+    }
+  }
+  if (auto knots = nurbs.member("knots")) {
+    if (!knots->value().is_array() || knots->value().size() != 2)
+      knots->expected("two knot arrays [u knots, v knots]");
+    const std::vector<Node> both = knots->elements();
+    ReadKnots(both[0], *surface, 0);
+    ReadKnots(both[1], *surface, 1);
+  } else {
+    surface->MakeClampedUniformKnotVector(0);
+    surface->MakeClampedUniformKnotVector(1);
+  }
+  return surface;
+}
+
+void ReadFace(const Node& face, ON_Brep& brep) {
+  if (!face.value().is_object()) face.expected("a surface {\"kind\": ...}");
+  const Node kind = face.required("kind", "\"plane\" or \"nurbs\"");
+  std::unique_ptr<ON_Surface> surface;
+  if (kind.value() == "plane")
+    surface = ReadPlane(face);
+  else if (kind.value() == "nurbs")
+    surface = ReadNurbs(face);
+  else
+    kind.expected("a surface kind (plane, nurbs)");
+  ON_BrepFace& added = brep.NewFace(surface.release());
+  if (auto mesh = face.member("render_mesh"))
+    added.SetMesh(ON::render_mesh, ReadMesh(*mesh).release());
+}
+
+}  // namespace
+
+std::unique_ptr<ON_Brep> ReadSurface(const Node& surface) {
+  auto brep = std::make_unique<ON_Brep>();
+  if (!surface.value().is_array()) {
+    ReadFace(surface, *brep);
+    return brep;
+  }
+  if (surface.value().empty()) surface.expected("a surface or a non-empty array of surfaces");
+  for (const Node& face : surface.elements()) ReadFace(face, *brep);
+  return brep;
+}
+
+// ---- curves, points, lights
+
+std::unique_ptr<ON_PolylineCurve> ReadCurve(const Node& curve) {
+  curve.checkKeys({"points"});
+  const Node points = curve.required("points", "the polyline's points [[x, y, z], ...]");
+  auto result = std::make_unique<ON_PolylineCurve>();
+  for (const Node& point : points.elements()) result->m_pline.Append(ReadPoint(point));
+  if (result->PointCount() < 2) points.expected("at least two points");
+  return result;
+}
+
+namespace {
+
+ON_Light::light_style LightKind(const Node& kind) {
+  static constexpr std::pair<const char*, ON_Light::light_style> kKinds[] = {
+      {"point", ON_Light::world_point_light},
+      {"spot", ON_Light::world_spot_light},
+      {"directional", ON_Light::world_directional_light},
+      {"linear", ON_Light::world_linear_light},
+      {"rectangular", ON_Light::world_rectangular_light},
+  };
+  const std::string name = kind.text();
+  for (const auto& [known, style] : kKinds)
+    if (name == known) return style;
+  kind.expected("a light kind (point, spot, directional, linear, rectangular)");
+}
+
+}  // namespace
+
+std::unique_ptr<ON_Light> ReadLight(const Node& light, const ON_wString& objectName) {
+  light.checkKeys({"kind", "name", "location", "direction", "diffuse", "intensity",
+                   "shadow_intensity", "spot_angle"});
+  auto result = std::make_unique<ON_Light>();
+  result->m_light_name = objectName;
+  if (auto node = light.member("kind")) result->m_style = LightKind(*node);
+  if (auto node = light.member("name")) result->m_light_name = Wide(node->text());
+  if (auto node = light.member("location")) result->m_location = ReadPoint(*node);
+  if (auto node = light.member("direction")) result->m_direction = ReadVector(*node);
+  if (auto node = light.member("diffuse")) result->m_diffuse = ReadColour(*node);
+  if (auto node = light.member("intensity")) result->m_intensity = node->finite();
+  if (auto node = light.member("shadow_intensity")) result->m_shadow_intensity = node->finite();
+  if (auto node = light.member("spot_angle"))
+    result->m_spot_angle_radians = node->number(0, 90) * kPi / 180.0;
+  return result;
+}
+
+}  // namespace document

@@ -1,0 +1,177 @@
+#include <algorithm>
+#include <cassert>
+#include <functional>
+#include <iterator>
+
+#include "DocumentReading.h"
+
+namespace document {
+
+namespace {
+
+// ---- objects and block definitions
+
+/// A block instance met inside a block definition: which block it places, and where it stands,
+/// so that a cycle can be reported at the instance that closes it.
+struct BlockUse {
+  int block;
+  Node at;
+};
+
+constexpr std::string_view kGeometryKeys[] = {"mesh",       "surface", "curve",   "point",
+                                              "annotation", "light",   "instance"};
+
+/// The one geometry key of an object; of two, the second in the file is refused.
+Node GeometryOf(const Node& object) {
+  std::optional<Node> found;
+  for (const auto& [key, value] : object.value().items()) {
+    if (std::find(std::begin(kGeometryKeys), std::end(kGeometryKeys), key) ==
+        std::end(kGeometryKeys))
+      continue;
+    const Node node = *object.member(key);
+    if (found)
+      node.fail("an object has one geometry, but \"" + found->key() + "\" and \"" + key +
+                "\" are both given");
+    found.emplace(node);
+  }
+  if (!found)
+    object.fail(
+        "missing the object's geometry: one of mesh, surface, curve, point, annotation, light, "
+        "instance");
+  return *found;
+}
+
+std::unique_ptr<CRhinoObject> MakeObject(const std::string& key, const Node& geometry,
+                                         const ON_wString& name, const References& references,
+                                         CRhinoDoc& doc, std::vector<BlockUse>* uses) {
+  if (key == "mesh") return std::make_unique<CRhinoMeshObject>(ReadMesh(geometry).release());
+  if (key == "surface") return std::make_unique<CRhinoBrepObject>(ReadSurface(geometry).release());
+  if (key == "curve") return std::make_unique<CRhinoCurveObject>(ReadCurve(geometry).release());
+  if (key == "point") return std::make_unique<CRhinoPointObject>(new ON_Point(ReadPoint(geometry)));
+  if (key == "annotation")
+    return std::make_unique<CRhinoAnnotationObject>(new ON_Point(ReadPoint(geometry)));
+  if (key == "light") return std::make_unique<CRhinoLight>(ReadLight(geometry, name).release());
+  assert(key == "instance");
+  geometry.checkKeys({"block", "transform"});
+  const Node block = geometry.required("block", "the placed block, by name or index");
+  const int index = Resolve(block, references.blocks, "block");
+  if (uses) uses->push_back({index, block});
+  ON_Xform xform(1);
+  if (auto transform = geometry.member("transform")) xform = ReadTransform(*transform);
+  return std::make_unique<CRhinoInstanceObject>(doc.m_instance_definition_table[index], xform);
+}
+
+ON_3dmObjectAttributes::material_source MaterialSource(const Node& source) {
+  const std::string name = source.text();
+  if (name == "layer") return ON_3dmObjectAttributes::material_from_layer;
+  if (name == "object") return ON_3dmObjectAttributes::material_from_object;
+  if (name == "parent") return ON_3dmObjectAttributes::material_from_parent;
+  source.expected("a material source (layer, object, parent)");
+}
+
+ON_3dmObjectAttributes::object_mode ObjectMode(const Node& mode) {
+  const std::string name = mode.text();
+  if (name == "normal") return ON_3dmObjectAttributes::normal_object;
+  if (name == "hidden") return ON_3dmObjectAttributes::hidden_object;
+  if (name == "locked") return ON_3dmObjectAttributes::locked_object;
+  mode.expected("an object mode (normal, hidden, locked)");
+}
+
+/// Reads one object. Objects of block definitions (uses not null) record the blocks they place
+/// and cannot be reference objects; top-level objects report whether they are one.
+std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& references,
+                                         CRhinoDoc& doc, std::vector<BlockUse>* uses,
+                                         bool* reference) {
+  object.checkKeys({"name", "layer", "material_source", "material", "mode", "selected", "reference",
+                    "mesh", "surface", "curve", "point", "annotation", "light", "instance"},
+                   {"mappings"});
+  if (auto flag = object.member("reference"); flag && !reference)
+    flag->fail("the objects of a block cannot be reference objects");
+  CRhinoObjectAttributes attributes;
+  if (auto name = object.member("name")) attributes.m_name = Wide(name->text());
+  if (auto layer = object.member("layer"))
+    attributes.m_layer_index = Resolve(*layer, references.layers, "object's layer");
+  if (auto source = object.member("material_source"))
+    attributes.SetMaterialSource(MaterialSource(*source));
+  if (auto material = object.member("material"))
+    attributes.m_material_index = Resolve(*material, references.materials, "object's material");
+  if (auto mode = object.member("mode")) attributes.SetMode(ObjectMode(*mode));
+  const Node geometry = GeometryOf(object);
+  std::unique_ptr<CRhinoObject> result =
+      MakeObject(geometry.key(), geometry, attributes.m_name, references, doc, uses);
+  result->SetAttributes(attributes);
+  if (auto selected = object.member("selected")) result->Select(selected->flag());
+  if (reference)
+    if (auto flag = object.member("reference")) *reference = flag->flag();
+  return result;
+}
+
+}  // namespace
+
+void ReadObjects(const Node& objects, const References& references, CRhinoDoc& doc) {
+  for (const Node& object : objects.elements()) {
+    bool reference = false;
+    std::unique_ptr<CRhinoObject> read = ReadObject(object, references, doc, nullptr, &reference);
+    doc.AddObject(read.release(), reference);
+  }
+}
+
+namespace {
+
+/// Fails at the instance that makes a block contain itself, naming the chain of blocks.
+void RefuseCycles(const std::vector<std::vector<BlockUse>>& uses, const NameTable& blocks) {
+  enum Mark { unvisited, open, done };
+  std::vector<Mark> marks(uses.size(), unvisited);
+  std::vector<int> chain;
+  auto name = [&](int b) {
+    return blocks.names[b].empty() ? "#" + std::to_string(b) : "\"" + blocks.names[b] + "\"";
+  };
+  // Depth-first; an edge back to an open block closes a cycle.
+  std::function<void(int)> visit = [&](int b) {
+    marks[b] = open;
+    chain.push_back(b);
+    for (const BlockUse& use : uses[b]) {
+      if (marks[use.block] == open) {
+        std::string path;
+        for (auto it = std::find(chain.begin(), chain.end(), use.block); it != chain.end(); ++it)
+          path += name(*it) + " > ";
+        use.at.fail("block " + name(use.block) + " would contain itself: " + path +
+                    name(use.block));
+      }
+      if (marks[use.block] == unvisited) visit(use.block);
+    }
+    chain.pop_back();
+    marks[b] = done;
+  };
+  for (std::size_t b = 0; b < uses.size(); ++b)
+    if (marks[b] == unvisited) visit(int(b));
+}
+
+}  // namespace
+
+void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc) {
+  const std::vector<Node> entries = blocks.elements();
+  for (const Node& block : entries) {
+    block.checkKeys({"name", "objects"});
+    auto definition = std::make_unique<CRhinoInstanceDefinition>();
+    std::string name;
+    if (auto node = block.member("name")) {
+      name = node->text();
+      for (const std::string& known : references.blocks.names)
+        if (!name.empty() && known == name)
+          node->fail("another block is already named " + Show(node->value()));
+      definition->SetName(Wide(name));
+    }
+    doc.m_instance_definition_table.AddInstanceDefinition(definition.release());
+    references.blocks.names.push_back(name);
+  }
+  std::vector<std::vector<BlockUse>> uses(entries.size());
+  for (std::size_t b = 0; b < entries.size(); ++b)
+    if (auto objects = entries[b].member("objects"))
+      for (const Node& object : objects->elements())
+        doc.m_instance_definition_table[int(b)]->AddObject(
+            ReadObject(object, references, doc, &uses[b], nullptr).release());
+  RefuseCycles(uses, references.blocks);
+}
+
+}  // namespace document
