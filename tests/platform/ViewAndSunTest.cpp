@@ -131,39 +131,21 @@ TEST_F(DocumentViews, TheActiveViewEndsWithItsDocument) {
   EXPECT_EQ(RhinoApp().ActiveView(), nullptr);
 }
 
-TEST(EarthAnchorPoint, IsUnsetUntilPlaced) {
+TEST(DocumentSunAndPlace, AreUnplacedAndOffUntilSetAndReadLive) {
   CRhinoDoc doc;
-  ON_EarthAnchorPoint anchor = doc.Properties().EarthAnchorPoint();
-  EXPECT_FALSE(ON_IsValid(anchor.m_earth_basepoint_latitude));
-  EXPECT_FALSE(ON_IsValid(anchor.m_earth_basepoint_longitude));
-  EXPECT_EQ(anchor.m_model_north.y, 1);
-  anchor.m_earth_basepoint_latitude = 48.8566;
-  anchor.m_name = L"Paris";
-  doc.Properties().SetEarthAnchorPoint(anchor);
-  EXPECT_EQ(doc.Properties().EarthAnchorPoint().m_earth_basepoint_latitude, 48.8566);
-  EXPECT_STREQ(doc.Properties().EarthAnchorPoint().m_name, L"Paris");
-  EXPECT_TRUE(ON_IsValid(-1e308));
+  EXPECT_FALSE(ON_IsValid(doc.Properties().EarthAnchorPoint().m_earth_basepoint_latitude));
   EXPECT_FALSE(ON_IsValid(kNaN));
-}
-
-TEST(DocumentSun, AnswersWhatTheDocumentKeeps) {
-  CRhinoDoc doc;
-  const CRhRdkDocSun docSun(doc);
-  const IRhRdkSun& sun = docSun.Sun();
-  int year = 0, month = 0, day = 0;
-  double hours = 0;
-  sun.LocalDateTime(year, month, day, hours);
-  EXPECT_FALSE(sun.On());
-  EXPECT_EQ(sun.North(), 90);
-  EXPECT_EQ(year * 10000 + month * 100 + day, 20140615);
-  EXPECT_EQ(hours, 12);
-  EXPECT_EQ(docSun.SkylightShadowIntensity(), 1);
-
+  EXPECT_TRUE(ON_IsValid(-1e308));
+  const CRhRdkDocSun docSun(doc);  // made before the document's sun changes
+  EXPECT_FALSE(docSun.Sun().On());
   doc.m_rdk_sun.m_on = true;
   doc.m_rdk_sun.m_hours = 14.75;
   doc.m_rdk_sun.m_skylight_shadow_intensity = 0.3;
-  sun.LocalDateTime(year, month, day, hours);
-  EXPECT_TRUE(sun.On());
+  int year = 0, month = 0, day = 0;
+  double hours = 0;
+  docSun.Sun().LocalDateTime(year, month, day, hours);
+  EXPECT_TRUE(docSun.Sun().On());
+  EXPECT_EQ(year * 10000 + month * 100 + day, 20140615);
   EXPECT_EQ(hours, 14.75);
   EXPECT_EQ(docSun.SkylightShadowIntensity(), 0.3);
 }
