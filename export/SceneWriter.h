@@ -56,9 +56,10 @@ class SceneWriter {
   /// model north, name: "Unnamed heliodon" when it has none) and the document sun: an "on" sun
   /// overrides place and north and, unless only its position counts, gives the date, time, time
   /// zone and daylight saving; otherwise the date is noon, 15 June 2014. Latitude and longitude
-  /// go in whole minutes of arc, limited to +-90 and +-180 degrees; an unset or non-finite
-  /// angle, time zone or hour reads as 0. False, with heliodonName unchanged, when the library
-  /// gives no heliodon; false after any failure, with what was sent left in place.
+  /// go in whole minutes of arc, limited to +-90 and +-180 degrees, the time zone in whole hours
+  /// within +-24, the time within 0 to 24 hours; an unset or non-finite angle, time zone or hour
+  /// reads as 0. False, with heliodonName unchanged, when the library gives no heliodon; false
+  /// after any failure, with what was sent left in place.
   bool exportHeliodon(const ON_EarthAnchorPoint& anchor, const CRhRdkDocSun& docSun);
   /// Exports the active model view (alone when it is maximised), then every other model view of
   /// the document in order; page views never. Reads heliodonName and the layer registry.

@@ -43,6 +43,7 @@ double northAngleOf(const ON_3dVector& north) {
   return numberOr(std::atan2(north.y, north.x) * kDegreesPerRadian - 90.0, 0.0);
 }
 
+// A sub-object of the heliodon; the library giving none fails the heliodon like any error.
 template <class T>
 T& required(T* part, const char* what) {
   if (part == nullptr) throw std::runtime_error(what);
