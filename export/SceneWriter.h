@@ -49,11 +49,26 @@ class SceneWriter {
   SceneWriter(const SceneWriter&) = delete;
   SceneWriter& operator=(const SceneWriter&) = delete;
 
-  /// Exports the document sun as the scene heliodon and leaves its name in heliodonName.
+  /// Exports the document sun and earth anchor point as the scene heliodon and leaves its name
+  /// in heliodonName.
   void exportSun();
-  /// Exports the document's model views as scene views and cameras; reads heliodonName and the
-  /// layer registry.
+  /// Fills the scene's first heliodon (made when there is none) from the anchor point (place,
+  /// model north, name: "Unnamed heliodon" when it has none) and the document sun: an "on" sun
+  /// overrides place and north and, unless only its position counts, gives the date, time, time
+  /// zone and daylight saving; otherwise the date is noon, 15 June 2014. Latitude and longitude
+  /// go in whole minutes of arc, limited to +-90 and +-180 degrees, the time zone in whole hours
+  /// within +-24, the time within 0 to 24 hours; an unset or non-finite angle, time zone or hour
+  /// reads as 0. False, with heliodonName unchanged, when the library gives no heliodon; false
+  /// after any failure, with what was sent left in place.
+  bool exportHeliodon(const ON_EarthAnchorPoint& anchor, const CRhRdkDocSun& docSun);
+  /// Exports the active model view (alone when it is maximised), then every other model view of
+  /// the document in order; page views never. Reads heliodonName and the layer registry.
   void exportViews();
+  /// Exports one viewport: a parallel projection as a scene view, any other as a camera, named
+  /// after the viewport, in centimetres, tied to heliodonName and listing the visible scene
+  /// layers. `active` makes the view active or the camera current. Failures stay inside: the
+  /// element may remain partly filled.
+  void exportView(CRhinoViewport& viewport, bool active);
 
   /// Makes one scene definition from a group of object duplicates (not owned, entries may be
   /// null): their render meshes go, unwelded, into `definition` as one more material slot, or
@@ -68,7 +83,10 @@ class SceneWriter {
   /// object by object, anything else as a welded definition with its instance. False when
   /// nothing was made (no render mesh, no block definition, no light element).
   bool exportObject(const CRhinoObject* object);
-  /// Adds one host light (not null) to the scene; true when the light element was made.
+  /// Adds one host light (not null) to the scene, placed by the enclosing block instances (top
+  /// of transformStack) and the unit transform; true when the light element was made and
+  /// filled. The target is the location plus the direction as stored. Failures are caught: false,
+  /// with the element left as far as it got.
   bool exportLight(const CRhinoLight* light);
   /// Fills the new, empty scene `material` (not null) from the host material that `attributes`
   /// choose, or that an enclosing block instance imposes through materialStack. `box` is the

@@ -15,8 +15,8 @@ using namespace document;
 
 void ReadDocument(const Node& root, const std::string& fileName, CRhinoDoc& doc) {
   if (!root.value().is_object()) root.expected("a document object {...}");
-  root.checkKeys({"units", "path", "materials", "layers", "blocks", "objects"},
-                 {"views", "earth_anchor", "sun"});
+  root.checkKeys({"units", "path", "materials", "layers", "blocks", "objects", "views",
+                  "earth_anchor", "sun"});
   if (auto units = root.member("units")) doc.Properties().SetModelUnits(ReadUnits(*units));
   if (auto path = root.member("path")) doc.SetPathName(Wide(SavedPath(*path, fileName)));
   References references{{"material", {}, {}}, {"layer", {}, {}}};
@@ -25,6 +25,9 @@ void ReadDocument(const Node& root, const std::string& fileName, CRhinoDoc& doc)
     references.layers = ReadLayers(*list, doc, references.materials);
   if (auto list = root.member("blocks")) ReadBlocks(*list, references, doc);
   if (auto list = root.member("objects")) ReadObjects(*list, references, doc);
+  if (auto list = root.member("views")) ReadViews(*list, doc);
+  if (auto anchor = root.member("earth_anchor")) ReadEarthAnchor(*anchor, doc);
+  if (auto sun = root.member("sun")) ReadSun(*sun, doc);
 }
 
 /// The parser's own account of a syntax error, without its exception-class prefix.

@@ -61,4 +61,16 @@ void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc);
 /// Adds the top-level objects to the document, in file order.
 void ReadObjects(const Node& objects, const References& references, CRhinoDoc& doc);
 
+// ---- views, earth anchor point and sun (DocumentViews.cpp)
+
+/// Adds the views to the document, in file order; the one marked active becomes the
+/// application's active view (it stays so as long as the document).
+void ReadViews(const Node& views, CRhinoDoc& doc);
+
+/// Places the document's earth anchor point.
+void ReadEarthAnchor(const Node& anchor, CRhinoDoc& doc);
+
+/// Sets the document sun that the render kit keeps.
+void ReadSun(const Node& sun, CRhinoDoc& doc);
+
 }  // namespace document

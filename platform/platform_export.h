@@ -1,5 +1,6 @@
-// Symbol visibility for the platform stand-ins: the host SDK, geometry library, MFC and Windows
-// calls live in one shared library that both the host program and the plug-in module link.
+// Symbol visibility for the platform stand-ins: the host SDK, its geometry library and render kit,
+// MFC and the Windows calls live in one shared library that both the host program and the plug-in
+// module link.
 #pragma once
 
 #define PLATFORM_API __attribute__((visibility("default")))
@@ -7,3 +8,4 @@
 #define RHINO_SDK_CLASS PLATFORM_API
 #define RHINO_SDK_FUNCTION PLATFORM_API
 #define AFX_CLASS PLATFORM_API
+#define RDK_SDK_CLASS PLATFORM_API

@@ -142,7 +142,6 @@ TEST(DocumentFile, NamesTheFileThePlaceAndTheBadValueOfEveryMistake) {
       {R"({"layers": [{"visible": "yes"}]})", "/layers/0/visible", "got \"yes\""},
       {R"({"layers": [{"material": "Brick"}]})", "/layers/0/material", "no material"},
       {R"({"materials": [{}], "layers": [{"material": 1}]})", "/layers/0/material", "got 1"},
-      {R"({"views": []})", "/views", "not supported yet"},
       {R"([1, 2])", "top level", "expected a document object"},
   };
   for (const BadDocument& bad : cases) {

@@ -139,12 +139,30 @@ std::vector<std::string> describeInstance(const Scene& scene, const ObjectInstan
   return parts;
 }
 
+std::string colour(const OrvColor& c) {
+  return "colour (" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " +
+         std::to_string(c.b) + ", alpha " + std::to_string(c.a) + ")";
+}
+
+std::string shadows(int mode, const std::optional<double>& intensity) {
+  if (mode == 0) return "no shadows";
+  std::string text = mode == 2 ? "shadows" : "shadow mode " + std::to_string(mode);
+  return intensity ? text + " " + number(*intensity) : text;
+}
+
 std::vector<std::string> describeLight(const Light& light) {
   std::vector<std::string> parts;
   if (light.type) parts.push_back(lightType(*light.type));
+  if (light.color) parts.push_back(colour(*light.color));
   if (light.position) parts.push_back("position " + point(*light.position));
   if (light.target) parts.push_back("target " + point(*light.target));
+  if (light.spotAngle) parts.push_back("spot angle " + number(*light.spotAngle) + " rad");
   if (light.intensity) parts.push_back("intensity " + number(*light.intensity));
+  if (light.shadowMode) {
+    parts.push_back(shadows(*light.shadowMode, light.shadowIntensity));
+  } else if (light.shadowIntensity) {
+    parts.push_back("shadow intensity " + number(*light.shadowIntensity));
+  }
   return parts;
 }
 
@@ -167,25 +185,51 @@ std::vector<std::string> describeHeliodon(const Heliodon& heliodon) {
     parts.push_back("UTC" + std::string(*where.timeZone < 0 ? "" : "+") +
                     std::to_string(*where.timeZone));
   }
+  if (where.daylightSaving) {
+    parts.push_back(*where.daylightSaving ? "daylight saving" : "no daylight saving");
+  }
+  if (heliodon.northAngle) parts.push_back("north angle " + number(*heliodon.northAngle));
+  if (heliodon.skyShadowIntensity) {
+    parts.push_back("sky shadows " + number(*heliodon.skyShadowIntensity));
+  }
   return parts;
 }
 
-std::vector<std::string> describeView(const View& view) {
+/// The heliodon a view or camera names and the layers it shows, by name.
+void describeSettings(const Scene& scene, const ViewSettings& settings,
+                      std::vector<std::string>& parts) {
+  if (settings.heliodon) parts.push_back("heliodon \"" + *settings.heliodon + "\"");
+  if (settings.visibleLayers.empty()) {
+    parts.push_back("no visible layers");
+    return;
+  }
+  std::string layers = "visible layers ";
+  for (std::size_t i = 0; i < settings.visibleLayers.size(); ++i) {
+    layers += (i == 0 ? "" : ", ") + referenceTo(scene.layers, settings.visibleLayers[i]);
+  }
+  parts.push_back(layers);
+}
+
+std::vector<std::string> describeView(const Scene& scene, const View& view) {
   std::vector<std::string> parts;
   if (view.viewKind) parts.push_back(viewKind(*view.viewKind));
   if (view.state) parts.push_back(viewState(*view.state));
   if (view.eye) parts.push_back("eye " + point(*view.eye));
   if (view.target) parts.push_back("target " + point(*view.target));
   if (view.fieldSize) parts.push_back("field " + number(*view.fieldSize));
+  describeSettings(scene, view.settings, parts);
   return parts;
 }
 
-std::vector<std::string> describeCamera(const Camera& camera) {
+std::vector<std::string> describeCamera(const Scene& scene, const Camera& camera) {
   std::vector<std::string> parts;
   if (camera.current) parts.push_back("current");
+  if (camera.enabled && !*camera.enabled) parts.push_back("disabled");
   if (camera.eye) parts.push_back("eye " + point(*camera.eye));
   if (camera.target) parts.push_back("target " + point(*camera.target));
   if (camera.focal) parts.push_back("focal " + number(*camera.focal) + " mm");
+  if (camera.roll) parts.push_back("roll " + number(*camera.roll));
+  describeSettings(scene, camera.settings, parts);
   return parts;
 }
 
@@ -200,8 +244,10 @@ void writeSummary(std::ostream& out, const Scene& scene) {
                [&](const ObjectInstance& instance) { return describeInstance(scene, instance); });
   writeSection(out, "Lights", scene.lights, describeLight);
   writeSection(out, "Heliodons", scene.heliodons, describeHeliodon);
-  writeSection(out, "Views", scene.views, describeView);
-  writeSection(out, "Cameras", scene.cameras, describeCamera);
+  writeSection(out, "Views", scene.views,
+               [&](const View& view) { return describeView(scene, view); });
+  writeSection(out, "Cameras", scene.cameras,
+               [&](const Camera& camera) { return describeCamera(scene, camera); });
 }
 
 }  // namespace QzOrv::scene

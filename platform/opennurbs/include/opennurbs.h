@@ -1,10 +1,12 @@
 // The geometry library stand-in: every component header in one include, as plug-in code expects.
-// Strings, arrays, points and transforms, ids, colours, materials, layers, objects and geometry.
+// Strings, arrays, points and transforms, ids, colours, materials, layers, objects and geometry,
+// viewports and the earth anchor point.
 #pragma once
 
 #include "opennurbs_3dm_attributes.h"
 #include "opennurbs_array.h"
 #include "opennurbs_defines.h"
+#include "opennurbs_earth_anchor_point.h"
 #include "opennurbs_instance.h"
 #include "opennurbs_layer.h"
 #include "opennurbs_light.h"
@@ -17,3 +19,4 @@
 #include "opennurbs_string.h"
 #include "opennurbs_surface.h"
 #include "opennurbs_uuid.h"
+#include "opennurbs_viewport.h"

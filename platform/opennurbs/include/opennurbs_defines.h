@@ -4,6 +4,16 @@
 
 #include "../../platform_export.h"
 
+/// The value a number that was never set holds (latitude and longitude of an earth anchor point
+/// nobody placed, for example), and its positive twin.
+#define ON_UNSET_VALUE -1.23432101234321e+308
+#define ON_UNSET_POSITIVE_VALUE 1.23432101234321e+308
+
+/// True for a number that was set and is finite: strictly between the two unset values.
+inline bool ON_IsValid(double x) {
+  return x > ON_UNSET_VALUE && x < ON_UNSET_POSITIVE_VALUE;
+}
+
 class ON {
  public:
   // Unit system codes, as stored in documents.
@@ -42,6 +52,8 @@ class ON {
 
   /// The unit system with this code, or no_unit_system for an unknown code.
   PLATFORM_API static unit_system UnitSystem(int code);
+
+  enum view_projection : unsigned int { unknown_view = 0, parallel_view = 1, perspective_view = 2 };
 
   enum mesh_type : unsigned int {
     default_mesh = 0,

@@ -11,6 +11,7 @@ class ON_CLASS ON_3dVector {
   double x = 0, y = 0, z = 0;
   ON_3dVector() = default;
   ON_3dVector(double x_, double y_, double z_) : x(x_), y(y_), z(z_) {}
+  static const ON_3dVector XAxis, YAxis, ZAxis;
   double Length() const;
   /// Scales to length 1; false (and unchanged) for the zero vector or a non-finite one.
   bool Unitize();
@@ -19,7 +20,18 @@ class ON_CLASS ON_3dVector {
   ON_3dVector operator*(double s) const { return {x * s, y * s, z * s}; }
   /// Transforms as a vector: the translation part is ignored.
   void Transform(const ON_Xform& xform);
+  /// 1 when the two vectors point the same way within angle_tolerance radians, -1 when they
+  /// point opposite ways within it, 0 otherwise and whenever either vector has no direction (zero
+  /// or not finite).
+  int IsParallelTo(const ON_3dVector& other, double angle_tolerance) const;
 };
+
+inline double ON_DotProduct(const ON_3dVector& a, const ON_3dVector& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline ON_3dVector ON_CrossProduct(const ON_3dVector& a, const ON_3dVector& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
 
 class ON_CLASS ON_3dPoint {
  public:

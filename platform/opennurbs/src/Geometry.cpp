@@ -5,6 +5,9 @@
 
 const ON_3dPoint ON_3dPoint::Origin(0.0, 0.0, 0.0);
 const ON_Xform ON_Xform::IdentityTransformation(1);
+const ON_3dVector ON_3dVector::XAxis(1.0, 0.0, 0.0);
+const ON_3dVector ON_3dVector::YAxis(0.0, 1.0, 0.0);
+const ON_3dVector ON_3dVector::ZAxis(0.0, 0.0, 1.0);
 
 double ON_3dVector::Length() const {
   return std::sqrt(x * x + y * y + z * z);
@@ -25,6 +28,15 @@ void ON_3dVector::Transform(const ON_Xform& xform) {
   x = m[0][0] * v.x + m[0][1] * v.y + m[0][2] * v.z;
   y = m[1][0] * v.x + m[1][1] * v.y + m[1][2] * v.z;
   z = m[2][0] * v.x + m[2][1] * v.y + m[2][2] * v.z;
+}
+
+int ON_3dVector::IsParallelTo(const ON_3dVector& other, double angle_tolerance) const {
+  ON_3dVector a = *this, b = other;
+  if (!a.Unitize() || !b.Unitize()) return 0;
+  const double cosine = ON_DotProduct(a, b), limit = std::cos(angle_tolerance);
+  if (cosine >= limit) return 1;
+  if (cosine <= -limit) return -1;
+  return 0;
 }
 
 double ON_3dPoint::DistanceTo(const ON_3dPoint& p) const {

@@ -1,5 +1,5 @@
 // The host SDK stand-in in one include, as plug-in code expects: the application, documents and
-// their objects, plug-ins and commands.
+// their objects and views, plug-ins and commands, and the render kit's document sun.
 #pragma once
 
 #include "rhinoSdkApp.h"
@@ -7,3 +7,4 @@
 #include "rhinoSdkDoc.h"
 #include "rhinoSdkObject.h"
 #include "rhinoSdkPlugIn.h"
+#include "rhinoSdkView.h"

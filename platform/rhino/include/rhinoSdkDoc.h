@@ -1,9 +1,12 @@
-// The host document: units, the material, layer, object and block definition tables. The host
-// owns every document and every row of its tables; plug-ins read them and never change them.
+// The host document: units, earth anchor point, the material, layer, object and block definition
+// tables, its views and the render kit's sun. The host owns every document and every row of its
+// tables; plug-ins read them and never change them.
 #pragma once
 
 #include "../../opennurbs/include/opennurbs.h"
+#include "../../rdk/include/RhRdkDocSun.h"
 #include "rhinoSdkObject.h"
+#include "rhinoSdkView.h"
 
 /// A document unit system; m_custom_unit_scale is the length of one custom unit in metres.
 class ON_CLASS ON_UnitSystem {
@@ -113,9 +116,13 @@ class RHINO_SDK_CLASS CRhinoDocProperties {
  public:
   const ON_UnitSystem& ModelUnits() const { return m_model_units; }
   void SetModelUnits(const ON_UnitSystem& units) { m_model_units = units; }
+  /// A copy of where the model lies on the earth; unset latitude and longitude until placed.
+  ON_EarthAnchorPoint EarthAnchorPoint() const { return m_earth_anchor_point; }
+  void SetEarthAnchorPoint(const ON_EarthAnchorPoint& point) { m_earth_anchor_point = point; }
 
  private:
   ON_UnitSystem m_model_units;
+  ON_EarthAnchorPoint m_earth_anchor_point;
 };
 
 class RHINO_SDK_CLASS CRhinoDoc {
@@ -138,12 +145,25 @@ class RHINO_SDK_CLASS CRhinoDoc {
   /// returns the object. Objects of block definitions are added to their definition instead.
   CRhinoObject* AddObject(CRhinoObject* object, bool bReference = false);
 
+  /// Takes ownership of the view (not null), gives its main viewport a fresh id when it has none
+  /// and appends it to the document's views; returns the view.
+  CRhinoView* AddView(CRhinoView* view);
+  /// Appends the document's views in the order they were added: the model views when
+  /// bModelViews, the page views when bPageViews. Returns how many were appended. The views stay
+  /// owned by the document.
+  int GetViewList(ON_SimpleArray<CRhinoView*>& views, bool bModelViews = true,
+                  bool bPageViews = false) const;
+
   CRhinoMaterialTable m_material_table;
   CRhinoLayerTable m_layer_table;
   CRhinoObjectTable m_object_table;
   CRhinoInstanceDefinitionTable m_instance_definition_table;
+  /// The render kit keeps its document sun with the document; plug-ins read it through
+  /// CRhRdkDocSun.
+  CRhRdkSunData m_rdk_sun;
 
  private:
   CRhinoDocProperties m_properties;
   ON_wString m_path_name;
+  CRhinoViewTable m_views;
 };
