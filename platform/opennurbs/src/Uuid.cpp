@@ -1,6 +1,8 @@
-// ON_UUID text forms and ordering.
+// ON_UUID: new ids, text forms and ordering.
+#include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -72,6 +74,17 @@ wchar_t* ON_UuidToString(const ON_UUID& id, wchar_t* s) {
                 id.Data1, id.Data2, id.Data3, id.Data4[0], id.Data4[1], id.Data4[2], id.Data4[3],
                 id.Data4[4], id.Data4[5], id.Data4[6], id.Data4[7]);
   return s;
+}
+
+bool ON_CreateUuid(ON_UUID& uuid) {
+  static std::mt19937_64 generator{std::random_device{}()};
+  const std::uint64_t high = generator(), low = generator();
+  uuid.Data1 = static_cast<unsigned int>(high >> 32);
+  uuid.Data2 = static_cast<unsigned short>(high >> 16);
+  uuid.Data3 = static_cast<unsigned short>((high & 0x0FFF) | 0x4000);  // version 4
+  for (int i = 0; i < 8; ++i) uuid.Data4[i] = static_cast<unsigned char>(low >> (8 * i));
+  uuid.Data4[0] = static_cast<unsigned char>((uuid.Data4[0] & 0x3F) | 0x80);  // variant 1
+  return true;
 }
 
 bool ON_UuidIsNil(const ON_UUID& id) {

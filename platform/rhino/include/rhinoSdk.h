@@ -5,5 +5,6 @@
 #include "rhinoSdkApp.h"
 #include "rhinoSdkCommand.h"
 #include "rhinoSdkDoc.h"
+#include "rhinoSdkObjRef.h"
 #include "rhinoSdkObject.h"
 #include "rhinoSdkPlugIn.h"

@@ -4,6 +4,7 @@
 
 #include "../../opennurbs/include/opennurbs.h"
 #include "rhinoSdkObject.h"
+#include "rhinoSdkTextureMapping.h"
 
 /// A document unit system; m_custom_unit_scale is the length of one custom unit in metres.
 class ON_CLASS ON_UnitSystem {
@@ -142,6 +143,8 @@ class RHINO_SDK_CLASS CRhinoDoc {
   CRhinoLayerTable m_layer_table;
   CRhinoObjectTable m_object_table;
   CRhinoInstanceDefinitionTable m_instance_definition_table;
+  /// The texture mappings that objects' mapping channels name.
+  CRhinoTextureMappingTable m_texture_mapping_table;
 
  private:
   CRhinoDocProperties m_properties;

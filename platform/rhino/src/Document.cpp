@@ -1,26 +1,8 @@
 // The document and its material and layer tables.
 #include <cassert>
-#include <random>
 #include <vector>
 
 #include "rhinoSdkDoc.h"
-
-namespace {
-
-// A random (version 4) id for a layer added without one.
-ON_UUID NewLayerId() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  ON_UUID id;
-  std::uint64_t high = generator(), low = generator();
-  id.Data1 = static_cast<unsigned int>(high >> 32);
-  id.Data2 = static_cast<unsigned short>(high >> 16);
-  id.Data3 = static_cast<unsigned short>((high & 0x0FFF) | 0x4000);
-  for (int i = 0; i < 8; ++i) id.Data4[i] = static_cast<unsigned char>(low >> (8 * i));
-  id.Data4[0] = static_cast<unsigned char>((id.Data4[0] & 0x3F) | 0x80);
-  return id;
-}
-
-}  // namespace
 
 const CRhinoMaterial& CRhinoMaterial::DefaultMaterial() {
   static const CRhinoMaterial material = [] {
@@ -61,7 +43,7 @@ int CRhinoLayerTable::AddLayer(const ON_Layer& layer) {
   static_cast<ON_Layer&>(row) = layer;
   row.SetLayerIndex(m_layers.Count() - 1);
   row.m_material_table = m_material_table;
-  if (ON_UuidIsNil(row.m_layer_id)) row.m_layer_id = NewLayerId();
+  if (ON_UuidIsNil(row.m_layer_id)) ON_CreateUuid(row.m_layer_id);
   return row.LayerIndex();
 }
 
