@@ -24,7 +24,8 @@ struct LayerRegistry {
   ON_UUID findLayerId(int layerIndex, bool create);
   /// The render material index recorded for document layer `layerIndex` (the root's is 0),
   /// made on demand as findLayerId does; -1 when there is no entry or the layer has no render
-  /// material. Indices below -1 count as -1.
+  /// material. Indices below -1 count as -1. While singleLayerOutput is set, a document layer's
+  /// render material is read from the layer table (-1 beyond it) and only the root is made.
   int findLayerMaterial(int layerIndex, bool create);
 
   ON_SimpleArray<int> layerIndices;     // document layer index, -1 for the root

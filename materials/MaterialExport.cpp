@@ -14,10 +14,11 @@ int materialIndexFor(SceneWriter& writer, const ON_3dmObjectAttributes& attribut
   const int* inherited = writer.materialStack.Last();
   if (inherited != nullptr && *inherited >= 0) return *inherited;
   switch (attributes.MaterialSource()) {
+    case ON_3dmObjectAttributes::material_from_parent:
+      if (inherited != nullptr) return *inherited;
+      [[fallthrough]];  // outside any block instance the layer is the parent
     case ON_3dmObjectAttributes::material_from_layer:
       return writer.layerRegistry.findLayerMaterial(attributes.m_layer_index, true);
-    case ON_3dmObjectAttributes::material_from_parent:
-      return inherited != nullptr ? *inherited : -1;
     default:
       return attributes.m_material_index;
   }

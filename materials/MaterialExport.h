@@ -13,7 +13,8 @@ struct HostMaterialChoice {
 
 /// The host material for `attributes`: an enclosing block instance's material (top of
 /// materialStack, when 0 or more) wins; otherwise the material source decides (the layer's
-/// render material, made on demand in the layer registry; the parent's from materialStack; or
-/// the object's own index). An index outside documentMaterials gives the host default.
+/// render material, made on demand in the layer registry; the parent's from materialStack, or
+/// the layer's outside any block instance; or the object's own index). An index outside
+/// documentMaterials gives the host default.
 HostMaterialChoice chooseHostMaterial(SceneWriter& writer,
                                       const ON_3dmObjectAttributes& attributes);
