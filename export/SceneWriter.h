@@ -4,6 +4,7 @@
 
 #include "export/ORVFeedback.h"
 #include "export/TOrvComPtr.h"
+#include "materials/TextureFiles.h"
 #include "orv/ORV6.h"
 #include "plugin/stdafx.h"
 
@@ -72,9 +73,12 @@ class SceneWriter {
   /// Adds one host light (not null) to the scene; true when the light element was made.
   bool exportLight(const CRhinoLight* light);
   /// Fills the new, empty scene `material` (not null) from the host material that `attributes`
-  /// choose, or that an enclosing block instance imposes through materialStack. `box` is the
-  /// extent of the meshes using it in centimetres, or null; `object` is the host object when it
-  /// is exported on its own, else null. Neither is kept.
+  /// choose, or that an enclosing block instance imposes through materialStack: its name, its
+  /// colours scaled by its opacity, its transparency, fixed factor and shininess, its first image
+  /// texture (copied beside the scene file, see ResolveTextureFile) and the projection of the
+  /// attributes' texture mapping channels. `box` is the extent of the meshes using it in
+  /// centimetres, or null (no texture size then); `object` is the host object when it is exported
+  /// on its own, else null (the texture size then comes from the box). Neither is kept.
   void FillSceneMaterial(const ON_3dmObjectAttributes& attributes, QzOrv::IOrvMaterial* material,
                          const ON_BoundingBox* box, const CRhinoObject* object);
 
@@ -96,6 +100,8 @@ class SceneWriter {
   ON_SimpleArray<int> materialStack;
   /// Document units to centimetres; set at construction, never changed.
   ON_Xform unitTransform;
+  /// The texture images copied beside the scene file so far.
+  TextureCopies textureCopies;
 };
 
 /// The uniform scale from the document's units to centimetres (the scene's unit): the exact
