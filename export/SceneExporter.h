@@ -36,9 +36,10 @@ class SceneExporter {
   void exportObjects(int mode);
 
   /// The material index `object` (not null) takes from its material source: its layer's render
-  /// material (-1 for a layer index outside the table), `parentIndex` when it comes from its
-  /// parent, else its own material index.
-  int materialIndexOf(const CRhinoObject* object, int parentIndex) const;
+  /// material (-1 for a layer index outside the table), its own material index, or, when it
+  /// comes from its parent, `*parentIndex`, the index of the block instance holding it. Outside
+  /// any block instance (`parentIndex` null) the parent is the object's layer.
+  int materialIndexOf(const CRhinoObject* object, const int* parentIndex) const;
   /// Appends to `group` a duplicate of every eligible object whose material matches `material`,
   /// flattening block instances into transformed duplicates. The group owns what is appended.
   void collectByMaterial(const ON_Material& material, ON_SimpleArray<CRhinoObject*>& group);

@@ -4,6 +4,7 @@
 
 #include "export/ORVFeedback.h"
 #include "export/TOrvComPtr.h"
+#include "materials/TextureFiles.h"
 #include "orv/ORV6.h"
 #include "plugin/stdafx.h"
 
@@ -24,7 +25,8 @@ struct LayerRegistry {
   ON_UUID findLayerId(int layerIndex, bool create);
   /// The render material index recorded for document layer `layerIndex` (the root's is 0),
   /// made on demand as findLayerId does; -1 when there is no entry or the layer has no render
-  /// material. Indices below -1 count as -1.
+  /// material. Indices below -1 count as -1. While singleLayerOutput is set, a document layer's
+  /// render material is read from the layer table (-1 beyond it) and only the root is made.
   int findLayerMaterial(int layerIndex, bool create);
 
   ON_SimpleArray<int> layerIndices;     // document layer index, -1 for the root
@@ -89,9 +91,12 @@ class SceneWriter {
   /// with the element left as far as it got.
   bool exportLight(const CRhinoLight* light);
   /// Fills the new, empty scene `material` (not null) from the host material that `attributes`
-  /// choose, or that an enclosing block instance imposes through materialStack. `box` is the
-  /// extent of the meshes using it in centimetres, or null; `object` is the host object when it
-  /// is exported on its own, else null. Neither is kept.
+  /// choose, or that an enclosing block instance imposes through materialStack: its name, its
+  /// colours scaled by its opacity, its transparency, fixed factor and shininess, its first image
+  /// texture (copied beside the scene file, see ResolveTextureFile) and the projection of the
+  /// attributes' texture mapping channels. `box` is the extent of the meshes using it in
+  /// centimetres, or null (no texture size then); `object` is the host object when it is exported
+  /// on its own, else null (the texture size then comes from the box). Neither is kept.
   void FillSceneMaterial(const ON_3dmObjectAttributes& attributes, QzOrv::IOrvMaterial* material,
                          const ON_BoundingBox* box, const CRhinoObject* object);
 
@@ -113,6 +118,8 @@ class SceneWriter {
   ON_SimpleArray<int> materialStack;
   /// Document units to centimetres; set at construction, never changed.
   ON_Xform unitTransform;
+  /// The texture images copied beside the scene file so far.
+  TextureCopies textureCopies;
 };
 
 /// The uniform scale from the document's units to centimetres (the scene's unit): the exact

@@ -29,9 +29,13 @@ CString blockPathName(const SceneWriter& writer, const wchar_t* blockName) {
 }
 
 // Pushes the material index that the instance hands down to its objects; false when its
-// material comes from its own parent, so the enclosing instance's entry stays in effect.
+// material comes from its own parent, an enclosing instance, whose entry then stays in effect.
+// An outermost instance has its layer for a parent.
 bool pushInstanceMaterial(SceneWriter& writer, const ON_3dmObjectAttributes& attributes) {
   switch (attributes.MaterialSource()) {
+    case ON_3dmObjectAttributes::material_from_parent:
+      if (writer.materialStack.Count() > 0) return false;
+      [[fallthrough]];
     case ON_3dmObjectAttributes::material_from_layer:
       writer.materialStack.Append(
           writer.layerRegistry.findLayerMaterial(attributes.m_layer_index, true));

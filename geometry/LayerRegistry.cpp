@@ -84,6 +84,13 @@ ON_UUID LayerRegistry::findLayerId(int layerIndex, bool create) {
 
 int LayerRegistry::findLayerMaterial(int layerIndex, bool create) {
   if (layerIndex < kRootLayer) layerIndex = kRootLayer;
+  if (singleLayerOutput && layerIndex != kRootLayer) {
+    // The single layer is about where instances go, not about what they look like: the
+    // document layer keeps its render material, though it gets no scene layer of its own.
+    lookUp(*this, layerIndex, create);
+    const CRhinoLayerTable& layers = doc->m_layer_table;
+    return layerIndex < layers.LayerCount() ? layers[layerIndex].RenderMaterialIndex() : -1;
+  }
   const int entry = lookUp(*this, layerIndex, create);
   return entry >= 0 ? renderMaterials[entry] : -1;
 }

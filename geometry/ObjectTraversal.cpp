@@ -55,24 +55,27 @@ ON_Xform placementOf(const CRhinoInstanceObject& instance, const ON_Xform* outer
   return (outer != nullptr ? *outer : ON_Xform::IdentityTransformation) * instance.InstanceXform();
 }
 
-// Calls visit(object, holding instance, block-to-model transform) for every object of the
+// Calls visit(object, parent material, block-to-model transform) for every object of the
 // instance's block, in block order, descending into nested block instances (whose transforms
-// compose outermost last). A block instance without a definition contributes nothing.
+// compose outermost last). The parent material is the material index of the instance holding the
+// object, which it takes from its own parent in turn (`outerMaterial`, null outside any block).
+// A block instance without a definition contributes nothing.
 template <class Visit>
-void forEachPlacedObject(const CRhinoInstanceObject& instance, const ON_Xform* outer,
-                         Visit&& visit) {
+void forEachPlacedObject(const SceneExporter& exporter, const CRhinoInstanceObject& instance,
+                         const ON_Xform* outer, const int* outerMaterial, Visit&& visit) {
   const CRhinoInstanceDefinition* block = instance.InstanceDefinition();
   if (block == nullptr) return;
   ON_SimpleArray<const CRhinoObject*> objects;
   block->GetObjects(objects);
   const ON_Xform xform = placementOf(instance, outer);
+  const int material = exporter.materialIndexOf(&instance, outerMaterial);
   for (int i = 0; i < objects.Count(); ++i) {
     const CRhinoObject* object = objects[i];
     if (object == nullptr) continue;
     if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object))
-      forEachPlacedObject(*nested, &xform, visit);
+      forEachPlacedObject(exporter, *nested, &xform, &material, visit);
     else
-      visit(*object, instance, xform);
+      visit(*object, material, xform);
   }
 }
 
@@ -156,17 +159,18 @@ void SceneExporter::exportObjects(int mode) {
   }
 }
 
-int SceneExporter::materialIndexOf(const CRhinoObject* object, int parentIndex) const {
+int SceneExporter::materialIndexOf(const CRhinoObject* object, const int* parentIndex) const {
   assert(object != nullptr);
   const CRhinoObjectAttributes& attributes = object->Attributes();
   switch (attributes.MaterialSource()) {
+    case ON_3dmObjectAttributes::material_from_parent:
+      if (parentIndex != nullptr) return *parentIndex;
+      [[fallthrough]];  // outside any block instance the layer is the parent
     case ON_3dmObjectAttributes::material_from_layer: {
       const CRhinoLayerTable& layers = doc->m_layer_table;
       const int layer = attributes.m_layer_index;
       return layer >= 0 && layer < layers.LayerCount() ? layers[layer].RenderMaterialIndex() : -1;
     }
-    case ON_3dmObjectAttributes::material_from_parent:
-      return parentIndex;
     default:
       return attributes.m_material_index;
   }
@@ -179,7 +183,7 @@ void SceneExporter::collectByMaterial(const ON_Material& material,
     if (!isEligible(*object, selectedOnly)) continue;
     if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object))
       collectInstanceByMaterial(material, group, instance, nullptr);
-    else if (materialMatches(*doc, material, materialIndexOf(object, -1)))
+    else if (materialMatches(*doc, material, materialIndexOf(object, nullptr)))
       group.Append(object->Duplicate());
   }
 }
@@ -190,12 +194,9 @@ void SceneExporter::collectInstanceByMaterial(const ON_Material& material,
                                               const ON_Xform* transform) {
   assert(instance != nullptr);
   forEachPlacedObject(
-      *instance, transform,
-      [&](const CRhinoObject& object, const CRhinoInstanceObject& holder, const ON_Xform& xform) {
-        // Objects whose material comes from their parent take the holding instance's.
-        if (!materialMatches(*doc, material,
-                             materialIndexOf(&object, materialIndexOf(&holder, -1))))
-          return;
+      *this, *instance, transform, nullptr,
+      [&](const CRhinoObject& object, int parentMaterial, const ON_Xform& xform) {
+        if (!materialMatches(*doc, material, materialIndexOf(&object, &parentMaterial))) return;
         CRhinoObject* duplicate = object.Duplicate();
         if (moveIntoPlace(*duplicate, xform))
           group.Append(duplicate);
@@ -220,8 +221,8 @@ void SceneExporter::collectInstanceByLayer(int layerIndex, ON_SimpleArray<CRhino
                                            const ON_Xform* transform) {
   assert(instance != nullptr);
   forEachPlacedObject(
-      *instance, transform,
-      [&](const CRhinoObject& object, const CRhinoInstanceObject&, const ON_Xform& xform) {
+      *this, *instance, transform, nullptr,
+      [&](const CRhinoObject& object, int /*parentMaterial*/, const ON_Xform& xform) {
         if (object.Attributes().m_layer_index != layerIndex) return;
         // Unlike the material walk, a duplicate without geometry still joins its layer's group.
         CRhinoObject* duplicate = object.Duplicate();
@@ -251,11 +252,12 @@ QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(const ON_SimpleArray<CRhin
         pushName(*this, named ? table[materialIndex].MaterialName() : L"Default material name");
   }
 
+  // A group of one keeps its object's attributes (its name, its texture mappings), but its slot
+  // always shows the material the group was gathered by, never one the object's own material
+  // source would look up again.
   CRhinoObjectAttributes attributes;
-  if (group.Count() == 1 && group[0] != nullptr)
-    attributes = group[0]->Attributes();
-  else
-    attributes.SetMaterialSource(ON_3dmObjectAttributes::material_from_object);
+  if (group.Count() == 1 && group[0] != nullptr) attributes = group[0]->Attributes();
+  attributes.SetMaterialSource(ON_3dmObjectAttributes::material_from_object);
   attributes.m_layer_index = layerIndex;
   attributes.m_material_index = materialIndex;
 

@@ -15,14 +15,16 @@ using namespace document;
 
 void ReadDocument(const Node& root, const std::string& fileName, CRhinoDoc& doc) {
   if (!root.value().is_object()) root.expected("a document object {...}");
-  root.checkKeys({"units", "path", "materials", "layers", "blocks", "objects", "views",
-                  "earth_anchor", "sun"});
+  root.checkKeys({"units", "path", "materials", "layers", "texture_mappings", "blocks", "objects",
+                  "views", "earth_anchor", "sun"});
   if (auto units = root.member("units")) doc.Properties().SetModelUnits(ReadUnits(*units));
   if (auto path = root.member("path")) doc.SetPathName(Wide(SavedPath(*path, fileName)));
   References references{{"material", {}, {}}, {"layer", {}, {}}};
   if (auto list = root.member("materials")) references.materials = ReadMaterials(*list, doc);
   if (auto list = root.member("layers"))
     references.layers = ReadLayers(*list, doc, references.materials);
+  if (auto list = root.member("texture_mappings"))
+    references.textureMappings = ReadTextureMappings(*list, doc);
   if (auto list = root.member("blocks")) ReadBlocks(*list, references, doc);
   if (auto list = root.member("objects")) ReadObjects(*list, references, doc);
   if (auto list = root.member("views")) ReadViews(*list, doc);

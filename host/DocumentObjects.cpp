@@ -82,9 +82,9 @@ ON_3dmObjectAttributes::object_mode ObjectMode(const Node& mode) {
 std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& references,
                                          CRhinoDoc& doc, std::vector<BlockUse>* uses,
                                          bool* reference) {
-  object.checkKeys({"name", "layer", "material_source", "material", "mode", "selected", "reference",
-                    "mesh", "surface", "curve", "point", "annotation", "light", "instance"},
-                   {"mappings"});
+  object.checkKeys({"name", "layer", "material_source", "material", "mappings", "mode", "selected",
+                    "reference", "mesh", "surface", "curve", "point", "annotation", "light",
+                    "instance"});
   if (auto flag = object.member("reference"); flag && !reference)
     flag->fail("the objects of a block cannot be reference objects");
   CRhinoObjectAttributes attributes;
@@ -95,6 +95,8 @@ std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& r
     attributes.SetMaterialSource(MaterialSource(*source));
   if (auto material = object.member("material"))
     attributes.m_material_index = Resolve(*material, references.materials, "object's material");
+  if (auto mappings = object.member("mappings"))
+    ReadMappingChannels(*mappings, references.textureMappings, doc, attributes);
   if (auto mode = object.member("mode")) attributes.SetMode(ObjectMode(*mode));
   const Node geometry = GeometryOf(object);
   std::unique_ptr<CRhinoObject> result =

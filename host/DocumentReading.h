@@ -45,13 +45,25 @@ std::unique_ptr<ON_PolylineCurve> ReadCurve(const Node& curve);
 /// A light; `objectName` is its name unless the light gives its own.
 std::unique_ptr<ON_Light> ReadLight(const Node& light, const ON_wString& objectName);
 
+// ---- texture mappings (DocumentMappings.cpp)
+
+/// Adds the texture mappings to the document's texture-mapping table, in file order (each gets a
+/// new id).
+NameTable ReadTextureMappings(const Node& mappings, CRhinoDoc& doc);
+
+/// Gives `attributes` one mapping reference holding the channels listed, each naming a mapping of
+/// the document's table by name or index; an empty list gives no mapping reference.
+void ReadMappingChannels(const Node& channels, const NameTable& mappings, const CRhinoDoc& doc,
+                         ON_3dmObjectAttributes& attributes);
+
 // ---- objects and blocks (DocumentObjects.cpp)
 
-/// What objects refer to: materials and layers by name or index, blocks by name or index.
+/// What objects refer to: materials, layers, texture mappings and blocks, by name or index.
 struct References {
   NameTable materials;
   NameTable layers;
   NameTable blocks{"block", {}, {}};
+  NameTable textureMappings{"texture mapping", {}, {}};
 };
 
 /// Block definitions: all are made first, so that instances may place blocks defined later; then

@@ -62,7 +62,10 @@ TEST_F(SceneLayers, SingleLayerOutputPutsEveryInstanceOnTheNilLayerAndMakesOnlyT
   SceneExporter exporter(doc);
   LayerRegistry& registry = exporter.writer.layerRegistry;
   EXPECT_TRUE(ON_UuidIsNil(registry.findLayerId(walls, true)));
-  EXPECT_EQ(registry.findLayerMaterial(scaffold, true), -1);
+  // A document layer keeps its render material, though it gets no scene layer.
+  EXPECT_EQ(registry.findLayerMaterial(scaffold, true), 4);
+  EXPECT_EQ(registry.findLayerMaterial(walls, true), -1);
+  EXPECT_EQ(registry.findLayerMaterial(99, true), -1);  // beyond the table
   EXPECT_FALSE(ON_UuidIsNil(registry.findLayerId(-1, true)));
   EXPECT_EQ(registry.layerIndices.Count(), 1);
 

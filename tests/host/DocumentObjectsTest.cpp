@@ -217,8 +217,6 @@ TEST(DocumentObjects, BadObjectsAndBlocksAreReportedWhereTheyStand) {
        "\"point\" and \"curve\" are both given"},
       {R"({"objects": [{"point": [0, 0, 0], "colour": 1}]})", "/objects/0/colour",
        "unknown key \"colour\""},
-      {R"({"objects": [{"point": [0, 0, 0], "mappings": []}]})", "/objects/0/mappings",
-       "not supported yet"},
       {R"({"objects": [{"point": [0, 0, 0], "mode": "ghosted"}]})", "/objects/0/mode",
        "got \"ghosted\""},
       {R"({"objects": [{"point": [0, 0, 0], "layer": "Walls"}]})", "/objects/0/layer",

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace QzOrv::scene {
@@ -99,15 +100,23 @@ void writeCounts(std::ostream& out, const Scene& scene) {
   out << "Cameras: " << scene.cameras.size() << '\n';
 }
 
-/// Writes a section heading and one line per element, or nothing for an empty list.
-template <class Element, class Describe>
+/// Writes a section heading and one line per element, each followed by what `writeMore`
+/// writes for it, or nothing for an empty list.
+template <class Element, class Describe, class WriteMore>
 void writeSection(std::ostream& out, const char* heading, const StableList<Element>& elements,
-                  Describe describe) {
+                  Describe describe, WriteMore writeMore) {
   if (elements.empty()) return;
   out << '\n' << heading << '\n';
   for (std::size_t i = 0; i < elements.size(); ++i) {
     writeLine(out, i, elements[i].name, describe(elements[i]));
+    writeMore(elements[i]);
   }
+}
+
+template <class Element, class Describe>
+void writeSection(std::ostream& out, const char* heading, const StableList<Element>& elements,
+                  Describe describe) {
+  writeSection(out, heading, elements, describe, [](const Element&) {});
 }
 
 std::vector<std::string> describeDefinition(const ObjectDefinition& definition) {
@@ -126,6 +135,67 @@ std::vector<std::string> describeDefinition(const ObjectDefinition& definition) 
           counted(definition.materials.size(), "material", "materials")};
 }
 
+std::string colour(const OrvColor& c) {
+  return "[" + std::to_string(c.a) + ", " + std::to_string(c.r) + ", " + std::to_string(c.g) +
+         ", " + std::to_string(c.b) + "]";
+}
+
+std::string frame(const Frame& f) {
+  return point(f.point) + " " + point(f.xAxis) + " " + point(f.yAxis);
+}
+
+std::string flag(bool value) {
+  return value ? "true" : "false";
+}
+
+/// "      <label> part, part, ..." when there is a part to show.
+void writeDetail(std::ostream& out, const char* label, const std::vector<std::string>& parts) {
+  if (parts.empty()) return;
+  out << "      " << label;
+  for (std::size_t i = 0; i < parts.size(); ++i) out << (i == 0 ? " " : ", ") << parts[i];
+  out << '\n';
+}
+
+/// A material under its definition: a line with its name and plain values, then its colours
+/// (alpha first), its texture and its mapping, each when something of it was set.
+void writeMaterial(std::ostream& out, std::size_t index, const Material& m) {
+  std::vector<std::string> values;
+  if (m.enabled) values.push_back(*m.enabled ? "enabled" : "disabled");
+  if (m.factor) values.push_back("factor " + number(*m.factor));
+  if (m.shininess) values.push_back("shininess " + number(*m.shininess));
+  if (m.reflection) values.push_back("reflection " + number(*m.reflection));
+  out << "    material [" << index << "] " << quotedName(m.name);
+  for (std::size_t i = 0; i < values.size(); ++i) out << (i == 0 ? ": " : ", ") << values[i];
+  out << '\n';
+
+  std::vector<std::string> colours;
+  const std::pair<const char*, const std::optional<OrvColor>&> named[] = {
+      {"diffuse", m.diffuse},
+      {"specular", m.specular},
+      {"emission", m.emission},
+      {"ambient", m.ambient},
+      {"transparency", m.transparency}};
+  for (const auto& [name, value] : named)
+    if (value) colours.push_back(std::string(name) + " " + colour(*value));
+  writeDetail(out, "colours [a, r, g, b]:", colours);
+
+  std::vector<std::string> texture;
+  if (m.textureFile) texture.push_back("\"" + *m.textureFile + "\"");
+  if (m.textureEnabled) texture.push_back(*m.textureEnabled ? "enabled" : "disabled");
+  if (m.textureFlags)
+    texture.push_back("flags " + flag(m.textureFlags->first) + " " + flag(m.textureFlags->second));
+  if (m.textureSize)
+    texture.push_back("height " + number(m.textureSize->height) + " width " +
+                      number(m.textureSize->width));
+  writeDetail(out, "texture:", texture);
+
+  std::vector<std::string> mapping;
+  if (m.mappingKind) mapping.push_back("kind " + std::to_string(*m.mappingKind));
+  if (m.mappingOrigin) mapping.push_back("origin " + frame(*m.mappingOrigin));
+  if (m.mappingFrame) mapping.push_back("frame " + frame(*m.mappingFrame));
+  writeDetail(out, "mapping:", mapping);
+}
+
 std::vector<std::string> describeInstance(const Scene& scene, const ObjectInstance& instance) {
   std::vector<std::string> parts;
   const std::optional<OrvId>& definition = instance.definitionLink.definition;
@@ -139,7 +209,7 @@ std::vector<std::string> describeInstance(const Scene& scene, const ObjectInstan
   return parts;
 }
 
-std::string colour(const OrvColor& c) {
+std::string lightColour(const OrvColor& c) {
   return "colour (" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " +
          std::to_string(c.b) + ", alpha " + std::to_string(c.a) + ")";
 }
@@ -153,7 +223,7 @@ std::string shadows(int mode, const std::optional<double>& intensity) {
 std::vector<std::string> describeLight(const Light& light) {
   std::vector<std::string> parts;
   if (light.type) parts.push_back(lightType(*light.type));
-  if (light.color) parts.push_back(colour(*light.color));
+  if (light.color) parts.push_back(lightColour(*light.color));
   if (light.position) parts.push_back("position " + point(*light.position));
   if (light.target) parts.push_back("target " + point(*light.target));
   if (light.spotAngle) parts.push_back("spot angle " + number(*light.spotAngle) + " rad");
@@ -239,7 +309,11 @@ void writeSummary(std::ostream& out, const Scene& scene) {
   writeCounts(out, scene);
   writeSection(out, "Layers", scene.layers,
                [](const Layer&) { return std::vector<std::string>(); });
-  writeSection(out, "Object definitions", scene.objectDefinitions, describeDefinition);
+  writeSection(out, "Object definitions", scene.objectDefinitions, describeDefinition,
+               [&](const ObjectDefinition& definition) {
+                 for (std::size_t i = 0; i < definition.materials.size(); ++i)
+                   writeMaterial(out, i, definition.materials[i]);
+               });
   writeSection(out, "Object instances", scene.objectInstances,
                [&](const ObjectInstance& instance) { return describeInstance(scene, instance); });
   writeSection(out, "Lights", scene.lights, describeLight);

@@ -10,6 +10,10 @@
 struct ON_CLASS ON_MappingChannel {
   int m_mapping_channel_id = 1;
   ON_UUID m_mapping_id = ON_nil_uuid;
+  /// Where the mapping sat in the document's texture-mapping table when the channel was read
+  /// (-1: unknown). A value of the running session, never stored in files; it goes stale when
+  /// the table changes, so the id is what identifies the mapping.
+  int m_mapping_index = -1;
 };
 
 /// The texture-mapping channels an object uses with one render plug-in.

@@ -17,19 +17,6 @@ struct Homogeneous {
   ON_3dPoint Euclidean() const { return {x / w, y / w, z / w}; }
 };
 
-/// Length of the polyline through `segments` + 1 points of the iso curve point(t), t from 0 to 1.
-template <class IsoCurve>
-double PolylineLength(IsoCurve point, int segments) {
-  double length = 0.0;
-  ON_3dPoint previous = point(0.0);
-  for (int k = 1; k <= segments; ++k) {
-    const ON_3dPoint next = point(static_cast<double>(k) / segments);
-    length += previous.DistanceTo(next);
-    previous = next;
-  }
-  return length;
-}
-
 /// The curve of `order` and `cv_count` control points cvs[0], cvs[stride], ... with the knots
 /// (library convention, order + cv_count - 2 of them) at parameter t, by de Boor's algorithm.
 Homogeneous DeBoor(int order, int cv_count, const double* knots, const Homogeneous* cvs, int stride,
@@ -54,27 +41,6 @@ Homogeneous DeBoor(int order, int cv_count, const double* knots, const Homogeneo
 
 }  // namespace
 
-// ---- ON_Surface
-
-bool ON_Surface::GetSurfaceSize(double* width, double* height) const {
-  // Each size is the longest of three iso curves (both edges and the middle), as polylines.
-  constexpr int kSegments = 32;
-  const ON_Interval u = Domain(0), v = Domain(1);
-  double size[2] = {0.0, 0.0};
-  for (double across : {0.0, 0.5, 1.0}) {
-    const double at_v = v.ParameterAt(across), at_u = u.ParameterAt(across);
-    size[0] = std::max(
-        size[0],
-        PolylineLength([&](double x) { return PointAt(u.ParameterAt(x), at_v); }, kSegments));
-    size[1] = std::max(
-        size[1],
-        PolylineLength([&](double x) { return PointAt(at_u, v.ParameterAt(x)); }, kSegments));
-  }
-  if (width) *width = size[0];
-  if (height) *height = size[1];
-  return size[0] > 0.0 || size[1] > 0.0;
-}
-
 // ---- ON_PlaneSurface
 
 ON_PlaneSurface::ON_PlaneSurface(const ON_3dPoint& origin, const ON_3dVector& x_axis,
@@ -97,14 +63,6 @@ bool ON_PlaneSurface::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox,
 
 ON_3dPoint ON_PlaneSurface::PointAt(double u, double v) const {
   return m_origin + m_x_axis * u + m_y_axis * v;
-}
-
-bool ON_PlaneSurface::GetSurfaceSize(double* width, double* height) const {
-  const double w = std::fabs(m_extents[0].Length()) * m_x_axis.Length();
-  const double h = std::fabs(m_extents[1].Length()) * m_y_axis.Length();
-  if (width) *width = w;
-  if (height) *height = h;
-  return w > 0.0 || h > 0.0;
 }
 
 // ---- ON_NurbsSurface

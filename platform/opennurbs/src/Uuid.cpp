@@ -1,4 +1,4 @@
-// ON_UUID text forms and ordering.
+// ON_UUID: new ids, text forms and ordering.
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
@@ -76,6 +76,17 @@ wchar_t* ON_UuidToString(const ON_UUID& id, wchar_t* s) {
   return s;
 }
 
+bool ON_CreateUuid(ON_UUID& uuid) {
+  static std::mt19937_64 generator{std::random_device{}()};
+  const std::uint64_t high = generator(), low = generator();
+  uuid.Data1 = static_cast<unsigned int>(high >> 32);
+  uuid.Data2 = static_cast<unsigned short>(high >> 16);
+  uuid.Data3 = static_cast<unsigned short>((high & 0x0FFF) | 0x4000);  // version 4
+  for (int i = 0; i < 8; ++i) uuid.Data4[i] = static_cast<unsigned char>(low >> (8 * i));
+  uuid.Data4[0] = static_cast<unsigned char>((uuid.Data4[0] & 0x3F) | 0x80);  // variant 1
+  return true;
+}
+
 bool ON_UuidIsNil(const ON_UUID& id) {
   return ON_UuidCompare(id, ON_nil_uuid) == 0;
 }
@@ -86,15 +97,4 @@ int ON_UuidCompare(const ON_UUID& a, const ON_UUID& b) {
   if (a.Data3 != b.Data3) return a.Data3 < b.Data3 ? -1 : 1;
   int bytes = std::memcmp(a.Data4, b.Data4, sizeof a.Data4);
   return bytes < 0 ? -1 : bytes > 0 ? 1 : 0;
-}
-
-bool ON_CreateUuid(ON_UUID& id) {
-  static std::mt19937_64 generator{std::random_device{}()};
-  const std::uint64_t high = generator(), low = generator();
-  id.Data1 = static_cast<unsigned int>(high >> 32);
-  id.Data2 = static_cast<unsigned short>(high >> 16);
-  id.Data3 = static_cast<unsigned short>((high & 0x0FFF) | 0x4000);  // version 4: random
-  for (int i = 0; i < 8; ++i) id.Data4[i] = static_cast<unsigned char>(low >> (8 * i));
-  id.Data4[0] = static_cast<unsigned char>((id.Data4[0] & 0x3F) | 0x80);  // the usual variant
-  return true;
 }

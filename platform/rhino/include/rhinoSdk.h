@@ -5,6 +5,7 @@
 #include "rhinoSdkApp.h"
 #include "rhinoSdkCommand.h"
 #include "rhinoSdkDoc.h"
+#include "rhinoSdkObjRef.h"
 #include "rhinoSdkObject.h"
 #include "rhinoSdkPlugIn.h"
 #include "rhinoSdkView.h"

@@ -7,6 +7,7 @@
 #include "../../rdk/include/RhRdkDocSun.h"
 #include "rhinoSdkObject.h"
 #include "rhinoSdkView.h"
+#include "rhinoSdkTextureMapping.h"
 
 /// A document unit system; m_custom_unit_scale is the length of one custom unit in metres.
 class ON_CLASS ON_UnitSystem {
@@ -161,6 +162,8 @@ class RHINO_SDK_CLASS CRhinoDoc {
   /// The render kit keeps its document sun with the document; plug-ins read it through
   /// CRhRdkDocSun.
   CRhRdkSunData m_rdk_sun;
+  /// The texture mappings that objects' mapping channels name.
+  CRhinoTextureMappingTable m_texture_mapping_table;
 
  private:
   CRhinoDocProperties m_properties;

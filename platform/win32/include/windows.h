@@ -1,5 +1,6 @@
 // Windows calls used by the plug-in: basic types, text conversions between UTF-8 and wide
-// strings, file copy and folder creation. Wide paths are converted to UTF-8 file-system names.
+// strings, file copy and folder creation, file handles. Wide paths are converted to UTF-8
+// file-system names.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@ typedef char* LPSTR;
 typedef const char* LPCCH;
 typedef BOOL* LPBOOL;
 typedef void* LPSECURITY_ATTRIBUTES;
+typedef void* HANDLE;
 
 #ifndef TRUE
 #define TRUE 1
@@ -53,4 +55,47 @@ PLATFORM_API int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMulti
 PLATFORM_API BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
 /// Creates one folder level. TRUE on success; FALSE when it exists or the parent is missing.
 PLATFORM_API BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+}
+
+// ---- file handles, for asking which file or folder a path reaches (links followed)
+
+#define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(-1)))
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define FILE_SHARE_DELETE 0x00000004
+#define OPEN_EXISTING 3
+/// Needed to open a folder.
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+#define FILE_ATTRIBUTE_READONLY 0x00000001
+#define FILE_ATTRIBUTE_DIRECTORY 0x00000010
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+
+/// What GetFileInformationByHandle tells: the volume and the index within it identify a file or
+/// folder, whatever path reached it.
+struct BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION* LPBY_HANDLE_FILE_INFORMATION;
+
+extern "C" {
+/// Opens an existing file, or a folder when dwFlagsAndAttributes holds
+/// FILE_FLAG_BACKUP_SEMANTICS, to ask about it. Only OPEN_EXISTING is supported, and only queries:
+/// the handle neither reads nor writes, so dwDesiredAccess and dwShareMode are not checked.
+/// INVALID_HANDLE_VALUE when the path reaches nothing, names a folder without that flag, or for
+/// another disposition. Close the handle with CloseHandle.
+PLATFORM_API HANDLE CreateFileW(LPCWSTR lpFileName, DWORD dwDesiredAccess, DWORD dwShareMode,
+                                LPSECURITY_ATTRIBUTES lpSecurityAttributes,
+                                DWORD dwCreationDisposition, DWORD dwFlagsAndAttributes,
+                                HANDLE hTemplateFile);
+/// Fills `info` for an open handle: attributes (directory, read-only, normal), the volume serial
+/// number and file index that identify the file, its size and link count. FALSE for a bad handle.
+PLATFORM_API BOOL GetFileInformationByHandle(HANDLE hFile, LPBY_HANDLE_FILE_INFORMATION info);
+/// Closes a handle from CreateFileW. FALSE for a bad handle.
+PLATFORM_API BOOL CloseHandle(HANDLE hObject);
 }
