@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "OutputFile.h"
 
@@ -24,19 +25,25 @@ void putU32(std::byte* at, std::uint32_t value) {
 
 }  // namespace
 
-std::size_t BinaryBuffer::append(std::span<const std::byte> bytes) {
-  bytes_.resize(bytes_.size() + padding(bytes_.size()), std::byte{0});
-  const std::size_t offset = bytes_.size();
-  bytes_.insert(bytes_.end(), bytes.begin(), bytes.end());
+std::size_t BinaryBuffer::add(std::span<const std::byte> bytes, std::shared_ptr<const void> owner) {
+  static constexpr std::array<std::byte, 3> kZeros{};
+  if (const std::size_t pad = padding(size_)) {
+    pieces_.push_back(std::span(kZeros).first(pad));
+    size_ += pad;
+  }
+  const std::size_t offset = size_;
+  pieces_.push_back(bytes);
+  owners_.push_back(std::move(owner));
+  size_ += bytes.size();
   return offset;
 }
 
 void writeGlbFile(const std::filesystem::path& file, const std::string& json,
-                  std::span<const std::byte> binary) {
+                  const BinaryBuffer& binary) {
   // The JSON chunk is padded with spaces, the binary chunk with zeros.
   const std::size_t jsonLength = json.size() + padding(json.size());
   const std::size_t binaryLength = binary.size() + padding(binary.size());
-  const std::size_t total = 12 + 8 + jsonLength + (binary.empty() ? 0 : 8 + binaryLength);
+  const std::size_t total = 12 + 8 + jsonLength + (binary.size() == 0 ? 0 : 8 + binaryLength);
   if (total > UINT32_MAX) {
     throw OutputError(file.string() + ": cannot write: " + std::to_string(total) +
                       " bytes are more than a binary glTF file can hold (4 GiB)");
@@ -48,19 +55,20 @@ void writeGlbFile(const std::filesystem::path& file, const std::string& json,
   putU32(&head[8], static_cast<std::uint32_t>(total));
   putU32(&head[12], static_cast<std::uint32_t>(jsonLength));
   putU32(&head[16], kJsonChunk);
-  const std::array<std::byte, 3> spaces{std::byte{' '}, std::byte{' '}, std::byte{' '}};
+  static constexpr std::array<std::byte, 3> kSpaces{std::byte{' '}, std::byte{' '}, std::byte{' '}};
+  static constexpr std::array<std::byte, 3> kZeros{};
+  std::vector<std::span<const std::byte>> pieces{head,
+                                                 std::as_bytes(std::span(json.data(), json.size())),
+                                                 std::span(kSpaces).first(padding(json.size()))};
   std::array<std::byte, 8> binaryHead{};
-  putU32(&binaryHead[0], static_cast<std::uint32_t>(binaryLength));
-  putU32(&binaryHead[4], kBinaryChunk);
-  const std::array<std::byte, 3> zeros{};
-
-  const std::span<const std::byte> jsonBytes = std::as_bytes(std::span(json.data(), json.size()));
-  if (binary.empty()) {
-    writeWholeFile(file, {head, jsonBytes, std::span(spaces).first(padding(json.size()))});
-  } else {
-    writeWholeFile(file, {head, jsonBytes, std::span(spaces).first(padding(json.size())),
-                          binaryHead, binary, std::span(zeros).first(padding(binary.size()))});
+  if (binary.size() > 0) {
+    putU32(&binaryHead[0], static_cast<std::uint32_t>(binaryLength));
+    putU32(&binaryHead[4], kBinaryChunk);
+    pieces.push_back(binaryHead);
+    pieces.insert(pieces.end(), binary.pieces().begin(), binary.pieces().end());
+    pieces.push_back(std::span(kZeros).first(padding(binary.size())));
   }
+  writeWholeFile(file, pieces);
 }
 
 }  // namespace QzOrv::scene

@@ -28,6 +28,7 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 constexpr int kFloat = 5126;
+constexpr int kUnsignedShort = 5123;
 constexpr int kUnsignedInt = 5125;
 constexpr int kArrayBuffer = 34962;
 constexpr int kElementArrayBuffer = 34963;
@@ -70,9 +71,14 @@ class GltfBuilder {
 
  private:
   int push(const char* list, json entry);
-  int addBufferView(std::span<const std::byte> bytes, std::optional<int> target);
-  int addAccessor(std::span<const std::byte> bytes, std::size_t count, int componentType,
-                  const char* type, std::optional<int> target, json extra = json::object());
+  /// A buffer view of `values`, which the binary buffer takes over.
+  template <class T>
+  int addBufferView(std::vector<T> values, std::optional<int> target);
+  /// An accessor of `count` elements of `type` (with `extra` keys) over all of `values`.
+  template <class T>
+  int addAccessor(std::vector<T> values, std::size_t count, int componentType, const char* type,
+                  std::optional<int> target, json extra = json::object());
+  int addIndices(const std::vector<std::uint32_t>& indices, std::size_t vertexCount);
 
   void addMeshes();
   std::optional<int> addMesh(const ObjectDefinition& definition, std::size_t index);
@@ -111,21 +117,34 @@ int GltfBuilder::push(const char* list, json entry) {
   return static_cast<int>(entries.size() - 1);
 }
 
-int GltfBuilder::addBufferView(std::span<const std::byte> bytes, std::optional<int> target) {
-  const std::size_t offset = binary.append(bytes);
-  json view = {{"buffer", 0}, {"byteOffset", offset}, {"byteLength", bytes.size()}};
+template <class T>
+int GltfBuilder::addBufferView(std::vector<T> values, std::optional<int> target) {
+  const std::size_t length = values.size() * sizeof(T);
+  const std::size_t offset = binary.append(std::move(values));
+  json view = {{"buffer", 0}, {"byteOffset", offset}, {"byteLength", length}};
   if (target) view["target"] = *target;
   return push("bufferViews", std::move(view));
 }
 
-int GltfBuilder::addAccessor(std::span<const std::byte> bytes, std::size_t count, int componentType,
+template <class T>
+int GltfBuilder::addAccessor(std::vector<T> values, std::size_t count, int componentType,
                              const char* type, std::optional<int> target, json extra) {
-  json accessor = {{"bufferView", addBufferView(bytes, target)},
+  json accessor = {{"bufferView", addBufferView(std::move(values), target)},
                    {"componentType", componentType},
                    {"count", count},
                    {"type", type}};
   accessor.update(extra);
   return push("accessors", std::move(accessor));
+}
+
+int GltfBuilder::addIndices(const std::vector<std::uint32_t>& indices, std::size_t vertexCount) {
+  // Two bytes an index whenever they suffice: the file is smaller and quicker to write.
+  if (vertexCount <= UINT16_MAX) {
+    std::vector<std::uint16_t> narrow(indices.begin(), indices.end());
+    return addAccessor(std::move(narrow), indices.size(), kUnsignedShort, "SCALAR",
+                       kElementArrayBuffer);
+  }
+  return addAccessor(indices, indices.size(), kUnsignedInt, "SCALAR", kElementArrayBuffer);
 }
 
 void GltfBuilder::build() {
@@ -176,19 +195,19 @@ std::optional<int> GltfBuilder::addMesh(const ObjectDefinition& definition, std:
         texture = kNoTexture;
       }
     }
-    const PrimitiveArrays arrays = builder.build(slot, projection ? &*projection : nullptr);
+    PrimitiveArrays arrays = builder.build(slot, projection ? &*projection : nullptr);
     bounds_.add({arrays.min[0], arrays.min[1], arrays.min[2]});
     bounds_.add({arrays.max[0], arrays.max[1], arrays.max[2]});
 
-    json attributes = {{"POSITION", addAccessor(std::as_bytes(std::span(arrays.positions)),
-                                                arrays.vertexCount(), kFloat, "VEC3", kArrayBuffer,
-                                                {{"min", arrays.min}, {"max", arrays.max}})}};
+    const std::size_t vertices = arrays.vertexCount();
+    const int indices = addIndices(arrays.indices, vertices);
+    json attributes = {
+        {"POSITION", addAccessor(std::move(arrays.positions), vertices, kFloat, "VEC3",
+                                 kArrayBuffer, {{"min", arrays.min}, {"max", arrays.max}})}};
     if (!arrays.textureCoordinates.empty()) {
-      attributes["TEXCOORD_0"] = addAccessor(std::as_bytes(std::span(arrays.textureCoordinates)),
-                                             arrays.vertexCount(), kFloat, "VEC2", kArrayBuffer);
+      attributes["TEXCOORD_0"] =
+          addAccessor(std::move(arrays.textureCoordinates), vertices, kFloat, "VEC2", kArrayBuffer);
     }
-    const int indices = addAccessor(std::as_bytes(std::span(arrays.indices)), arrays.indices.size(),
-                                    kUnsignedInt, "SCALAR", kElementArrayBuffer);
     const int materialIndex =
         material != nullptr ? addMaterial(*material, texture) : defaultMaterial();
     primitives.push_back({{"attributes", std::move(attributes)},
@@ -265,13 +284,12 @@ std::optional<int> GltfBuilder::addTexture(const fs::path& path, const std::stri
   json image = {{"name", path.filename().string()}};
   if (options_.embedImages) {
     std::ifstream in(path, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
+    std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) {
       warnings.push_back(where + ": texture file " + path.string() + " cannot be read; left out");
       return std::nullopt;
     }
-    image["bufferView"] = addBufferView(std::as_bytes(std::span(bytes)), std::nullopt);
+    image["bufferView"] = addBufferView(std::move(bytes), std::nullopt);
     image["mimeType"] = mimeTypeOf(kind);
   } else {
     image["uri"] = relativeUri(fs::absolute(path).lexically_normal(), outputFolder_);
@@ -425,7 +443,7 @@ std::vector<std::string> writeGltf(const Scene& scene, const fs::path& sceneFile
   GltfBuilder builder(scene, sceneFile, file, options);
   builder.build();
   const std::string text = builder.document.dump(-1, ' ', false, json::error_handler_t::replace);
-  writeGlbFile(file, text, builder.binary.bytes());
+  writeGlbFile(file, text, builder.binary);
   return std::move(builder.warnings);
 }
 

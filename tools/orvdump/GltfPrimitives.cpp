@@ -18,6 +18,12 @@ PrimitiveArrays PrimitiveBuilder::build(const SlotTriangles& triangles,
                                         const TextureProjection* projection) {
   PrimitiveArrays arrays;
   arrays.indices.reserve(triangles.corners.size());
+  // At most one vertex per corner, and (without a box projection) one per point.
+  const std::size_t most = projection != nullptr
+                               ? triangles.corners.size()
+                               : std::min(triangles.corners.size(), pointCount(definition_));
+  arrays.positions.reserve(3 * most);
+  if (projection != nullptr) arrays.textureCoordinates.reserve(2 * most);
   std::vector<std::size_t> used;  // entries of vertexOf_ to reset afterwards
   const std::vector<std::uint32_t>& corners = triangles.corners;
 
@@ -37,12 +43,13 @@ PrimitiveArrays PrimitiveBuilder::build(const SlotTriangles& triangles,
         used.push_back(point * kFaceKeys + static_cast<std::size_t>(key));
         const Vec3 scenePoint = toVec3(pointAt(definition_, point));
         const Vec3 p = gltfPoint(scenePoint);
-        arrays.positions.insert(
-            arrays.positions.end(),
-            {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)});
+        arrays.positions.push_back(static_cast<float>(p.x));
+        arrays.positions.push_back(static_cast<float>(p.y));
+        arrays.positions.push_back(static_cast<float>(p.z));
         if (projection != nullptr) {
           const std::array<float, 2> uv = textureCoordinates(*projection, scenePoint, key);
-          arrays.textureCoordinates.insert(arrays.textureCoordinates.end(), uv.begin(), uv.end());
+          arrays.textureCoordinates.push_back(uv[0]);
+          arrays.textureCoordinates.push_back(uv[1]);
         }
       }
       arrays.indices.push_back(vertex);

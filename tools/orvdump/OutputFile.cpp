@@ -33,7 +33,7 @@ bool writeAll(int fd, std::span<const std::byte> bytes) {
 }  // namespace
 
 void writeWholeFile(const std::filesystem::path& file,
-                    std::initializer_list<std::span<const std::byte>> pieces) {
+                    const std::vector<std::span<const std::byte>>& pieces) {
   // The temporary sits in the same folder, so the final rename never crosses file systems.
   std::string temporary = file.string() + ".XXXXXX";
   const int fd = ::mkstemp(temporary.data());

@@ -4,9 +4,9 @@
 
 #include <cstddef>
 #include <filesystem>
-#include <initializer_list>
 #include <span>
 #include <stdexcept>
+#include <vector>
 
 namespace QzOrv::scene {
 
@@ -20,6 +20,6 @@ class OutputError : public std::runtime_error {
 /// exactly these bytes; on failure throws OutputError and leaves `file` as it was (absent, or its
 /// previous content) and no temporary file behind.
 void writeWholeFile(const std::filesystem::path& file,
-                    std::initializer_list<std::span<const std::byte>> pieces);
+                    const std::vector<std::span<const std::byte>>& pieces);
 
 }  // namespace QzOrv::scene

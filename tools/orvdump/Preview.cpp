@@ -24,6 +24,10 @@ struct ViewPoint {
   double x, y, ahead;
 };
 
+/// Towards the directional light, in the camera's axes (right, up, back): from behind the
+/// viewer's left shoulder.
+const Vec3 kLight = *normalized({-0.4, 0.6, 1});
+
 class Painter {
  public:
   Painter(const PreviewCamera& camera, int width, int height, double nearest)
@@ -31,10 +35,11 @@ class Painter {
         width_(width),
         height_(height),
         nearest_(nearest),
-        light_(*normalized(camera.frame.back + camera.frame.up * 0.6 - camera.frame.right * 0.4)),
         rasterizer_(width, height, kBackground) {}
 
-  void paint(const ObjectDefinition& definition, const DefinitionTriangles& triangles);
+  /// Draws the usable polygons of `definition`; returns how many polygons were not usable.
+  std::size_t paint(const ObjectDefinition& definition);
+  std::size_t trianglesDrawn() const { return trianglesDrawn_; }
   const Picture& picture() const { return rasterizer_.picture(); }
 
  private:
@@ -43,17 +48,16 @@ class Painter {
     return {dot(d, camera_.frame.right), dot(d, camera_.frame.up), -dot(d, camera_.frame.back)};
   }
   ScreenCorner onPicture(const ViewPoint& p) const;
-  Rgb shade(const Vec3& a, const Vec3& b, const Vec3& c, Rgb colour) const;
+  Rgb shade(const ViewPoint& a, const ViewPoint& b, const ViewPoint& c, Rgb colour) const;
   void fillClipped(const std::array<ViewPoint, 3>& corners, Rgb colour);
 
   const PreviewCamera& camera_;
   int width_, height_;
   /// Perspective only: the distance in front of the eye below which geometry is cut away.
   double nearest_;
-  /// Towards the directional light.
-  Vec3 light_;
   Rasterizer rasterizer_;
   std::vector<ViewPoint> seenPoints_;
+  std::size_t trianglesDrawn_ = 0;
 };
 
 ScreenCorner Painter::onPicture(const ViewPoint& p) const {
@@ -65,18 +69,21 @@ ScreenCorner Painter::onPicture(const ViewPoint& p) const {
           (0.5 - 0.5 * p.y / camera_.halfHeight) * height_, -p.ahead};
 }
 
-Rgb Painter::shade(const Vec3& a, const Vec3& b, const Vec3& c, Rgb colour) const {
-  const std::optional<Vec3> normal = normalized(cross(b - a, c - a));
+Rgb Painter::shade(const ViewPoint& a, const ViewPoint& b, const ViewPoint& c, Rgb colour) const {
+  // In the camera's axes: x right, y up, z back (towards the viewer).
+  const Vec3 pa{a.x, a.y, -a.ahead}, pb{b.x, b.y, -b.ahead}, pc{c.x, c.y, -c.ahead};
+  const Vec3 normal = cross(pb - pa, pc - pa);
   double light = kAmbientLight;
-  if (normal) {
+  const double size = length(normal);
+  if (size > 0) {
     // Both sides of a face are lit alike: take the side that faces the eye.
-    const Vec3 toEye = camera_.perspective ? camera_.eye - a : camera_.frame.back;
-    const Vec3 facing = dot(*normal, toEye) < 0 ? -*normal : *normal;
-    light += kDirectLight * std::max(0.0, dot(facing, light_));
+    const Vec3 toEye = camera_.perspective ? -pa : Vec3{0, 0, 1};
+    const double facing = dot(normal, toEye) < 0 ? -1 : 1;
+    light += kDirectLight * std::max(0.0, facing * dot(normal, kLight) / size);
   }
   light = std::min(light, 1.0);
   auto scaled = [light](std::uint8_t channel) {
-    return static_cast<std::uint8_t>(std::lround(channel * light));
+    return static_cast<std::uint8_t>(channel * light + 0.5);
   };
   return {scaled(colour.r), scaled(colour.g), scaled(colour.b)};
 }
@@ -104,33 +111,30 @@ void Painter::fillClipped(const std::array<ViewPoint, 3>& corners, Rgb colour) {
   }
 }
 
-void Painter::paint(const ObjectDefinition& definition, const DefinitionTriangles& triangles) {
+std::size_t Painter::paint(const ObjectDefinition& definition) {
   seenPoints_.resize(pointCount(definition));
   for (std::size_t i = 0; i < seenPoints_.size(); ++i) {
     seenPoints_[i] = seen(toVec3(pointAt(definition, i)));
   }
-  for (const SlotTriangles& slot : triangles.slots) {
-    const Rgb colour = displayColour(slotMaterial(definition, slot.slot));
-    const std::vector<std::uint32_t>& corners = slot.corners;
-    for (std::size_t t = 0; t + 2 < corners.size(); t += 3) {
-      const Rgb shaded = shade(toVec3(pointAt(definition, corners[t])),
-                               toVec3(pointAt(definition, corners[t + 1])),
-                               toVec3(pointAt(definition, corners[t + 2])), colour);
-      fillClipped(
-          {seenPoints_[corners[t]], seenPoints_[corners[t + 1]], seenPoints_[corners[t + 2]]},
-          shaded);
+  std::size_t skipped = 0;
+  for (std::size_t p = 0; p < polygonCount(definition); ++p) {
+    if (!polygonUsable(definition, p)) {
+      ++skipped;
+      continue;
     }
+    const Rgb colour = displayColour(slotMaterial(definition, drawnSlot(definition, p)));
+    forEachTriangle(
+        polygonCorners(definition, p), [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+          const std::array<ViewPoint, 3> corners{seenPoints_[a], seenPoints_[b], seenPoints_[c]};
+          fillClipped(corners, shade(corners[0], corners[1], corners[2], colour));
+          ++trianglesDrawn_;
+        });
   }
+  return skipped;
 }
 
-struct DrawnDefinition {
-  const ObjectDefinition* definition;
-  DefinitionTriangles triangles;
-};
-
-/// The definitions that instances place, each once, in list order, with their triangles.
-std::vector<DrawnDefinition> drawnDefinitions(const Scene& scene,
-                                              std::vector<std::string>& warnings) {
+/// The definitions that instances place, each once, in list order.
+std::vector<std::size_t> placedOnce(const Scene& scene, std::vector<std::string>& warnings) {
   const std::vector<std::optional<std::size_t>> placed = placedDefinitions(scene);
   std::vector<bool> isPlaced(scene.objectDefinitions.size(), false);
   for (std::size_t i = 0; i < placed.size(); ++i) {
@@ -140,27 +144,21 @@ std::vector<DrawnDefinition> drawnDefinitions(const Scene& scene,
       warnings.push_back(unplacedInstanceWarning(scene, i) + "; nothing drawn");
     }
   }
-  std::vector<DrawnDefinition> drawn;
+  std::vector<std::size_t> drawn;
   for (std::size_t i = 0; i < isPlaced.size(); ++i) {
-    if (!isPlaced[i]) continue;
-    const ObjectDefinition& definition = scene.objectDefinitions[i];
-    DefinitionTriangles triangles = triangulate(definition);
-    if (triangles.skippedPolygons > 0) {
-      warnings.push_back(skippedPolygonsWarning(
-          elementLabel("objectDefinitions", i, definition.name), triangles.skippedPolygons));
-    }
-    if (!triangles.slots.empty()) drawn.push_back({&definition, std::move(triangles)});
+    if (isPlaced[i]) drawn.push_back(i);
   }
   return drawn;
 }
 
-Bounds boundsOf(const std::vector<DrawnDefinition>& drawn) {
+/// The box of the finite points of the definitions `drawn`.
+Bounds boundsOf(const Scene& scene, const std::vector<std::size_t>& drawn) {
   Bounds bounds;
-  for (const DrawnDefinition& d : drawn) {
-    for (const SlotTriangles& slot : d.triangles.slots) {
-      for (const std::uint32_t corner : slot.corners) {
-        bounds.add(toVec3(pointAt(*d.definition, corner)));
-      }
+  for (const std::size_t d : drawn) {
+    const ObjectDefinition& definition = scene.objectDefinitions[d];
+    for (std::size_t i = 0; i < pointCount(definition); ++i) {
+      const Vec3 p = toVec3(pointAt(definition, i));
+      if (isFinite(p)) bounds.add(p);
     }
   }
   return bounds;
@@ -186,17 +184,23 @@ double nearestDistance(const PreviewCamera& camera, const Bounds& bounds) {
 Picture renderPreview(const Scene& scene, PictureSize size, std::vector<std::string>& warnings) {
   assert(size.width >= 1 && size.width <= kMaxPictureSide);
   assert(size.height >= 1 && size.height <= kMaxPictureSide);
-  const std::vector<DrawnDefinition> drawn = drawnDefinitions(scene, warnings);
-  const Bounds bounds = boundsOf(drawn);
+  const std::vector<std::size_t> drawn = placedOnce(scene, warnings);
+  const Bounds bounds = boundsOf(scene, drawn);
   const PreviewCamera camera =
       choosePreviewCamera(scene, bounds, static_cast<double>(size.width) / size.height, warnings);
-  if (drawn.empty()) {
-    warnings.push_back("the scene places no geometry: the picture shows only the background");
-  }
 
   Painter painter(camera, size.width * kSupersampling, size.height * kSupersampling,
                   nearestDistance(camera, bounds));
-  for (const DrawnDefinition& d : drawn) painter.paint(*d.definition, d.triangles);
+  for (const std::size_t d : drawn) {
+    const ObjectDefinition& definition = scene.objectDefinitions[d];
+    if (const std::size_t skipped = painter.paint(definition)) {
+      warnings.push_back(
+          skippedPolygonsWarning(elementLabel("objectDefinitions", d, definition.name), skipped));
+    }
+  }
+  if (painter.trianglesDrawn() == 0) {
+    warnings.push_back("the scene places no geometry: the picture shows only the background");
+  }
   return downsampled(painter.picture(), kSupersampling);
 }
 

@@ -31,9 +31,8 @@ std::size_t DefinitionTriangles::triangleCount() const {
   return count;
 }
 
-namespace {
-
-bool cornersValid(const ObjectDefinition& definition, std::span<const int> corners) {
+bool polygonUsable(const ObjectDefinition& definition, std::size_t index) {
+  const std::span<const int> corners = polygonCorners(definition, index);
   if (corners.size() < 3) return false;
   const std::size_t points = pointCount(definition);
   return std::all_of(corners.begin(), corners.end(), [&](int corner) {
@@ -43,47 +42,47 @@ bool cornersValid(const ObjectDefinition& definition, std::span<const int> corne
   });
 }
 
-/// Where a polygon's triangles go: its slot, or the last bucket for no usable slot.
-std::size_t bucketOf(const ObjectDefinition& definition, std::size_t polygon) {
-  const std::size_t slots = definition.materials.size();
-  const std::optional<int> slot = polygonSlot(definition, polygon);
-  if (slot && *slot >= 0 && static_cast<std::size_t>(*slot) < slots) {
-    return static_cast<std::size_t>(*slot);
+int drawnSlot(const ObjectDefinition& definition, std::size_t index) {
+  const std::optional<int> slot = polygonSlot(definition, index);
+  if (slot && *slot >= 0 && static_cast<std::size_t>(*slot) < definition.materials.size()) {
+    return *slot;
   }
-  return slots;
+  return kNoSlot;
 }
-
-}  // namespace
 
 DefinitionTriangles triangulate(const ObjectDefinition& definition) {
   const std::size_t polygons = polygonCount(definition);
+  // One bucket per slot, then one for kNoSlot.
   const std::size_t buckets = definition.materials.size() + 1;
+  auto bucketOf = [&](std::size_t polygon) {
+    const int slot = drawnSlot(definition, polygon);
+    return slot == kNoSlot ? buckets - 1 : static_cast<std::size_t>(slot);
+  };
 
-  // First pass: how many corners each bucket gets, so each vector is allocated once.
+  // First pass: how many corners each bucket gets at most, so each vector is allocated once.
   DefinitionTriangles result;
   std::vector<std::size_t> sizes(buckets, 0);
+  std::vector<bool> usable(polygons);
   for (std::size_t p = 0; p < polygons; ++p) {
-    const std::span<const int> corners = polygonCorners(definition, p);
-    if (!cornersValid(definition, corners)) {
+    usable[p] = polygonUsable(definition, p);
+    if (!usable[p]) {
       ++result.skippedPolygons;
       continue;
     }
-    sizes[bucketOf(definition, p)] += 3 * (corners.size() - 2);
+    sizes[bucketOf(p)] += 3 * (polygonCorners(definition, p).size() - 2);
   }
 
   std::vector<std::vector<std::uint32_t>> lists(buckets);
   for (std::size_t b = 0; b < buckets; ++b) lists[b].reserve(sizes[b]);
   for (std::size_t p = 0; p < polygons; ++p) {
-    const std::span<const int> corners = polygonCorners(definition, p);
-    if (!cornersValid(definition, corners)) continue;
-    std::vector<std::uint32_t>& list = lists[bucketOf(definition, p)];
-    const auto a = static_cast<std::uint32_t>(corners[0]);
-    for (std::size_t i = 1; i + 1 < corners.size(); ++i) {
-      const auto b = static_cast<std::uint32_t>(corners[i]);
-      const auto c = static_cast<std::uint32_t>(corners[i + 1]);
-      if (a == b || b == c || a == c) continue;
-      list.insert(list.end(), {a, b, c});
-    }
+    if (!usable[p]) continue;
+    std::vector<std::uint32_t>& list = lists[bucketOf(p)];
+    forEachTriangle(polygonCorners(definition, p),
+                    [&list](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+                      list.push_back(a);
+                      list.push_back(b);
+                      list.push_back(c);
+                    });
   }
 
   for (std::size_t b = 0; b < buckets; ++b) {
