@@ -75,8 +75,8 @@ struct Workspace {
     writePng(Picture(64, 64, {180, 90, 60}), folder / "texture.png");
     Scene scene;
     for (int d = 0; d < kDefinitions; ++d) {
-      scene.objectDefinitions.push_back(
-          sheet(d, (d % 10) * 1000.0, (d / 10) * 500.0, "file:///" + (folder / "texture.png").string()));
+      scene.objectDefinitions.push_back(sheet(d, (d % 10) * 1000.0, (d / 10) * 500.0,
+                                              "file:///" + (folder / "texture.png").string()));
       ObjectInstance instance;
       instance.id = scene.objectDefinitions[d].id;
       instance.id.bytes[2] = 1;

@@ -121,9 +121,10 @@ TEST(Preview, IsSeenThroughTheCurrentCameraElseTheFirstCameraElseTheFirstView) {
   scene.views.push_back(viewOfBlue);
   std::vector<std::string> warnings;
   expectLitColour(render(scene, &warnings).at(400, 300), kRed);
-  EXPECT_EQ(warnings, std::vector<std::string>{
-                          "cameras[0] \"Broken\": no eye and target to look from; the picture is "
-                          "not seen through it"});
+  EXPECT_EQ(warnings,
+            std::vector<std::string>{
+                "cameras[0] \"Broken\": its eye and target give no direction to look in; the "
+                "picture is not seen through it"});
 
   scene.cameras[2].current = true;
   expectLitColour(render(scene).at(400, 300), kBlue);

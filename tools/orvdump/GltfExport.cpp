@@ -35,9 +35,6 @@ constexpr int kElementArrayBuffer = 34963;
 constexpr int kTriangles = 4;
 constexpr int kNoTexture = -1;
 
-/// Focal length of a camera that sets none, and the frame height it is measured against.
-constexpr double kDefaultFocal = 50;       // millimetres
-constexpr double kFrameHeight = 36;        // millimetres
 constexpr double kPerspectiveNear = 0.01;  // metres
 
 json vec3(const Vec3& v) {
@@ -48,19 +45,13 @@ json linearColour(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return json::array({linearFromSrgb(r), linearFromSrgb(g), linearFromSrgb(b)});
 }
 
-/// Vertical field of view, in radians, of a lens of `focal` millimetres on a 36 mm frame.
-double verticalFieldOfView(const std::optional<double>& focal) {
-  const double f = focal && std::isfinite(*focal) && *focal > 0 ? *focal : kDefaultFocal;
-  return 2 * std::atan(kFrameHeight / 2 / f);
-}
-
 class GltfBuilder {
  public:
   GltfBuilder(const Scene& scene, const fs::path& sceneFile, const fs::path& file,
               const GltfOptions& options)
       : scene_(scene),
         sceneFolder_(sceneFile.parent_path()),
-        outputFolder_(fs::absolute(file).parent_path()),
+        outputFolder_(fs::absolute(file).lexically_normal().parent_path()),
         options_(options) {}
 
   void build();
@@ -372,9 +363,10 @@ void GltfBuilder::addLights() {
 
 void GltfBuilder::addCameras() {
   for (const Camera& camera : scene_.cameras) {
-    json entry = {{"type", "perspective"},
-                  {"perspective",
-                   {{"yfov", verticalFieldOfView(camera.focal)}, {"znear", kPerspectiveNear}}}};
+    json entry = {
+        {"type", "perspective"},
+        {"perspective",
+         {{"yfov", 2 * std::atan(halfViewTangent(camera.focal))}, {"znear", kPerspectiveNear}}}};
     if (camera.name) entry["name"] = *camera.name;
     const int index = push("cameras", std::move(entry));
     const Vec3 eye = camera.eye ? toVec3(*camera.eye) : Vec3{};
@@ -404,10 +396,7 @@ void GltfBuilder::addViews() {
       nearest = HUGE_VAL;
       farthest = -HUGE_VAL;
       for (int corner = 0; corner < 8; ++corner) {
-        const Vec3 c{corner & 1 ? bounds_.max.x : bounds_.min.x,
-                     corner & 2 ? bounds_.max.y : bounds_.min.y,
-                     corner & 4 ? bounds_.max.z : bounds_.min.z};
-        const double depth = -dot(c - position, back);
+        const double depth = -dot(bounds_.corner(corner) - position, back);
         nearest = std::min(nearest, depth);
         farthest = std::max(farthest, depth);
       }

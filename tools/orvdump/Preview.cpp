@@ -16,8 +16,10 @@
 namespace QzOrv::scene {
 namespace {
 
-/// Drawn at this many times the picture's size, then shrunk, to smooth the edges.
-constexpr int kSupersampling = 2;
+/// Pictures up to this many pixels are drawn at twice their width and height, then shrunk, to
+/// smooth the edges; larger ones, already fine-grained, are drawn as they are, keeping memory
+/// in bounds.
+constexpr long kMostSmoothedPixels = 2048L * 2048L;
 
 /// A scene point seen by the camera: x right, y up, and its distance in front of the eye.
 struct ViewPoint {
@@ -170,10 +172,7 @@ double nearestDistance(const PreviewCamera& camera, const Bounds& bounds) {
   double farthest = 0;
   if (!bounds.empty()) {
     for (int corner = 0; corner < 8; ++corner) {
-      const Vec3 c{corner & 1 ? bounds.max.x : bounds.min.x,
-                   corner & 2 ? bounds.max.y : bounds.min.y,
-                   corner & 4 ? bounds.max.z : bounds.min.z};
-      farthest = std::max(farthest, -dot(c - camera.eye, camera.frame.back));
+      farthest = std::max(farthest, -dot(bounds.corner(corner) - camera.eye, camera.frame.back));
     }
   }
   return std::max(farthest * 1e-5, 1e-9);
@@ -189,7 +188,8 @@ Picture renderPreview(const Scene& scene, PictureSize size, std::vector<std::str
   const PreviewCamera camera =
       choosePreviewCamera(scene, bounds, static_cast<double>(size.width) / size.height, warnings);
 
-  Painter painter(camera, size.width * kSupersampling, size.height * kSupersampling,
+  const int factor = static_cast<long>(size.width) * size.height <= kMostSmoothedPixels ? 2 : 1;
+  Painter painter(camera, size.width * factor, size.height * factor,
                   nearestDistance(camera, bounds));
   for (const std::size_t d : drawn) {
     const ObjectDefinition& definition = scene.objectDefinitions[d];
@@ -201,7 +201,7 @@ Picture renderPreview(const Scene& scene, PictureSize size, std::vector<std::str
   if (painter.trianglesDrawn() == 0) {
     warnings.push_back("the scene places no geometry: the picture shows only the background");
   }
-  return downsampled(painter.picture(), kSupersampling);
+  return downsampled(painter.picture(), factor);
 }
 
 }  // namespace QzOrv::scene

@@ -17,7 +17,7 @@ struct PictureSize {
 };
 
 /// The largest width or height a preview may have, in pixels.
-inline constexpr int kMaxPictureSide = 16384;
+inline constexpr int kMaxPictureSide = 8192;
 
 /// What the picture shows where there is no geometry: a pale blue grey.
 inline constexpr Rgb kBackground{228, 233, 240};
@@ -30,10 +30,10 @@ inline constexpr double kDirectLight = 0.65;
 
 /// Renders `scene` as seen through choosePreviewCamera (PreviewCamera.h) at `size` (each side from
 /// 1 to kMaxPictureSide). Draws the object definitions that object instances place, each once,
-/// polygons split into triangles as triangulate (SceneMeshes.h) does, both sides of every
-/// polygon, edges smoothed by drawing at twice the size and shrinking. Adds to `warnings` one
-/// line for each thing it had to leave out, and one when the scene places no geometry (the
-/// picture then shows only the background).
+/// polygons split into triangles as forEachTriangle (SceneMeshes.h) does, both sides of every
+/// polygon; pictures of up to 2048 × 2048 pixels are drawn at twice the size and shrunk, to
+/// smooth the edges. Adds to `warnings` one line for each thing it had to leave out, and one
+/// when the scene places no geometry (the picture then shows only the background).
 Picture renderPreview(const Scene& scene, PictureSize size, std::vector<std::string>& warnings);
 
 }  // namespace QzOrv::scene

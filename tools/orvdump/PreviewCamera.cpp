@@ -9,8 +9,6 @@
 namespace QzOrv::scene {
 namespace {
 
-constexpr double kDefaultFocal = 50;  // millimetres
-constexpr double kFrameHeight = 36;   // millimetres
 /// Share of the picture that a framed scene fills at most, leaving a margin around it.
 constexpr double kFill = 0.9;
 /// From the middle of the scene towards the three-quarter view's eye: front left, above.
@@ -20,9 +18,7 @@ constexpr Vec3 kThreeQuarter{-0.75, -1.0, 0.7};
 std::vector<Vec3> cornersSeenFrom(const Bounds& bounds, const Vec3& eye, const CameraFrame& frame) {
   std::vector<Vec3> corners;
   for (int corner = 0; corner < 8; ++corner) {
-    const Vec3 c{corner & 1 ? bounds.max.x : bounds.min.x, corner & 2 ? bounds.max.y : bounds.min.y,
-                 corner & 4 ? bounds.max.z : bounds.min.z};
-    const Vec3 d = c - eye;
+    const Vec3 d = bounds.corner(corner) - eye;
     corners.push_back({dot(d, frame.right), dot(d, frame.up), dot(d, frame.back)});
   }
   return corners;
@@ -33,14 +29,11 @@ std::optional<PreviewCamera> fromCamera(const Camera& camera, double aspect) {
   const std::optional<CameraFrame> frame =
       lookAt(toVec3(*camera.eye), toVec3(*camera.target), camera.roll.value_or(0));
   if (!frame) return std::nullopt;
-  const double focal = camera.focal && std::isfinite(*camera.focal) && *camera.focal > 0
-                           ? *camera.focal
-                           : kDefaultFocal;
   PreviewCamera result;
   result.perspective = true;
   result.eye = toVec3(*camera.eye);
   result.frame = *frame;
-  result.halfHeight = kFrameHeight / 2 / focal;
+  result.halfHeight = halfViewTangent(camera.focal);
   result.halfWidth = result.halfHeight * aspect;
   return result;
 }
@@ -75,7 +68,7 @@ std::optional<PreviewCamera> fromView(const View& view, const Bounds& bounds, do
 PreviewCamera threeQuarterView(const Bounds& bounds, double aspect) {
   PreviewCamera result;
   result.perspective = true;
-  result.halfHeight = kFrameHeight / 2 / kDefaultFocal;
+  result.halfHeight = halfViewTangent(std::nullopt);
   result.halfWidth = result.halfHeight * aspect;
   result.source = "a three-quarter view";
   const Vec3 centre = bounds.empty() ? Vec3{} : bounds.centre();
@@ -99,7 +92,8 @@ PreviewCamera choosePreviewCamera(const Scene& scene, const Bounds& bounds, doub
                                   std::vector<std::string>& warnings) {
   auto passOver = [&warnings](const std::string& what) {
     warnings.push_back(what +
-                       ": no eye and target to look from; the picture is not seen through it");
+                       ": its eye and target give no direction to look in; the picture is "
+                       "not seen through it");
   };
   std::vector<std::size_t> order;
   for (std::size_t i = 0; i < scene.cameras.size(); ++i) {

@@ -30,8 +30,8 @@ struct PreviewCamera {
 ///   36 mm high frame; a view looks along eye to target in parallel, its field size the diagonal
 ///   of the picture (the whole scene when unset);
 /// - a perspective three-quarter view from the front left, above, framing all of `bounds`.
-/// A camera or view without an eye or target, or whose eye is its target, is passed over with a
-/// warning added to `warnings`.
+/// A camera or view without an eye or target, or whose eye is its target (or either is not
+/// finite), is passed over with a warning added to `warnings`.
 PreviewCamera choosePreviewCamera(const Scene& scene, const Bounds& bounds, double aspect,
                                   std::vector<std::string>& warnings);
 

@@ -29,6 +29,12 @@ std::optional<CameraFrame> lookAt(const Vec3& eye, const Vec3& target, double ro
   return CameraFrame{right * c + up * s, up * c - right * s, *back};
 }
 
+double halfViewTangent(const std::optional<double>& focal) {
+  constexpr double kDefaultFocal = 50, kFrameHeight = 36;  // millimetres
+  const double f = focal && std::isfinite(*focal) && *focal > 0 ? *focal : kDefaultFocal;
+  return kFrameHeight / 2 / f;
+}
+
 std::array<double, 4> gltfRotation(const CameraFrame& frame) {
   // The rotation matrix has the glTF axes of right, up and back as its columns.
   const Vec3 c0 = gltfDirection(frame.right), c1 = gltfDirection(frame.up),

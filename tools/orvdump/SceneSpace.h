@@ -48,6 +48,10 @@ struct Bounds {
   Vec3 centre() const { return (min + max) * 0.5; }
   /// Half the diagonal: the radius of a sphere about centre() holding the box.
   double radius() const { return length(max - min) * 0.5; }
+  /// Corner `index` (0 to 7): bit 0 picks max.x over min.x, bit 1 max.y, bit 2 max.z.
+  Vec3 corner(int index) const {
+    return {index & 1 ? max.x : min.x, index & 2 ? max.y : min.y, index & 4 ? max.z : min.z};
+  }
 };
 
 /// The orientation of an eye looking from `eye` at `target` with the scene's Z up (or Y up when
@@ -58,6 +62,10 @@ struct CameraFrame {
   Vec3 right, up, back;
 };
 std::optional<CameraFrame> lookAt(const Vec3& eye, const Vec3& target, double rollDegrees = 0);
+
+/// The tangent of half the vertical angle of view of a camera whose lens has `focal`
+/// millimetres (50 mm when unset, not finite or not above 0) on a 36 mm high frame.
+double halfViewTangent(const std::optional<double>& focal);
 
 // glTF space: metres, Y up, right-handed. Scene X stays X, scene Z (up) becomes Y and scene Y
 // becomes -Z: a quarter turn about X, with centimetres divided by 100.
