@@ -1,36 +1,134 @@
-// orvdump: prints a scene file as a readable summary, or with --json as one JSON object.
-// Exit status: 0 printed, 1 the file cannot be read as a scene, 2 bad usage.
+// orvdump: prints a scene file as a readable summary, or with --json as one JSON object; writes it
+// as a binary glTF file with --gltf, or a shaded picture with --preview.
+// Exit status when printing: 0 printed, 1 the file cannot be read as a scene, 2 bad usage.
+// Exit status when writing: 0 written, 1 the output cannot be written, 2 bad usage or a scene
+// file that cannot be read (nothing is written then).
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "GltfExport.h"
+#include "OutputFile.h"
+#include "Preview.h"
 #include "SceneJson.h"
 #include "SceneSummary.h"
 #include "orv/SceneFileReader.h"
 
+namespace {
+
+using namespace QzOrv::scene;
+
+/// "WxH" with both sides from 1 to kMaxPictureSide, or nothing.
+std::optional<PictureSize> parseSize(const std::string& text) {
+  PictureSize size;
+  const char* end = text.data() + text.size();
+  auto [afterWidth, widthError] = std::from_chars(text.data(), end, size.width);
+  if (widthError != std::errc() || afterWidth == end ||
+      (*afterWidth != 'x' && *afterWidth != 'X')) {
+    return std::nullopt;
+  }
+  auto [afterHeight, heightError] = std::from_chars(afterWidth + 1, end, size.height);
+  if (heightError != std::errc() || afterHeight != end) return std::nullopt;
+  if (size.width < 1 || size.width > kMaxPictureSide || size.height < 1 ||
+      size.height > kMaxPictureSide) {
+    return std::nullopt;
+  }
+  return size;
+}
+
+struct Request {
+  std::string scenePath;
+  std::string outputPath;
+  bool gltf = false;
+  GltfOptions gltfOptions;
+  PictureSize size;
+};
+
+/// Reads the scene and writes the glTF file or the picture the request asks for.
+int writeOutput(const Request& request) {
+  Scene scene;
+  try {
+    scene = readSceneFile(request.scenePath);
+  } catch (const SceneFileError& error) {
+    std::cerr << "orvdump: " << error.what() << '\n';
+    return 2;
+  }
+  std::vector<std::string> warnings;
+  try {
+    if (request.gltf) {
+      warnings = writeGltf(scene, request.scenePath, request.outputPath, request.gltfOptions);
+    } else {
+      writePng(renderPreview(scene, request.size, warnings), request.outputPath);
+    }
+  } catch (const OutputError& error) {
+    std::cerr << "orvdump: " << error.what() << '\n';
+    return 1;
+  }
+  for (const std::string& warning : warnings) {
+    std::cerr << "orvdump: warning: " << request.scenePath << ": " << warning << '\n';
+  }
+  return 0;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  CLI::App app{"Prints a scene file: a readable summary, or with --json the whole scene as JSON.",
-               "orvdump"};
-  std::string path;
-  bool json = false;
-  app.add_option("FILE", path, "Scene file to read")->required();
-  app.add_flag("--json", json, "Print the whole scene as one JSON object");
+  CLI::App app{
+      "Prints a scene file: a readable summary, or with --json the whole scene as JSON. "
+      "Writes it as a binary glTF file (--gltf) or a shaded PNG picture (--preview).",
+      "orvdump"};
+  Request request;
+  bool json = false, preview = false;
+  std::string sizeText;
+  app.add_option("FILE", request.scenePath, "Scene file to read")->required();
+  CLI::Option* jsonFlag = app.add_flag("--json", json, "Print the whole scene as one JSON object");
+  CLI::Option* gltfFlag =
+      app.add_flag("--gltf", request.gltf, "Write the scene as a binary glTF file to -o");
+  CLI::Option* previewFlag =
+      app.add_flag("--preview", preview, "Write a shaded picture of the scene as a PNG file to -o");
+  CLI::Option* output =
+      app.add_option("-o,--output", request.outputPath, "File that --gltf or --preview writes");
+  app.add_flag("--embed-images", request.gltfOptions.embedImages,
+               "With --gltf: put the texture images into the file")
+      ->needs(gltfFlag);
+  app.add_option("--size", sizeText, "With --preview: the picture's size, WxH pixels (800x600)")
+      ->needs(previewFlag)
+      ->check(
+          [](const std::string& text) {
+            return parseSize(text) ? std::string()
+                                   : "expected WxH, each from 1 to " +
+                                         std::to_string(kMaxPictureSide) + " pixels";
+          },
+          "WxH");
+  jsonFlag->excludes(gltfFlag)->excludes(previewFlag);
+  gltfFlag->excludes(previewFlag)->needs(output);
+  previewFlag->needs(output);
   try {
     app.parse(argc, argv);
+    if (!request.outputPath.empty() && !request.gltf && !preview) {
+      throw CLI::ValidationError("-o,--output", "needs --gltf or --preview");
+    }
   } catch (const CLI::ParseError& error) {
     // --help reports success through the same exception; every real parse error is usage.
     return app.exit(error) == 0 ? 0 : 2;
   }
 
+  if (request.gltf || preview) {
+    if (!sizeText.empty()) request.size = *parseSize(sizeText);
+    return writeOutput(request);
+  }
   try {
-    const QzOrv::scene::Scene scene = QzOrv::scene::readSceneFile(path);
+    const Scene scene = readSceneFile(request.scenePath);
     if (json) {
-      QzOrv::scene::printJson(std::cout, QzOrv::scene::sceneToJson(scene));
+      printJson(std::cout, sceneToJson(scene));
     } else {
-      QzOrv::scene::writeSummary(std::cout, scene);
+      writeSummary(std::cout, scene);
     }
-  } catch (const QzOrv::scene::SceneFileError& error) {
+  } catch (const SceneFileError& error) {
     std::cerr << "orvdump: " << error.what() << '\n';
     return 1;
   }

@@ -1,0 +1,245 @@
+// The pieces under orvdump's glTF export and preview on their own: polygons split into triangles,
+// texture references turned into files and URIs, texture projections, the vertices of a
+// primitive, and output files written whole or not at all.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "ExportTestSupport.h"
+#include "GltfPrimitives.h"
+#include "OutputFile.h"
+#include "Picture.h"
+#include "SceneMeshes.h"
+#include "TempFolder.h"
+#include "TextureFiles.h"
+#include "TextureProjection.h"
+
+namespace {
+
+using namespace QzOrv;
+using namespace QzOrv::scene;
+namespace fs = std::filesystem;
+
+using Corners = std::vector<std::uint32_t>;
+
+ObjectDefinition withPolygons(std::size_t points, const std::vector<std::vector<int>>& corners,
+                              const std::vector<std::optional<int>>& slots, std::size_t materials) {
+  ObjectDefinition definition;
+  for (std::size_t i = 0; i < points; ++i) {
+    definition.vertices.push_back({static_cast<double>(i), static_cast<double>(i * i), 0});
+  }
+  for (std::size_t m = 0; m < materials; ++m) definition.materials.push_back({});
+  for (std::size_t p = 0; p < corners.size(); ++p) {
+    Polygon polygon;
+    polygon.vertexIndices = corners[p];
+    polygon.materialIndex = slots[p];
+    definition.polygons.push_back(polygon);
+  }
+  return definition;
+}
+
+TEST(Triangulate, QuadsSplitAlongTheFirstDiagonalAndLargerPolygonsFan) {
+  const DefinitionTriangles triangles =
+      triangulate(withPolygons(6, {{0, 1, 2, 3}, {4, 5, 0}, {0, 1, 2, 3, 4}}, {0, 0, 0}, 1));
+  ASSERT_EQ(triangles.slots.size(), 1u);
+  EXPECT_EQ(triangles.slots[0].corners,
+            (Corners{0, 1, 2, 0, 2, 3, 4, 5, 0, 0, 1, 2, 0, 2, 3, 0, 3, 4}));
+  EXPECT_EQ(triangles.skippedPolygons, 0u);
+}
+
+TEST(Triangulate, AQuadWhoseLastCornersWeldIsOneTriangle) {
+  const DefinitionTriangles triangles =
+      triangulate(withPolygons(3, {{0, 1, 2, 2}, {0, 0, 1}}, {0, 0}, 1));
+  ASSERT_EQ(triangles.slots.size(), 1u);
+  EXPECT_EQ(triangles.slots[0].corners, (Corners{0, 1, 2}));
+  EXPECT_EQ(triangles.skippedPolygons, 0u);
+}
+
+TEST(Triangulate, BrokenPolygonsAreCountedAndLeftOut) {
+  ObjectDefinition definition =
+      withPolygons(4, {{0, 1}, {0, 1, 4}, {-1, 1, 2}, {1, 2, 3}, {0, 1, 2}}, {0, 0, 0, 0, 0}, 1);
+  definition.vertices[3].z = std::nan("");
+  const DefinitionTriangles triangles = triangulate(definition);
+  ASSERT_EQ(triangles.slots.size(), 1u);
+  EXPECT_EQ(triangles.slots[0].corners, (Corners{0, 1, 2}));
+  EXPECT_EQ(triangles.skippedPolygons, 4u);
+  EXPECT_EQ(triangles.triangleCount(), 1u);
+}
+
+TEST(Triangulate, TrianglesGroupBySlotInSlotOrderWithoutASlotLast) {
+  const DefinitionTriangles triangles = triangulate(withPolygons(
+      3, {{0, 1, 2}, {2, 1, 0}, {1, 2, 0}, {0, 2, 1}, {2, 0, 1}}, {2, std::nullopt, 0, 5, -1}, 3));
+  ASSERT_EQ(triangles.slots.size(), 3u);
+  EXPECT_EQ(triangles.slots[0].slot, 0);
+  EXPECT_EQ(triangles.slots[0].corners, (Corners{1, 2, 0}));
+  EXPECT_EQ(triangles.slots[1].slot, 2);
+  EXPECT_EQ(triangles.slots[1].corners, (Corners{0, 1, 2}));
+  EXPECT_EQ(triangles.slots[2].slot, kNoSlot);
+  EXPECT_EQ(triangles.slots[2].corners, (Corners{2, 1, 0, 0, 2, 1, 2, 0, 1}));
+}
+
+TEST(TextureFiles, FileUrlsAndPlainPathsNameLocalFiles) {
+  const fs::path base = "/scenes/house";
+  const std::pair<std::string, std::optional<fs::path>> cases[] = {
+      {"file:///tmp/roof%20tiles.png", "/tmp/roof tiles.png"},
+      {"file:////tmp/x.png", "/tmp/x.png"},  // "file:///" put before an absolute path
+      {"file:/tmp/x.png", "/tmp/x.png"},
+      {"FILE://localhost/tmp/x.png", "/tmp/x.png"},
+      {"file:///C|/maps/wood.jpg", "C:/maps/wood.jpg"},
+      {"file:///tmp/100%", "/tmp/100%"},
+      {"maps/oak.jpg", "/scenes/house/maps/oak.jpg"},
+      {"/textures/oak.jpg", "/textures/oak.jpg"},
+      {"file://server/share/x.png", std::nullopt},
+      {"http://example.invalid/x.png", std::nullopt},
+      {"file:///", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [url, path] : cases) {
+    EXPECT_EQ(pathFromTextureUrl(url, base), path) << url;
+  }
+}
+
+TEST(TextureFiles, RelativeUrisClimbOutOfFoldersAndEscapeEveryOtherByte) {
+  EXPECT_EQ(relativeUri("/out/maps/roof tiles.png", "/out"), "maps/roof%20tiles.png");
+  EXPECT_EQ(relativeUri("/textures/a#1.png", "/out/glb"), "../../textures/a%231.png");
+  EXPECT_EQ(relativeUri("/out/caf\xC3\xA9.jpg", "/out"), "caf%C3%A9.jpg");
+}
+
+TEST(TextureFiles, ImagesAreKnownByTheirFirstBytesNotTheirNames) {
+  TempFolder folder("orvdump-images");
+  const fs::path png = folder.path / "really.jpg", jpeg = folder.path / "photo.png",
+                 text = folder.path / "notes.png";
+  writePng(Picture(1, 1, {}), png);
+  std::ofstream(jpeg, std::ios::binary) << "\xFF\xD8\xFF\xE0 rest of a JPEG file";
+  std::ofstream(text) << "just notes";
+  EXPECT_EQ(imageKindOf(png), ImageKind::png);
+  EXPECT_EQ(imageKindOf(jpeg), ImageKind::jpeg);
+  EXPECT_EQ(imageKindOf(text), ImageKind::other);
+  EXPECT_EQ(imageKindOf(folder.path / "absent.png"), ImageKind::other);
+  EXPECT_STREQ(mimeTypeOf(ImageKind::jpeg), "image/jpeg");
+  EXPECT_EQ(mimeTypeOf(ImageKind::other), nullptr);
+}
+
+Material mapped(int kind, std::optional<Frame> frame) {
+  Material material;
+  material.mappingKind = kind;
+  material.mappingFrame = frame;
+  return material;
+}
+
+void expectCoordinates(const std::array<float, 2>& uv, double u, double v) {
+  EXPECT_NEAR(uv[0], u, 1e-6);
+  EXPECT_NEAR(uv[1], v, 1e-6);
+}
+
+TEST(TextureProjection, TheImageFrameGivesABoxProjectionOneRepeatPerTextureSize) {
+  Material material = mapped(0, Frame{{100, 100, 100}, {0, 0, 1}, {0, 0, 1}});
+  material.textureSize = TextureSize{50, 200};  // height, width
+  const std::optional<TextureProjection> box = projectionOf(material);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(box->kind, TextureProjection::Kind::box);
+  EXPECT_EQ(faceKey(*box, {0.1, -0.2, 3}), 2);
+  EXPECT_EQ(faceKey(*box, {-2, 1, 0.5}), 0);
+  EXPECT_EQ(faceKey(*box, {0.5, 2, -1}), 1);
+  // Across a face along x or y, up along z (or y for faces looking up); v runs downwards.
+  expectCoordinates(textureCoordinates(*box, {300, 150, 100}, 2), 1, -1);
+  expectCoordinates(textureCoordinates(*box, {0, 500, 200}, 0), 2, -2);
+  expectCoordinates(textureCoordinates(*box, {0, 0, 125}, 1), -0.5, -0.5);
+
+  material.textureSize.reset();
+  expectCoordinates(textureCoordinates(*projectionOf(material), {200, 100, 100}, 2), 1, 0);
+}
+
+TEST(TextureProjection, PlanarSphericalAndCylindricalFramesPlaceTheTexture) {
+  const std::optional<TextureProjection> planar =
+      projectionOf(mapped(0, Frame{{10, 0, 0}, {200, 0, 0}, {0, 0, 50}}));
+  ASSERT_TRUE(planar);
+  EXPECT_EQ(planar->kind, TextureProjection::Kind::planar);
+  expectCoordinates(textureCoordinates(*planar, {110, 77, 25}, 0), 0.5, -0.5);
+
+  const std::optional<TextureProjection> sphere =
+      projectionOf(mapped(3, Frame{{1, 2, 3}, {2, 0, 0}, {0, 2, 0}}));
+  ASSERT_TRUE(sphere);
+  EXPECT_NEAR(textureCoordinates(*sphere, {1, 2, 13}, 0)[1], 0, 1e-6);  // the pole: top row
+  EXPECT_NEAR(textureCoordinates(*sphere, {1, 2, -7}, 0)[1], 1, 1e-6);
+  // Around the pole from the frame's x axis, the texture's left edge.
+  expectCoordinates(textureCoordinates(*sphere, {11, 2, 3}, 0), 0, 0.5);
+  expectCoordinates(textureCoordinates(*sphere, {1, 12, 3}, 0), 0.25, 0.5);
+  expectCoordinates(textureCoordinates(*sphere, {-9, 2, 3}, 0), 0.5, 0.5);
+
+  const std::optional<TextureProjection> cylinder =
+      projectionOf(mapped(5, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 10}}));
+  ASSERT_TRUE(cylinder);
+  expectCoordinates(textureCoordinates(*cylinder, {1, 0, 5}, 0), 0, -0.5);
+  expectCoordinates(textureCoordinates(*cylinder, {0, -3, 20}, 0), 0.75, -2);
+}
+
+TEST(TextureProjection, NoKindNoneOrAnUnfitFrameGiveNoProjection) {
+  EXPECT_FALSE(projectionOf(Material{}));
+  EXPECT_FALSE(projectionOf(mapped(-1, std::nullopt)));
+  EXPECT_FALSE(projectionOf(mapped(3, std::nullopt)));
+  EXPECT_FALSE(projectionOf(mapped(3, Frame{{0, 0, 0}, {1, 0, 0}, {2, 0, 0}})));
+  EXPECT_FALSE(projectionOf(mapped(5, Frame{{0, 0, 0}, {0, 0, 1}, {0, 0, 10}})));
+  EXPECT_FALSE(projectionOf(mapped(7, Frame{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})));
+}
+
+TEST(PrimitiveBuilder, KeepsOnlyThePointsUsedNumberedInOrderOfFirstUse) {
+  ObjectDefinition definition;
+  definition.vertices = {{0, 0, 0}, {100, 0, 0}, {100, 200, 0}, {0, 200, 300}, {5, 5, 5}};
+  PrimitiveBuilder builder(definition);
+  const PrimitiveArrays first = builder.build({0, {3, 1, 2, 3, 2, 0}}, nullptr);
+  EXPECT_EQ(first.indices, (Corners{0, 1, 2, 0, 2, 3}));
+  // Centimetres with Z up become metres with Y up: (x, y, z) -> (x, z, -y) / 100.
+  EXPECT_EQ(first.positions, (std::vector<float>{0, 3, -2, 1, 0, -0, 1, 0, -2, 0, 0, -0}));
+  EXPECT_EQ(first.min, (std::array<float, 3>{0, 0, -2}));
+  EXPECT_EQ(first.max, (std::array<float, 3>{1, 3, 0}));
+  EXPECT_TRUE(first.textureCoordinates.empty());
+
+  // A second primitive starts its numbering afresh.
+  const PrimitiveArrays second = builder.build({1, {4, 0, 1}}, nullptr);
+  EXPECT_EQ(second.indices, (Corners{0, 1, 2}));
+  EXPECT_EQ(second.vertexCount(), 3u);
+}
+
+TEST(PrimitiveBuilder, ABoxProjectionGivesASharedEdgeOneVertexPerFace) {
+  // Two faces of a cube meeting along the edge (0, 0, 0)-(100, 0, 0): the floor and the front.
+  ObjectDefinition definition;
+  definition.vertices = {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {100, 0, 100}};
+  Material material = mapped(0, std::nullopt);
+  const TextureProjection box = *projectionOf(material);
+  PrimitiveBuilder builder(definition);
+  const PrimitiveArrays arrays = builder.build({0, {0, 1, 2, 0, 1, 3}}, &box);
+  EXPECT_EQ(arrays.vertexCount(), 6u);
+  EXPECT_EQ(arrays.indices, (Corners{0, 1, 2, 3, 4, 5}));
+  EXPECT_EQ(arrays.textureCoordinates,
+            (std::vector<float>{0, -0, 1, -0, 1, -1, 0, -0, 1, -0, 1, -1}));
+}
+
+TEST(OutputFile, AFailedWriteLeavesThePreviousFileAndNoTemporary) {
+  TempFolder folder("orvdump-output");
+  const fs::path file = folder.path / "out.bin";
+  const std::string text = "new content";
+  const std::span<const std::byte> bytes = std::as_bytes(std::span(text.data(), text.size()));
+  writeWholeFile(file, {bytes, bytes});
+  EXPECT_EQ(contentsOf(file), text + text);
+  EXPECT_EQ(fs::status(file).permissions() & fs::perms::others_read, fs::perms::others_read);
+
+  // A folder in the file's place cannot be replaced by a file.
+  const fs::path taken = folder.path / "taken";
+  fs::create_directory(taken);
+  EXPECT_THROW(writeWholeFile(taken, {bytes}), OutputError);
+  EXPECT_TRUE(fs::is_directory(taken));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder.path), fs::directory_iterator()), 2);
+
+  try {
+    writeWholeFile(folder.path / "no" / "out.bin", {bytes});
+    ADD_FAILURE() << "no error";
+  } catch (const OutputError& error) {
+    EXPECT_EQ(std::string(error.what()), (folder.path / "no" / "out.bin").string() +
+                                             ": cannot write: No such file or directory");
+  }
+}
+
+}  // namespace
