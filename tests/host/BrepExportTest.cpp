@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
@@ -59,6 +60,21 @@ TEST(BrepExport, TrimmedFacesExportWithoutCracksAndWithTheirHoles) {
     }
   EXPECT_GT(rims, 0);
   EXPECT_GT(OpenEdges(plate), 4 + 2 * 16);
+}
+
+TEST(BrepExport, APlaneAMillionUnitsLongStaysWithinTheGridLimit) {
+  TempFolder temp{"long-plane"};
+  const std::string document = (temp.path / "long.json").string();
+  std::ofstream(document)
+      << R"({"objects": [{"surface": {"kind": "plane", "width": 1e6, "height": 1}}]})";
+  const std::string target = (temp.path / "long.orv").string();
+  const Finished run = RunProgram({ORVEXPORT_PATH, document, "-o", target});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto scene = QzOrv::scene::readSceneFile(target);
+  ASSERT_EQ(scene.objectDefinitions.size(), 1u);
+  const std::size_t polygons = scene.objectDefinitions[0].polygons.size();
+  EXPECT_GT(polygons, 16u);
+  EXPECT_LE(polygons, 16384u);  // the quality render-mesh settings' most cells per face
 }
 
 }  // namespace

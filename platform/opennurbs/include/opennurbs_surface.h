@@ -119,6 +119,8 @@ class ON_CLASS ON_NurbsSurface : public ON_Surface {
 
  private:
   int CVIndex(int i, int j) const;
+  /// The point, and the derivatives when both pointers are given.
+  bool Evaluate(double u, double v, ON_3dPoint& point, ON_3dVector* du, ON_3dVector* dv) const;
 
   bool m_is_rat = false;
   int m_order[2] = {0, 0};

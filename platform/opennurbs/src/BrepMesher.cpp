@@ -1,6 +1,6 @@
-// The render-mesh maker of breps: untrimmed faces become quad grids; trimmed faces are
-// triangulated in parameter space inside their loops, whose points come from the edges so that
-// neighbouring faces share them.
+// The render-mesh maker of breps: untrimmed faces become quad grids; trimmed faces keep the grid's
+// quads wherever no trim passes and are triangulated in parameter space along their loops, whose
+// points come from the edges so that neighbouring faces share them.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -10,6 +10,7 @@
 #include "DomainTriangulation.h"
 #include "MeshDensity.h"
 #include "SurfacePullback.h"
+#include "TrimmedGrid.h"
 
 namespace {
 
@@ -19,8 +20,6 @@ using on_detail::Uv;
 constexpr double kOpenLoop = 1e-4;
 // A parameter this fraction of the domain from its end lies on that end.
 constexpr double kOnSide = 1e-7;
-// Grid nodes nearer than this (in cells) to a loop are left out: they would make slivers.
-constexpr double kClearance = 0.5;
 
 struct PointHash {
   std::size_t operator()(const ON_3dPoint& p) const {
@@ -267,69 +266,33 @@ class BrepMesher {
     std::vector<Uv> uv;
     uv.reserve(boundary.size());
     for (const LoopPoint& point : boundary) uv.push_back(point.uv);
-    AddGridPoints(face, surface, loops, uv);
+    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(face, surface, uv), loops, uv);
     std::vector<std::array<int, 3>> triangles;
-    if (!on_detail::TriangulateDomain(uv, loops, triangles) || triangles.empty()) return nullptr;
-    return BuildMesh(face, surface, boundary, uv, triangles);
+    if (!on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles) ||
+        (triangles.empty() && grid.quads.empty()))
+      return nullptr;
+    return BuildMesh(face, surface, boundary, uv, triangles, grid.quads);
   }
 
-  /// Grid nodes inside the face's domain and clear of its loops, over the loops' parameter box:
-  /// the surface's grid cut to that box, with at least the minimum count across it.
-  void AddGridPoints(const ON_BrepFace& face, const ON_Surface& surface,
-                     const std::vector<std::vector<int>>& loops, std::vector<Uv>& uv) const {
-    double lo[2] = {uv[0].u, uv[0].v}, hi[2] = {uv[0].u, uv[0].v};
+  /// The grid over the loops' parameter box: the surface's grid cut to that box, with at least
+  /// the minimum count across it and at most the most cells.
+  on_detail::GridBox GridOver(const ON_BrepFace& face, const ON_Surface& surface,
+                              const std::vector<Uv>& uv) const {
+    on_detail::GridBox box{{uv[0].u, uv[0].v}, {uv[0].u, uv[0].v}, {0, 0}};
     for (const Uv& p : uv) {
-      lo[0] = std::min(lo[0], p.u), hi[0] = std::max(hi[0], p.u);
-      lo[1] = std::min(lo[1], p.v), hi[1] = std::max(hi[1], p.v);
+      box.lo[0] = std::min(box.lo[0], p.u), box.hi[0] = std::max(box.hi[0], p.u);
+      box.lo[1] = std::min(box.lo[1], p.v), box.hi[1] = std::max(box.hi[1], p.v);
     }
     const Grid& whole = m_grid[face.m_face_index];
     const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, m_mp.m_grid_min_count))));
-    int n[2] = {whole.nu, whole.nv};
+    const int n[2] = {whole.nu, whole.nv};
     for (int dir = 0; dir < 2; ++dir) {
-      const double fraction = (hi[dir] - lo[dir]) / surface.Domain(dir).Length();
-      if (!(fraction > 0.0)) return;
-      n[dir] = std::max(least, static_cast<int>(std::ceil(n[dir] * std::min(1.0, fraction))));
+      const double fraction = (box.hi[dir] - box.lo[dir]) / surface.Domain(dir).Length();
+      box.cells[dir] =
+          std::max(least, static_cast<int>(std::ceil(n[dir] * std::min(1.0, fraction))));
     }
-    on_detail::LimitCells(n[0], n[1], on_detail::MostCells(m_mp));
-    const double step[2] = {(hi[0] - lo[0]) / n[0], (hi[1] - lo[1]) / n[1]};
-    const int columns = n[0] + 1;
-    // Nodes near the loops: every node within the clearance of a point along a loop segment.
-    std::vector<char> blocked(std::size_t(n[0] + 1) * (n[1] + 1), 0);
-    auto block_near = [&](double x, double y) {
-      const int i = static_cast<int>(std::lround(x)), j = static_cast<int>(std::lround(y));
-      if (i >= 0 && i <= n[0] && j >= 0 && j <= n[1] && std::fabs(x - i) < kClearance &&
-          std::fabs(y - j) < kClearance)
-        blocked[std::size_t(j) * columns + i] = 1;
-    };
-    // Where the loops cross each row of nodes, for the even-odd rule.
-    std::vector<std::vector<double>> crossings(n[1] + 1);
-    for (const std::vector<int>& loop : loops)
-      for (std::size_t k = 0; k < loop.size(); ++k) {
-        const Uv a = uv[loop[k]], b = uv[loop[(k + 1) % loop.size()]];
-        const double ax = (a.u - lo[0]) / step[0], ay = (a.v - lo[1]) / step[1];
-        const double bx = (b.u - lo[0]) / step[0], by = (b.v - lo[1]) / step[1];
-        const int pieces = static_cast<int>(std::ceil(std::hypot(bx - ax, by - ay) / kClearance));
-        for (int s = 0; s <= pieces; ++s) {
-          const double x = pieces ? double(s) / pieces : 0.0;
-          block_near(ax + (bx - ax) * x, ay + (by - ay) * x);
-        }
-        if (ay == by) continue;
-        const int first = std::max(1, static_cast<int>(std::ceil(std::min(ay, by))));
-        const int last = std::min(n[1] - 1, static_cast<int>(std::floor(std::max(ay, by))));
-        for (int j = first; j <= last; ++j)
-          if ((ay <= j && j < by) || (by <= j && j < ay))
-            crossings[j].push_back(ax + (j - ay) * (bx - ax) / (by - ay));
-      }
-    for (int j = 1; j < n[1]; ++j) {
-      std::vector<double>& row = crossings[j];
-      std::sort(row.begin(), row.end());
-      std::size_t passed = 0;
-      for (int i = 1; i < n[0]; ++i) {
-        while (passed < row.size() && row[passed] < i) ++passed;
-        if (passed % 2 == 1 && !blocked[std::size_t(j) * columns + i])
-          uv.push_back({lo[0] + i * step[0], lo[1] + j * step[1]});
-      }
-    }
+    on_detail::LimitCells(box.cells[0], box.cells[1], on_detail::MostCells(m_mp));
+    return box;
   }
 
   /// The mesh: loop points keep their edge points (one vertex for each place in space, so that
@@ -337,13 +300,14 @@ class BrepMesher {
   /// surface; triangles that collapse onto a pole are dropped, and so are points no triangle uses.
   ON_Mesh* BuildMesh(const ON_BrepFace& face, const ON_Surface& surface,
                      const std::vector<LoopPoint>& boundary, const std::vector<Uv>& uv,
-                     const std::vector<std::array<int, 3>>& triangles) const {
+                     const std::vector<std::array<int, 3>>& triangles,
+                     const std::vector<std::array<int, 4>>& quads) const {
     auto mesh = std::make_unique<ON_Mesh>();
     std::vector<int> vertex(uv.size(), -1);
     std::unordered_map<ON_3dPoint, int, PointHash> boundary_vertex;
     mesh->m_dV.Reserve(static_cast<int>(uv.size()));
     mesh->m_V.Reserve(static_cast<int>(uv.size()));
-    mesh->m_F.Reserve(static_cast<int>(triangles.size()));
+    mesh->m_F.Reserve(static_cast<int>(triangles.size() + quads.size()));
     auto append = [&](const ON_3dPoint& p) {
       mesh->m_dV.Append(p);
       mesh->m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
@@ -366,6 +330,13 @@ class BrepMesher {
         mesh->SetTriangle(mesh->FaceCount(), a, c, b);
       else
         mesh->SetTriangle(mesh->FaceCount(), a, b, c);
+    }
+    for (const std::array<int, 4>& q : quads) {
+      const int a = vertex_of(q[0]), b = vertex_of(q[1]), c = vertex_of(q[2]), d = vertex_of(q[3]);
+      if (face.m_bRev)
+        mesh->SetQuad(mesh->FaceCount(), a, d, c, b);
+      else
+        mesh->SetQuad(mesh->FaceCount(), a, b, c, d);
     }
     return mesh.release();
   }

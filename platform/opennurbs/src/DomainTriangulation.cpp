@@ -70,25 +70,27 @@ void MarkDepths(Triangulation& triangulation) {
 
 }  // namespace
 
-bool TriangulateDomain(std::vector<Uv>& points, const std::vector<std::vector<int>>& loops,
+bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
+                       const std::vector<std::vector<int>>& loops,
+                       const std::vector<std::array<int, 2>>& borders,
                        std::vector<std::array<int, 3>>& triangles) {
   const std::size_t kept = triangles.size();
   const std::size_t given = points.size();
   try {
     // Points with equal coordinates become one vertex, named by the first of them.
-    std::vector<int> first(points.size());
+    std::vector<int> first(count);
     std::unordered_map<std::pair<double, double>, int, PairHash> seen;
     std::vector<std::pair<Point, VertexInfo>> unique;
-    seen.reserve(points.size());
-    unique.reserve(points.size());
-    for (std::size_t i = 0; i < points.size(); ++i) {
+    seen.reserve(count);
+    unique.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
       const auto [it, added] = seen.try_emplace({points[i].u, points[i].v}, int(i));
       first[i] = it->second;
       if (added) unique.push_back({Point(points[i].u, points[i].v), VertexInfo{int(i)}});
     }
     Triangulation triangulation;
     triangulation.insert(unique.begin(), unique.end());
-    std::vector<Triangulation::Vertex_handle> handle(points.size());
+    std::vector<Triangulation::Vertex_handle> handle(count);
     for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end();
          ++v)
       handle[v->info().index] = v;
@@ -97,6 +99,8 @@ bool TriangulateDomain(std::vector<Uv>& points, const std::vector<std::vector<in
         const auto a = handle[first[loop[k]]], b = handle[first[loop[(k + 1) % loop.size()]]];
         if (a != b) triangulation.insert_constraint(a, b);
       }
+    for (const std::array<int, 2>& border : borders)
+      triangulation.insert_constraint(handle[first[border[0]]], handle[first[border[1]]]);
     MarkDepths(triangulation);
     for (auto face = triangulation.finite_faces_begin(); face != triangulation.finite_faces_end();
          ++face) {

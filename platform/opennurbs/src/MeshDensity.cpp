@@ -55,6 +55,8 @@ int SpanCells(const ON_Surface& surface, int dir, const ON_MeshParameters& mp) {
   const int spans = std::max(1, surface.SpanCount(dir));
   const int degree = std::max(1, surface.Degree(dir));
   if (!(mp.m_refine_angle > 0.0)) return spans * degree;
+  // A plane does not bend.
+  if (dynamic_cast<const ON_PlaneSurface*>(&surface)) return spans;
   std::vector<double> bounds(spans + 1);
   if (!surface.GetSpanVector(dir, bounds.data())) return spans * degree;
   double cells = 0.0;

@@ -207,49 +207,57 @@ bool ON_NurbsSurface::GetSpanVector(int dir, double* span_vector) const {
 
 ON_3dPoint ON_NurbsSurface::PointAt(double u, double v) const {
   ON_3dPoint point;
-  ON_3dVector du, dv;
-  Ev1Der(u, v, point, du, dv);
+  Evaluate(u, v, point, nullptr, nullptr);
   return point;
 }
 
 bool ON_NurbsSurface::Ev1Der(double u, double v, ON_3dPoint& point, ON_3dVector& du,
                              ON_3dVector& dv) const {
+  return Evaluate(u, v, point, &du, &dv);
+}
+
+bool ON_NurbsSurface::Evaluate(double u, double v, ON_3dPoint& point, ON_3dVector* du,
+                               ON_3dVector* dv) const {
   if (m_points.Count() == 0) return false;
   using on_detail::kMaxOrder;
+  const bool derivatives = du && dv;
   const int span_u = on_detail::FindSpan(m_order[0], m_cv_count[0], m_knot[0].Array(), u);
   const int span_v = on_detail::FindSpan(m_order[1], m_cv_count[1], m_knot[1].Array(), v);
   double Nu[kMaxOrder], dNu[kMaxOrder], Nv[kMaxOrder], dNv[kMaxOrder];
-  on_detail::BasisFunctions(m_order[0], m_knot[0].Array(), span_u, u, Nu, dNu);
-  on_detail::BasisFunctions(m_order[1], m_knot[1].Array(), span_v, v, Nv, dNv);
+  on_detail::BasisFunctions(m_order[0], m_knot[0].Array(), span_u, u, Nu,
+                            derivatives ? dNu : nullptr);
+  on_detail::BasisFunctions(m_order[1], m_knot[1].Array(), span_v, v, Nv,
+                            derivatives ? dNv : nullptr);
   // Homogeneous sums (x w, y w, z w, w) of the point and of its two partial derivatives.
   double s[4] = {0, 0, 0, 0}, su[4] = {0, 0, 0, 0}, sv[4] = {0, 0, 0, 0};
   for (int k = 0; k < m_order[0]; ++k) {
-    const int i = span_u - m_order[0] + 1 + k;
+    const int first = (span_u - m_order[0] + 1 + k) * m_cv_count[1] + span_v - m_order[1] + 1;
+    const ON_3dPoint* p = m_points.Array() + first;
+    const double* w = m_weights.Array() + first;
     // The row's sums along v first, then weighted by the u basis.
     double row[4] = {0, 0, 0, 0}, row_v[4] = {0, 0, 0, 0};
     for (int l = 0; l < m_order[1]; ++l) {
-      const int index = i * m_cv_count[1] + span_v - m_order[1] + 1 + l;
-      const ON_3dPoint& p = m_points[index];
-      const double w = m_weights[index];
-      const double h[4] = {p.x * w, p.y * w, p.z * w, w};
+      const double h[4] = {p[l].x * w[l], p[l].y * w[l], p[l].z * w[l], w[l]};
+      for (int c = 0; c < 4; ++c) row[c] += Nv[l] * h[c];
+      if (derivatives)
+        for (int c = 0; c < 4; ++c) row_v[c] += dNv[l] * h[c];
+    }
+    for (int c = 0; c < 4; ++c) s[c] += Nu[k] * row[c];
+    if (derivatives)
       for (int c = 0; c < 4; ++c) {
-        row[c] += Nv[l] * h[c];
-        row_v[c] += dNv[l] * h[c];
+        su[c] += dNu[k] * row[c];
+        sv[c] += Nu[k] * row_v[c];
       }
-    }
-    for (int c = 0; c < 4; ++c) {
-      s[c] += Nu[k] * row[c];
-      su[c] += dNu[k] * row[c];
-      sv[c] += Nu[k] * row_v[c];
-    }
   }
   const double w = s[3];
   point = {s[0] / w, s[1] / w, s[2] / w};
-  // The quotient rule: (a / w)' = (a' - w' (a / w)) / w.
-  du = {(su[0] - su[3] * point.x) / w, (su[1] - su[3] * point.y) / w,
-        (su[2] - su[3] * point.z) / w};
-  dv = {(sv[0] - sv[3] * point.x) / w, (sv[1] - sv[3] * point.y) / w,
-        (sv[2] - sv[3] * point.z) / w};
+  if (derivatives) {
+    // The quotient rule: (a / w)' = (a' - w' (a / w)) / w.
+    *du = {(su[0] - su[3] * point.x) / w, (su[1] - su[3] * point.y) / w,
+           (su[2] - su[3] * point.z) / w};
+    *dv = {(sv[0] - sv[3] * point.x) / w, (sv[1] - sv[3] * point.y) / w,
+           (sv[2] - sv[3] * point.z) / w};
+  }
   return true;
 }
 

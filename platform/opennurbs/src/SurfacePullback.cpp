@@ -54,23 +54,30 @@ Uv SurfacePullback::NearestSample(const ON_3dPoint& p) const {
 Uv SurfacePullback::Descend(const ON_3dPoint& p, Uv uv) const {
   const double lo[2] = {m_domain[0].Min(), m_domain[1].Min()};
   const double hi[2] = {m_domain[0].Max(), m_domain[1].Max()};
+  ON_3dPoint s;
+  ON_3dVector su, sv;
+  if (!m_surface.Ev1Der(uv.u, uv.v, s, su, sv)) return uv;
+  double distance = s.DistanceTo(p);
   for (int step = 0; step < kMostSteps; ++step) {
-    ON_3dPoint s;
-    ON_3dVector su, sv;
-    if (!m_surface.Ev1Der(uv.u, uv.v, s, su, sv)) break;
     // Gauss-Newton: solve [su sv]^T [su sv] d = -[su sv]^T (s - p).
     const ON_3dVector r = s - p;
     const double a = Dot(su, su), b = Dot(su, sv), c = Dot(sv, sv);
     const double ru = Dot(r, su), rv = Dot(r, sv);
     const double det = a * c - b * b;
     if (!(std::fabs(det) > 1e-300)) break;  // a pole or a flat spot of the parametrisation
-    const double du = (-ru * c + rv * b) / det, dv = (-rv * a + ru * b) / det;
-    const Uv next{std::clamp(uv.u + du, lo[0], hi[0]), std::clamp(uv.v + dv, lo[1], hi[1])};
-    const bool settled = std::fabs(next.u - uv.u) <= 1e-15 * (hi[0] - lo[0]) + 1e-300 &&
-                         std::fabs(next.v - uv.v) <= 1e-15 * (hi[1] - lo[1]) + 1e-300;
+    const Uv next{std::clamp(uv.u + (-ru * c + rv * b) / det, lo[0], hi[0]),
+                  std::clamp(uv.v + (-rv * a + ru * b) / det, lo[1], hi[1])};
+    const bool settled = std::fabs(next.u - uv.u) <= 1e-15 * (hi[0] - lo[0]) &&
+                         std::fabs(next.v - uv.v) <= 1e-15 * (hi[1] - lo[1]);
+    ON_3dPoint next_s;
+    ON_3dVector next_su, next_sv;
+    if (!m_surface.Ev1Der(next.u, next.v, next_s, next_su, next_sv)) break;
     // A step that does not bring the point closer ends the descent.
-    if (DistanceAt(p, next) > r.Length()) break;
+    const double next_distance = next_s.DistanceTo(p);
+    if (next_distance > distance) break;
     uv = next;
+    s = next_s, su = next_su, sv = next_sv;
+    distance = next_distance;
     if (settled) break;
   }
   return uv;
