@@ -279,6 +279,25 @@ TEST(BrepMesher, HolesStayHolesAndTheOutlinesAreKept) {
   }
 }
 
+TEST(BrepMesher, TrimmedFacesKeepGridQuadsAwayFromTheTrimsAndTinyHolesStayOpen) {
+  // A hole far smaller than a grid cell (cells are 0.5 wide here).
+  const std::unique_ptr<ON_Brep> plate = Plate(10, 10, {{3.75, 3.75, 0.1}});
+  ON_MeshParameters mp = ON_MeshParameters::QualityRenderMesh;
+  mp.m_grid_min_count = 400;
+  const Meshes meshes = MeshFaces(*plate, mp);
+  ASSERT_NE(meshes[0], nullptr);
+  int quads = 0;
+  for (int f = 0; f < meshes[0]->FaceCount(); ++f) quads += meshes[0]->m_F[f].IsQuad();
+  EXPECT_GT(quads, 18 * 18 - 4 * 4);
+  const Welded welded = Weld(meshes);
+  EXPECT_GT(welded.Area(), 100 - kPi * 0.01);
+  EXPECT_LT(welded.Area(), 100 - 0.97 * kPi * 0.01);
+  for (const auto& t : welded.triangles) {
+    const ON_3dPoint &a = welded.points[t[0]], &b = welded.points[t[1]], &c = welded.points[t[2]];
+    EXPECT_GT(std::hypot((a.x + b.x + c.x) / 3 - 3.75, (a.y + b.y + c.y) / 3 - 3.75), 0.09);
+  }
+}
+
 TEST(BrepMesher, ClosedCylinderAndSphereAcrossSeamsAndPolesHaveNoOpenEdges) {
   const std::unique_ptr<ON_Brep> cylinder = Cylinder(1.5, 4);
   const Meshes cylinder_meshes = MeshFaces(*cylinder);

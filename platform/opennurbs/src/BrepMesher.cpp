@@ -17,7 +17,8 @@ namespace {
 using on_detail::Uv;
 
 // Trims of a loop that end farther apart than this fraction of the brep's size leave it open.
-constexpr double kOpenLoop = 1e-4;
+// Document loaders hold loops to the model's tolerance; this only stops nonsense.
+constexpr double kOpenLoop = 1e-3;
 // A parameter this fraction of the domain from its end lies on that end.
 constexpr double kOnSide = 1e-7;
 
@@ -146,7 +147,7 @@ class BrepMesher {
     if (!surface || !(surface->Domain(0).IsIncreasing() && surface->Domain(1).IsIncreasing()))
       return nullptr;
     if (face.LoopCount() == 0) return on_detail::GridMesh(*surface, m_grid[fi].nu, m_grid[fi].nv);
-    return TrimmedMesh(face, *surface);
+    return TrimmedMesh(fi, *surface);
   }
 
  private:
@@ -180,9 +181,9 @@ class BrepMesher {
         const ON_BrepTrim* trim = edge.m_ti[k] >= 0 && edge.m_ti[k] < m_brep.m_T.Count()
                                       ? &m_brep.m_T[edge.m_ti[k]]
                                       : nullptr;
-        const ON_BrepFace* face = trim ? trim->Face() : nullptr;
-        if (!face) continue;
-        const double cell = m_grid[face->m_face_index].cell;
+        const ON_BrepLoop* loop = trim ? trim->Loop() : nullptr;
+        if (!loop || loop->m_fi < 0 || loop->m_fi >= m_brep.FaceCount()) continue;
+        const double cell = m_grid[loop->m_fi].cell;
         if (cell > 0.0 && (target == 0.0 || cell < target)) target = cell;
       }
       std::vector<ON_3dPoint>& points = m_edge_points[ei];
@@ -198,9 +199,8 @@ class BrepMesher {
     const double gap = kOpenLoop * m_size;
     for (int lti = 0; lti < loop.TrimCount(); ++lti) {
       const ON_BrepTrim* trim = loop.Trim(lti);
-      const ON_BrepEdge* edge = trim ? trim->Edge() : nullptr;
-      if (!edge || m_edge_points[edge->m_edge_index].empty()) return {};
-      const std::vector<ON_3dPoint>& points = m_edge_points[edge->m_edge_index];
+      if (!trim || !trim->Edge() || m_edge_points[trim->m_ei].empty()) return {};
+      const std::vector<ON_3dPoint>& points = m_edge_points[trim->m_ei];
       const std::size_t n = points.size();
       for (std::size_t k = 0; k < n; ++k) {
         const ON_3dPoint& p = points[trim->m_bRev3d ? n - 1 - k : k];
@@ -247,7 +247,8 @@ class BrepMesher {
       if (singular[side]) ResolvePole(loop, side, domain);
   }
 
-  ON_Mesh* TrimmedMesh(const ON_BrepFace& face, const ON_Surface& surface) const {
+  ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface) const {
+    const ON_BrepFace& face = m_brep.m_F[fi];
     const on_detail::SurfacePullback pullback(surface);
     std::vector<LoopPoint> boundary;
     std::vector<std::vector<int>> loops;
@@ -266,7 +267,7 @@ class BrepMesher {
     std::vector<Uv> uv;
     uv.reserve(boundary.size());
     for (const LoopPoint& point : boundary) uv.push_back(point.uv);
-    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(face, surface, uv), loops, uv);
+    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
     std::vector<std::array<int, 3>> triangles;
     if (!on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles) ||
         (triangles.empty() && grid.quads.empty()))
@@ -276,14 +277,13 @@ class BrepMesher {
 
   /// The grid over the loops' parameter box: the surface's grid cut to that box, with at least
   /// the minimum count across it and at most the most cells.
-  on_detail::GridBox GridOver(const ON_BrepFace& face, const ON_Surface& surface,
-                              const std::vector<Uv>& uv) const {
+  on_detail::GridBox GridOver(int fi, const ON_Surface& surface, const std::vector<Uv>& uv) const {
     on_detail::GridBox box{{uv[0].u, uv[0].v}, {uv[0].u, uv[0].v}, {0, 0}};
     for (const Uv& p : uv) {
       box.lo[0] = std::min(box.lo[0], p.u), box.hi[0] = std::max(box.hi[0], p.u);
       box.lo[1] = std::min(box.lo[1], p.v), box.hi[1] = std::max(box.hi[1], p.v);
     }
-    const Grid& whole = m_grid[face.m_face_index];
+    const Grid& whole = m_grid[fi];
     const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, m_mp.m_grid_min_count))));
     const int n[2] = {whole.nu, whole.nv};
     for (int dir = 0; dir < 2; ++dir) {

@@ -23,11 +23,6 @@ SurfacePullback::SurfacePullback(const ON_Surface& surface) : m_surface(surface)
     const int per_span = surface.Degree(dir) > 1 ? kSamplesPerSpan : 1;
     m_cells[dir] = std::clamp(spans * per_span, 2, kMostSampleCells);
   }
-  m_samples.reserve((m_cells[0] + 1) * (m_cells[1] + 1));
-  for (int i = 0; i <= m_cells[0]; ++i)
-    for (int j = 0; j <= m_cells[1]; ++j)
-      m_samples.push_back(surface.PointAt(m_domain[0].ParameterAt(double(i) / m_cells[0]),
-                                          m_domain[1].ParameterAt(double(j) / m_cells[1])));
 }
 
 double SurfacePullback::DistanceAt(const ON_3dPoint& p, const Uv& uv) const {
@@ -35,6 +30,13 @@ double SurfacePullback::DistanceAt(const ON_3dPoint& p, const Uv& uv) const {
 }
 
 Uv SurfacePullback::NearestSample(const ON_3dPoint& p) const {
+  if (m_samples.empty()) {
+    m_samples.reserve((m_cells[0] + 1) * (m_cells[1] + 1));
+    for (int i = 0; i <= m_cells[0]; ++i)
+      for (int j = 0; j <= m_cells[1]; ++j)
+        m_samples.push_back(m_surface.PointAt(m_domain[0].ParameterAt(double(i) / m_cells[0]),
+                                              m_domain[1].ParameterAt(double(j) / m_cells[1])));
+  }
   std::size_t best = 0;
   double best_distance = -1.0;
   for (std::size_t k = 0; k < m_samples.size(); ++k) {

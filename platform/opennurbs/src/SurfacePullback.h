@@ -13,8 +13,9 @@ struct Uv {
   double u = 0.0, v = 0.0;
 };
 
-/// Finds closest points on one surface, which must outlive it. Building it samples the surface
-/// once on a coarse grid (a few points per span, at most 64 × 64 cells).
+/// Finds closest points on one surface, which must outlive it. The first search without a seed
+/// samples the surface on a coarse grid (a few points per span, at most 64 × 64 cells), kept for
+/// the later ones.
 class SurfacePullback {
  public:
   explicit SurfacePullback(const ON_Surface& surface);
@@ -34,7 +35,7 @@ class SurfacePullback {
   const ON_Surface& m_surface;
   ON_Interval m_domain[2];
   int m_cells[2] = {1, 1};
-  std::vector<ON_3dPoint> m_samples;  // (m_cells[0] + 1) × (m_cells[1] + 1), i-major
+  mutable std::vector<ON_3dPoint> m_samples;  // (m_cells[0] + 1) × (m_cells[1] + 1), i-major
 };
 
 }  // namespace on_detail
