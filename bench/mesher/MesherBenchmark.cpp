@@ -190,6 +190,32 @@ void ClosedTiledBox(benchmark::State& state) {
   Run(state, *brep, ON_MeshParameters::QualityRenderMesh);
 }
 
+// An untrimmed bicubic sheet of n × n control points meshed on a fixed 256 × 256 grid: the time
+// per triangle stays flat as n grows, because a point is evaluated from its 4 × 4 nearby control
+// points only.
+void UntrimmedSheetByControlPoints(benchmark::State& state) {
+  const int n = int(state.range(0));
+  auto* sheet = new ON_NurbsSurface(3, false, 4, 4, n, n);
+  for (int i = 0; i < n; ++i)
+    for (int j = 0; j < n; ++j)
+      sheet->SetCV(i, j, {double(i), double(j), std::sin(i * 0.3) * std::cos(j * 0.2)});
+  sheet->MakeClampedUniformKnotVector(0);
+  sheet->MakeClampedUniformKnotVector(1);
+  ON_Brep brep;
+  brep.NewFace(sheet);
+  ON_MeshParameters mp = ON_MeshParameters::FastRenderMesh;
+  mp.m_grid_min_count = 256 * 256;
+  mp.m_grid_max_count = 256 * 256;
+  mp.m_grid_aspect_ratio = 0;
+  long triangles = 0;
+  for (auto _ : state) triangles = MeshOnce(brep, mp);
+  state.counters["triangles"] = double(triangles);
+  state.counters["per_triangle"] =
+      benchmark::Counter(double(triangles), benchmark::Counter::kIsIterationInvariantRate |
+                                                benchmark::Counter::kInvert);
+}
+
+BENCHMARK(UntrimmedSheetByControlPoints)->Arg(16)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond);
 BENCHMARK(SheetWithRoundHoles)->Arg(4)->Arg(20)->Unit(benchmark::kMillisecond);
 BENCHMARK(ClosedTiledBox)->Arg(10)->Arg(40)->Unit(benchmark::kMillisecond);
 
