@@ -266,7 +266,11 @@ class BrepMesher {
     }
     std::vector<Uv> uv;
     uv.reserve(boundary.size());
-    for (const LoopPoint& point : boundary) uv.push_back(point.uv);
+    for (const LoopPoint& point : boundary) {
+      // A surface that cannot be evaluated there gives no parameters to triangulate.
+      if (!std::isfinite(point.uv.u) || !std::isfinite(point.uv.v)) return nullptr;
+      uv.push_back(point.uv);
+    }
     const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
     std::vector<std::array<int, 3>> triangles;
     if (!on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles) ||
