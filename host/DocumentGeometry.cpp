@@ -190,10 +190,9 @@ void ReadDegrees(const Node& degree, int degrees[2]) {
   }
 }
 
-/// Knots of one direction: order + count - 2 values, or order + count with the two outermost
-/// (which no evaluation uses) dropped; non-decreasing, with a non-empty domain.
-void ReadKnots(const Node& knots, ON_NurbsSurface& surface, int dir) {
-  const int order = surface.Order(dir), count = surface.CVCount(dir);
+}  // namespace
+
+std::vector<double> ReadKnotVector(const Node& knots, int order, int count) {
   const std::size_t inner = order + count - 2;
   const std::size_t given = knots.value().is_array() ? knots.value().size() : 0;
   if (given != inner && given != inner + 2)
@@ -202,17 +201,26 @@ void ReadKnots(const Node& knots, ON_NurbsSurface& surface, int dir) {
                    " control points");
   const std::vector<Node> values = knots.elements();
   const std::size_t skip = given == inner ? 0 : 1;
+  std::vector<double> result;
   for (std::size_t k = 0; k < inner; ++k) {
     const Node& knot = values[k + skip];
     const double value = knot.finite();
-    if (k > 0 && value < surface.Knot(dir, int(k) - 1))
-      knot.expected("a knot no smaller than the one before it");
-    surface.SetKnot(dir, int(k), value);
+    if (k > 0 && value < result.back()) knot.expected("a knot no smaller than the one before it");
+    result.push_back(value);
   }
-  if (!surface.Domain(dir).IsIncreasing())
-    knots.fail("the knots leave the surface an empty domain: knot " +
-               std::to_string(order - 2 + skip) + " must be smaller than knot " +
-               std::to_string(count - 1 + skip));
+  if (!(result[order - 2] < result[count - 1]))
+    knots.fail("the knots leave an empty domain: knot " + std::to_string(order - 2 + skip) +
+               " must be smaller than knot " + std::to_string(count - 1 + skip));
+  return result;
+}
+
+namespace {
+
+/// Knots of one direction of the surface.
+void ReadKnots(const Node& knots, ON_NurbsSurface& surface, int dir) {
+  const std::vector<double> values =
+      ReadKnotVector(knots, surface.Order(dir), surface.CVCount(dir));
+  for (std::size_t k = 0; k < values.size(); ++k) surface.SetKnot(dir, int(k), values[k]);
 }
 
 std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
@@ -260,17 +268,20 @@ std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
   return surface;
 }
 
+}  // namespace
+
+std::unique_ptr<ON_Surface> ReadSurfaceGeometry(const Node& surface) {
+  if (!surface.value().is_object()) surface.expected("a surface {\"kind\": ...}");
+  const Node kind = surface.required("kind", "\"plane\" or \"nurbs\"");
+  if (kind.value() == "plane") return ReadPlane(surface);
+  if (kind.value() == "nurbs") return ReadNurbs(surface);
+  kind.expected("a surface kind (plane, nurbs)");
+}
+
+namespace {
+
 void ReadFace(const Node& face, ON_Brep& brep) {
-  if (!face.value().is_object()) face.expected("a surface {\"kind\": ...}");
-  const Node kind = face.required("kind", "\"plane\" or \"nurbs\"");
-  std::unique_ptr<ON_Surface> surface;
-  if (kind.value() == "plane")
-    surface = ReadPlane(face);
-  else if (kind.value() == "nurbs")
-    surface = ReadNurbs(face);
-  else
-    kind.expected("a surface kind (plane, nurbs)");
-  ON_BrepFace& added = brep.NewFace(surface.release());
+  ON_BrepFace& added = brep.NewFace(ReadSurfaceGeometry(face).release());
   if (auto mesh = face.member("render_mesh"))
     added.SetMesh(ON::render_mesh, ReadMesh(*mesh).release());
 }

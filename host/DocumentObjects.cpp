@@ -18,8 +18,8 @@ struct BlockUse {
   Node at;
 };
 
-constexpr std::string_view kGeometryKeys[] = {"mesh",       "surface", "curve",   "point",
-                                              "annotation", "light",   "instance"};
+constexpr std::string_view kGeometryKeys[] = {"mesh",  "surface",    "brep",  "curve",
+                                              "point", "annotation", "light", "instance"};
 
 /// The one geometry key of an object; of two, the second in the file is refused.
 Node GeometryOf(const Node& object) {
@@ -36,8 +36,8 @@ Node GeometryOf(const Node& object) {
   }
   if (!found)
     object.fail(
-        "missing the object's geometry: one of mesh, surface, curve, point, annotation, light, "
-        "instance");
+        "missing the object's geometry: one of mesh, surface, brep, curve, point, annotation, "
+        "light, instance");
   return *found;
 }
 
@@ -46,6 +46,7 @@ std::unique_ptr<CRhinoObject> MakeObject(const std::string& key, const Node& geo
                                          CRhinoDoc& doc, std::vector<BlockUse>* uses) {
   if (key == "mesh") return std::make_unique<CRhinoMeshObject>(ReadMesh(geometry).release());
   if (key == "surface") return std::make_unique<CRhinoBrepObject>(ReadSurface(geometry).release());
+  if (key == "brep") return std::make_unique<CRhinoBrepObject>(ReadBrep(geometry).release());
   if (key == "curve") return std::make_unique<CRhinoCurveObject>(ReadCurve(geometry).release());
   if (key == "point") return std::make_unique<CRhinoPointObject>(new ON_Point(ReadPoint(geometry)));
   if (key == "annotation")
@@ -83,7 +84,7 @@ std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& r
                                          CRhinoDoc& doc, std::vector<BlockUse>* uses,
                                          bool* reference) {
   object.checkKeys({"name", "layer", "material_source", "material", "mappings", "mode", "selected",
-                    "reference", "mesh", "surface", "curve", "point", "annotation", "light",
+                    "reference", "mesh", "surface", "brep", "curve", "point", "annotation", "light",
                     "instance"});
   if (auto flag = object.member("reference"); flag && !reference)
     flag->fail("the objects of a block cannot be reference objects");

@@ -37,8 +37,16 @@ ON_Xform ReadTransform(const Node& transform);
 
 std::unique_ptr<ON_Mesh> ReadMesh(const Node& mesh);
 
-/// One surface, or several (a polysurface) as an array.
+/// One surface, or several (a polysurface) as an array, each an untrimmed face.
 std::unique_ptr<ON_Brep> ReadSurface(const Node& surface);
+
+/// A plane or NURBS surface alone; its "render_mesh" key, allowed, is the caller's to read.
+std::unique_ptr<ON_Surface> ReadSurfaceGeometry(const Node& surface);
+
+/// The knots of one direction: order + count - 2 values, or order + count with the two outermost
+/// (which no evaluation uses) dropped; non-decreasing, with a non-empty domain. Returns the
+/// order + count - 2 that count.
+std::vector<double> ReadKnotVector(const Node& knots, int order, int count);
 
 std::unique_ptr<ON_PolylineCurve> ReadCurve(const Node& curve);
 
@@ -55,6 +63,12 @@ NameTable ReadTextureMappings(const Node& mappings, CRhinoDoc& doc);
 /// the document's table by name or index; an empty list gives no mapping reference.
 void ReadMappingChannels(const Node& channels, const NameTable& mappings, const CRhinoDoc& doc,
                          ON_3dmObjectAttributes& attributes);
+
+// ---- breps (DocumentBreps.cpp)
+
+/// A brep: its surfaces, its edges as 3-D NURBS curves, and faces trimmed by loops of trims that
+/// refer to the edges. Loops are checked to close.
+std::unique_ptr<ON_Brep> ReadBrep(const Node& brep);
 
 // ---- objects and blocks (DocumentObjects.cpp)
 

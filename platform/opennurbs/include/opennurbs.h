@@ -1,10 +1,11 @@
 // The geometry library stand-in: every component header in one include, as plug-in code expects.
 // Strings, arrays, points and transforms, ids, colours, materials, texture mappings, layers,
-// objects and geometry, viewports and the earth anchor point.
+// objects and geometry (meshes, curves, surfaces, breps), viewports and the earth anchor point.
 #pragma once
 
 #include "opennurbs_3dm_attributes.h"
 #include "opennurbs_array.h"
+#include "opennurbs_brep.h"
 #include "opennurbs_defines.h"
 #include "opennurbs_earth_anchor_point.h"
 #include "opennurbs_instance.h"
@@ -12,6 +13,7 @@
 #include "opennurbs_light.h"
 #include "opennurbs_material.h"
 #include "opennurbs_mesh.h"
+#include "opennurbs_nurbscurve.h"
 #include "opennurbs_object.h"
 #include "opennurbs_plane.h"
 #include "opennurbs_point.h"

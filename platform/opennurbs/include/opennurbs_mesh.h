@@ -60,10 +60,10 @@ class ON_CLASS ON_Mesh : public ON_Geometry {
   bool SetFace(int face_index, const ON_MeshFace& face);
 };
 
-/// Settings for turning surfaces into render meshes. A surface is meshed as a grid of quads: at
-/// least m_grid_min_count of them, each knot span cut into more cells the higher the degree and
-/// the smaller m_refine_angle, cells no more elongated than m_grid_aspect_ratio allows, and at
-/// most m_grid_max_count quads when that is set (never more than 2^20).
+/// Settings for turning surfaces into render meshes. A surface is meshed over a grid of cells: at
+/// least m_grid_min_count of them, each knot span cut into more cells the more it bends (by
+/// m_refine_angle), cells no more elongated than m_grid_aspect_ratio allows, and at most
+/// m_grid_max_count cells per face when that is set (never more than 2^20).
 class ON_CLASS ON_MeshParameters {
  public:
   /// The host's quality render-mesh settings: denser than FastRenderMesh.
@@ -73,12 +73,13 @@ class ON_CLASS ON_MeshParameters {
 
   /// Kept as a setting; the grid mesher does not measure deviation from the surface.
   double m_relative_tolerance = 0.0;
-  /// Largest bend, in radians, one cell may follow along a curved span: each span of a curved
-  /// direction gets degree × ceil((pi / 4) / m_refine_angle) cells. 0: degree cells per span.
+  /// Largest bend, in radians, one cell may follow: each span gets ceil(bend / m_refine_angle)
+  /// cells, where bend is how far the surface's tangent or normal turns across it (and an edge's
+  /// span as many pieces by its tangent). 0: degree cells per span.
   double m_refine_angle = 0.0;
-  /// Least number of quads per surface: both directions get at least ceil(sqrt(count)) cells.
+  /// Least number of cells per face: both directions get at least ceil(sqrt(count)) cells.
   int m_grid_min_count = 16;
-  /// Most quads per surface; 0: no limit. Wins over every other setting.
+  /// Most cells per face; 0: no limit but the mesher's own (2^20). Wins over every other setting.
   int m_grid_max_count = 0;
   /// Longest ratio of a cell's long side to its short side, measured with the surface's size;
   /// 0: any ratio.

@@ -1,5 +1,5 @@
-// Geometry-library surfaces: ON_Surface (a parametric patch), ON_PlaneSurface (a plane rectangle),
-// ON_NurbsSurface, and ON_Brep, a set of untrimmed faces each with its surface and render mesh.
+// Geometry-library surfaces: ON_Surface (a parametric patch), ON_PlaneSurface (a plane rectangle)
+// and ON_NurbsSurface. Breps, which trim surfaces into faces, are in opennurbs_brep.h.
 #pragma once
 
 #include "opennurbs_mesh.h"
@@ -13,8 +13,22 @@ class ON_CLASS ON_Surface : public ON_Geometry {
   virtual int Degree(int dir) const = 0;
   /// Number of non-empty parameter spans in direction dir (at least 1 for a valid surface).
   virtual int SpanCount(int dir) const = 0;
+  /// The SpanCount(dir) + 1 parameters where the spans of direction dir start and end, into
+  /// span_vector (room for that many). This base splits the domain evenly.
+  virtual bool GetSpanVector(int dir, double* span_vector) const;
   /// The point at (u, v); parameters outside the domain extrapolate the end spans.
   virtual ON_3dPoint PointAt(double u, double v) const = 0;
+  /// The point and the first partial derivatives along u and v at (u, v); false when the surface
+  /// cannot be evaluated. This base estimates the derivatives by central differences; the
+  /// library's own surfaces compute them exactly.
+  virtual bool Ev1Der(double u, double v, ON_3dPoint& point, ON_3dVector& du,
+                      ON_3dVector& dv) const;
+  /// True when the two sides at the ends of Domain(dir) coincide, as at a cylinder's seam
+  /// (checked at a few points, to a tolerance relative to the surface's size).
+  virtual bool IsClosed(int dir) const;
+  /// True when a side collapses to one point, as at a sphere's pole. Sides: 0 south (v at its
+  /// start), 1 east (u at its end), 2 north (v at its end), 3 west (u at its start).
+  virtual bool IsSingular(int side) const;
   /// Approximate width (along u) and height (along v): the longest of a few iso curves in each
   /// direction, measured as fine polylines. Either pointer may be null. False when both sizes are
   /// 0, which they then are.
@@ -39,6 +53,8 @@ class ON_CLASS ON_PlaneSurface : public ON_Surface {
   int Degree(int) const override { return 1; }
   int SpanCount(int) const override { return 1; }
   ON_3dPoint PointAt(double u, double v) const override;
+  bool Ev1Der(double u, double v, ON_3dPoint& point, ON_3dVector& du,
+              ON_3dVector& dv) const override;
   /// Exact: the axis lengths times the extents' lengths.
   bool GetSurfaceSize(double* width, double* height) const override;
 
@@ -58,7 +74,7 @@ class ON_CLASS ON_NurbsSurface : public ON_Surface {
   /// As Create.
   ON_NurbsSurface(int dim, bool is_rat, int order0, int order1, int cv_count0, int cv_count1);
 
-  /// Makes a surface with the given orders (degree + 1, at least 2) and control point counts
+  /// Makes a surface with the given orders (degree + 1, from 2 to 16) and control point counts
   /// (at least the order): points at the origin, weights 1, knots 0. Only dimension 3 exists.
   /// False, leaving an empty surface, for anything else.
   bool Create(int dim, bool is_rat, int order0, int order1, int cv_count0, int cv_count1);
@@ -72,8 +88,13 @@ class ON_CLASS ON_NurbsSurface : public ON_Surface {
   ON_Interval Domain(int dir) const override;
   int Degree(int dir) const override { return m_order[dir ? 1 : 0] - 1; }
   int SpanCount(int dir) const override;
-  /// Evaluated by de Boor's algorithm on the homogeneous control points.
+  /// The distinct knots of the domain.
+  bool GetSpanVector(int dir, double* span_vector) const override;
+  /// Evaluated from the order(0) × order(1) control points whose basis functions are not zero
+  /// at (u, v), so the cost does not grow with the number of control points.
   ON_3dPoint PointAt(double u, double v) const override;
+  bool Ev1Der(double u, double v, ON_3dPoint& point, ON_3dVector& du,
+              ON_3dVector& dv) const override;
 
   /// Orders, counts and knots as Create made them; knots non-decreasing with a non-empty domain;
   /// every weight greater than 0.
@@ -98,6 +119,8 @@ class ON_CLASS ON_NurbsSurface : public ON_Surface {
 
  private:
   int CVIndex(int i, int j) const;
+  /// The point, and the derivatives when both pointers are given.
+  bool Evaluate(double u, double v, ON_3dPoint& point, ON_3dVector* du, ON_3dVector* dv) const;
 
   bool m_is_rat = false;
   int m_order[2] = {0, 0};
@@ -105,62 +128,4 @@ class ON_CLASS ON_NurbsSurface : public ON_Surface {
   ON_SimpleArray<double> m_knot[2];
   ON_SimpleArray<ON_3dPoint> m_points;  // i * CVCount(1) + j
   ON_SimpleArray<double> m_weights;     // same layout
-};
-
-/// One face of a brep: an untrimmed surface and the render mesh stored for it, both owned by the
-/// face. Copying a face copies both.
-class ON_CLASS ON_BrepFace {
- public:
-  ON_BrepFace() = default;
-  ON_BrepFace(const ON_BrepFace& other);
-  ON_BrepFace& operator=(const ON_BrepFace& other);
-  /// Moving hands the surface and mesh over; the moved-from face has neither.
-  ON_BrepFace(ON_BrepFace&& other) noexcept;
-  ON_BrepFace& operator=(ON_BrepFace&& other) noexcept;
-  ~ON_BrepFace();
-
-  /// The face's surface; never null for a face made by ON_Brep::NewFace.
-  const ON_Surface* SurfaceOf() const { return m_surface; }
-  /// The stored mesh of that kind: only render meshes are kept, so null for any other kind and
-  /// for a face without one.
-  const ON_Mesh* Mesh(ON::mesh_type type) const;
-  /// Stores mesh (taking ownership, may be null) as the face's render mesh, deleting the old
-  /// one. type must be ON::render_mesh.
-  void SetMesh(ON::mesh_type type, ON_Mesh* mesh);
-
-  int m_face_index = -1;
-
- private:
-  friend class ON_Brep;
-  ON_Surface* m_surface = nullptr;
-  ON_Mesh* m_render_mesh = nullptr;
-};
-
-/// A surface (one face) or a polysurface (several), made of untrimmed faces. Owns its faces, and
-/// through them their surfaces and stored render meshes; a copy is deep.
-class ON_CLASS ON_Brep : public ON_Geometry {
- public:
-  ON_Object* Duplicate() const override { return new ON_Brep(*this); }
-  /// Moves the surfaces and the stored render meshes.
-  bool Transform(const ON_Xform& xform) override;
-  /// The union of the faces' surface boxes; false for a brep without faces.
-  bool GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox = false,
-                           const ON_Xform* xform = nullptr) const override;
-
-  /// Appends a face on surface (owned from now on, not null); returns it. The reference is valid
-  /// until the next NewFace.
-  ON_BrepFace& NewFace(ON_Surface* surface);
-  int FaceCount() const { return m_F.Count(); }
-  /// Face i, or null for a bad index.
-  ON_BrepFace* Face(int i);
-  const ON_BrepFace* Face(int i) const;
-  bool IsSurface() const { return FaceCount() == 1; }
-
-  /// Tessellates every face's surface into a grid of quads sized by mp (the stored meshes play no
-  /// part) and appends one new mesh per face, in face order; the caller owns them. Returns how
-  /// many were appended.
-  int CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes) const;
-
- private:
-  ON_ClassArray<ON_BrepFace> m_F;
 };

@@ -10,9 +10,10 @@ ON_3fPoint Rounded(const ON_3dPoint& p) {
   return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
 }
 
-ON_MeshParameters Settings(int grid_min_count, double refine_angle) {
+ON_MeshParameters Settings(int grid_min_count, int grid_max_count, double refine_angle) {
   ON_MeshParameters mp;
   mp.m_grid_min_count = grid_min_count;
+  mp.m_grid_max_count = grid_max_count;
   mp.m_refine_angle = refine_angle;
   return mp;
 }
@@ -21,10 +22,11 @@ constexpr double kPi = 3.14159265358979323846;
 
 }  // namespace
 
-// Fast meshes follow the knot spans only; quality meshes cut every curved span so that a cell
-// bends by at most 15 degrees, and start from a finer grid.
-const ON_MeshParameters ON_MeshParameters::FastRenderMesh = Settings(4, 0.0);
-const ON_MeshParameters ON_MeshParameters::QualityRenderMesh = Settings(16, kPi / 12.0);
+// Fast meshes follow the knot spans only; quality meshes cut every span so that a cell bends by at
+// most 15 degrees, and start from a finer grid. Both bound the cells of one face, so that a huge
+// thin surface cannot ask for millions of them.
+const ON_MeshParameters ON_MeshParameters::FastRenderMesh = Settings(4, 4096, 0.0);
+const ON_MeshParameters ON_MeshParameters::QualityRenderMesh = Settings(16, 16384, kPi / 12.0);
 
 ON_3dPoint ON_Mesh::Vertex(int i) const {
   if (HasDoublePrecisionVertices()) return m_dV[i];

@@ -1,45 +1,73 @@
-// Surfaces: the plane rectangle and the NURBS surface, with de Boor evaluation.
+// Surfaces: the plane rectangle and the NURBS surface, evaluated from their basis functions.
 #include <algorithm>
 #include <cassert>
 #include <cmath>
-#include <vector>
 
+#include "NurbsBasis.h"
 #include "PointBox.h"
 #include "opennurbs_surface.h"
 
 namespace {
 
-/// A control point in homogeneous form (x·w, y·w, z·w, w).
-struct Homogeneous {
-  double x = 0, y = 0, z = 0, w = 0;
-  Homogeneous operator*(double s) const { return {x * s, y * s, z * s, w * s}; }
-  Homogeneous operator+(const Homogeneous& h) const { return {x + h.x, y + h.y, z + h.z, w + h.w}; }
-  ON_3dPoint Euclidean() const { return {x / w, y / w, z / w}; }
-};
-
-/// The curve of `order` and `cv_count` control points cvs[0], cvs[stride], ... with the knots
-/// (library convention, order + cv_count - 2 of them) at parameter t, by de Boor's algorithm.
-Homogeneous DeBoor(int order, int cv_count, const double* knots, const Homogeneous* cvs, int stride,
-                   double t) {
-  const int degree = order - 1;
-  // In the full knot vector U (one more knot at each end) U[m] = knots[m - 1]; the span index s,
-  // from degree to cv_count - 1, is the one with U[s] <= t < U[s + 1], the last non-empty span at
-  // the domain's end and the end spans outside the domain.
-  auto U = [knots](int m) { return knots[m - 1]; };
-  int s = degree;
-  while (s < cv_count - 1 && U(s + 1) <= t) ++s;
-  std::vector<Homogeneous> d(order);
-  for (int j = 0; j <= degree; ++j) d[j] = cvs[(j + s - degree) * stride];
-  for (int r = 1; r <= degree; ++r)
-    for (int j = degree; j >= r; --j) {
-      const double lo = U(j + s - degree), hi = U(j + 1 + s - r);
-      const double alpha = hi > lo ? (t - lo) / (hi - lo) : 0.0;
-      d[j] = d[j - 1] * (1.0 - alpha) + d[j] * alpha;
-    }
-  return d[degree];
+/// A tolerance for comparing points of a surface: a tiny fraction of its box.
+double PointTolerance(const ON_Surface& surface) {
+  ON_BoundingBox box;
+  if (!surface.GetTightBoundingBox(box)) return 0.0;
+  return 1e-9 * std::max(1.0, box.m_min.DistanceTo(box.m_max));
 }
 
 }  // namespace
+
+// ---- ON_Surface
+
+bool ON_Surface::GetSpanVector(int dir, double* span_vector) const {
+  const int spans = SpanCount(dir);
+  if (spans < 1) return false;
+  const ON_Interval domain = Domain(dir);
+  for (int k = 0; k <= spans; ++k) span_vector[k] = domain.ParameterAt(double(k) / spans);
+  return true;
+}
+
+bool ON_Surface::Ev1Der(double u, double v, ON_3dPoint& point, ON_3dVector& du,
+                        ON_3dVector& dv) const {
+  const ON_Interval domain[2] = {Domain(0), Domain(1)};
+  const double h[2] = {1e-6 * domain[0].Length(), 1e-6 * domain[1].Length()};
+  if (!(h[0] > 0.0) || !(h[1] > 0.0)) return false;
+  point = PointAt(u, v);
+  du = (PointAt(u + h[0], v) - PointAt(u - h[0], v)) * (0.5 / h[0]);
+  dv = (PointAt(u, v + h[1]) - PointAt(u, v - h[1])) * (0.5 / h[1]);
+  return true;
+}
+
+bool ON_Surface::IsClosed(int dir) const {
+  dir = dir ? 1 : 0;
+  const ON_Interval along = Domain(dir), across = Domain(1 - dir);
+  const double tolerance = PointTolerance(*this);
+  for (double x : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+    const double t = across.ParameterAt(x);
+    const ON_3dPoint a = dir == 0 ? PointAt(along[0], t) : PointAt(t, along[0]);
+    const ON_3dPoint b = dir == 0 ? PointAt(along[1], t) : PointAt(t, along[1]);
+    if (!(a.DistanceTo(b) <= tolerance)) return false;
+  }
+  return true;
+}
+
+bool ON_Surface::IsSingular(int side) const {
+  if (side < 0 || side > 3) return false;
+  // South and north run along u at a fixed v; east and west along v at a fixed u.
+  const int along = side % 2 == 0 ? 0 : 1;
+  const ON_Interval fixed = Domain(1 - along), running = Domain(along);
+  const double at = side == 0 || side == 3 ? fixed[0] : fixed[1];
+  auto point = [&](double x) {
+    const double t = running.ParameterAt(x);
+    return along == 0 ? PointAt(t, at) : PointAt(at, t);
+  };
+  const double tolerance = PointTolerance(*this);
+  const ON_3dPoint first = point(0.0);
+  for (double x : {0.25, 0.5, 0.75, 1.0})
+    if (!(first.DistanceTo(point(x)) <= tolerance)) return false;
+  return true;
+}
 
 // ---- ON_PlaneSurface
 
@@ -65,6 +93,14 @@ ON_3dPoint ON_PlaneSurface::PointAt(double u, double v) const {
   return m_origin + m_x_axis * u + m_y_axis * v;
 }
 
+bool ON_PlaneSurface::Ev1Der(double u, double v, ON_3dPoint& point, ON_3dVector& du,
+                             ON_3dVector& dv) const {
+  point = PointAt(u, v);
+  du = m_x_axis;
+  dv = m_y_axis;
+  return true;
+}
+
 // ---- ON_NurbsSurface
 
 ON_NurbsSurface::ON_NurbsSurface(int dim, bool is_rat, int order0, int order1, int cv_count0,
@@ -75,7 +111,8 @@ ON_NurbsSurface::ON_NurbsSurface(int dim, bool is_rat, int order0, int order1, i
 bool ON_NurbsSurface::Create(int dim, bool is_rat, int order0, int order1, int cv_count0,
                              int cv_count1) {
   *this = ON_NurbsSurface();
-  if (dim != 3 || order0 < 2 || order1 < 2 || cv_count0 < order0 || cv_count1 < order1)
+  if (dim != 3 || order0 < 2 || order1 < 2 || order0 > on_detail::kMaxOrder ||
+      order1 > on_detail::kMaxOrder || cv_count0 < order0 || cv_count1 < order1)
     return false;
   m_is_rat = is_rat;
   m_order[0] = order0;
@@ -121,21 +158,67 @@ int ON_NurbsSurface::SpanCount(int dir) const {
   return spans;
 }
 
+bool ON_NurbsSurface::GetSpanVector(int dir, double* span_vector) const {
+  dir = dir ? 1 : 0;
+  if (SpanCount(dir) < 1) return false;
+  return on_detail::DistinctKnots(m_order[dir], m_cv_count[dir], m_knot[dir].Array(), span_vector) >
+         0;
+}
+
 ON_3dPoint ON_NurbsSurface::PointAt(double u, double v) const {
-  assert(m_points.Count() > 0);
-  const int n0 = m_cv_count[0], n1 = m_cv_count[1];
-  std::vector<Homogeneous> grid(n0 * n1);
-  for (int k = 0; k < n0 * n1; ++k) {
-    const ON_3dPoint& p = m_points[k];
-    const double w = m_weights[k];
-    grid[k] = {p.x * w, p.y * w, p.z * w, w};
+  ON_3dPoint point;
+  Evaluate(u, v, point, nullptr, nullptr);
+  return point;
+}
+
+bool ON_NurbsSurface::Ev1Der(double u, double v, ON_3dPoint& point, ON_3dVector& du,
+                             ON_3dVector& dv) const {
+  return Evaluate(u, v, point, &du, &dv);
+}
+
+bool ON_NurbsSurface::Evaluate(double u, double v, ON_3dPoint& point, ON_3dVector* du,
+                               ON_3dVector* dv) const {
+  if (m_points.Count() == 0) return false;
+  using on_detail::kMaxOrder;
+  const bool derivatives = du && dv;
+  const int span_u = on_detail::FindSpan(m_order[0], m_cv_count[0], m_knot[0].Array(), u);
+  const int span_v = on_detail::FindSpan(m_order[1], m_cv_count[1], m_knot[1].Array(), v);
+  double Nu[kMaxOrder], dNu[kMaxOrder], Nv[kMaxOrder], dNv[kMaxOrder];
+  on_detail::BasisFunctions(m_order[0], m_knot[0].Array(), span_u, u, Nu,
+                            derivatives ? dNu : nullptr);
+  on_detail::BasisFunctions(m_order[1], m_knot[1].Array(), span_v, v, Nv,
+                            derivatives ? dNv : nullptr);
+  // Homogeneous sums (x w, y w, z w, w) of the point and of its two partial derivatives.
+  double s[4] = {0, 0, 0, 0}, su[4] = {0, 0, 0, 0}, sv[4] = {0, 0, 0, 0};
+  for (int k = 0; k < m_order[0]; ++k) {
+    const int first = (span_u - m_order[0] + 1 + k) * m_cv_count[1] + span_v - m_order[1] + 1;
+    const ON_3dPoint* p = m_points.Array() + first;
+    const double* w = m_weights.Array() + first;
+    // The row's sums along v first, then weighted by the u basis.
+    double row[4] = {0, 0, 0, 0}, row_v[4] = {0, 0, 0, 0};
+    for (int l = 0; l < m_order[1]; ++l) {
+      const double h[4] = {p[l].x * w[l], p[l].y * w[l], p[l].z * w[l], w[l]};
+      for (int c = 0; c < 4; ++c) row[c] += Nv[l] * h[c];
+      if (derivatives)
+        for (int c = 0; c < 4; ++c) row_v[c] += dNv[l] * h[c];
+    }
+    for (int c = 0; c < 4; ++c) s[c] += Nu[k] * row[c];
+    if (derivatives)
+      for (int c = 0; c < 4; ++c) {
+        su[c] += dNu[k] * row[c];
+        sv[c] += Nu[k] * row_v[c];
+      }
   }
-  // Each row of constant i is a curve in v; their points at v are the control points of the
-  // curve in u.
-  std::vector<Homogeneous> column(n0);
-  for (int i = 0; i < n0; ++i)
-    column[i] = DeBoor(m_order[1], n1, m_knot[1].Array(), &grid[i * n1], 1, v);
-  return DeBoor(m_order[0], n0, m_knot[0].Array(), column.data(), 1, u).Euclidean();
+  const double w = s[3];
+  point = {s[0] / w, s[1] / w, s[2] / w};
+  if (derivatives) {
+    // The quotient rule: (a / w)' = (a' - w' (a / w)) / w.
+    *du = {(su[0] - su[3] * point.x) / w, (su[1] - su[3] * point.y) / w,
+           (su[2] - su[3] * point.z) / w};
+    *dv = {(sv[0] - sv[3] * point.x) / w, (sv[1] - sv[3] * point.y) / w,
+           (sv[2] - sv[3] * point.z) / w};
+  }
+  return true;
 }
 
 bool ON_NurbsSurface::IsValid() const {

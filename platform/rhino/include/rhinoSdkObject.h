@@ -97,8 +97,9 @@ class RHINO_SDK_CLASS CRhinoBrepObject : public CRhinoObject {
   CRhinoObject* Duplicate() const override { return new CRhinoBrepObject(*this); }
   const ON_Brep* Brep() const;
   int GetMeshes(ON::mesh_type type, ON_SimpleArray<const ON_Mesh*>& meshes) const override;
-  /// Tessellates every face from its surface (ON_Brep::CreateMesh) and stores the meshes on the
-  /// faces, replacing the ones they had; returns the number of faces meshed.
+  /// Meshes every face from its surface and trims (ON_Brep::CreateMesh) and stores the meshes on
+  /// the faces, replacing the ones they had (a face that cannot be meshed is left without one);
+  /// returns the number of faces meshed.
   int CreateMeshes(ON::mesh_type type, const ON_MeshParameters& parameters,
                    bool bIgnoreCustomParameters = false) const override;
 };

@@ -122,9 +122,9 @@ int CRhinoBrepObject::CreateMeshes(ON::mesh_type type, const ON_MeshParameters& 
   // The stored meshes are a cache of the surface data, so a const object may refresh them.
   auto* brep = static_cast<ON_Brep*>(m_geometry);
   ON_SimpleArray<ON_Mesh*> made;
-  brep->CreateMesh(parameters, made);
+  const int count = brep->CreateMesh(parameters, made);
   for (int i = 0; i < made.Count(); ++i) brep->Face(i)->SetMesh(ON::render_mesh, made[i]);
-  return made.Count();
+  return count;
 }
 
 // ---- lights and block instances

@@ -1,0 +1,366 @@
+// The render-mesh maker of breps: untrimmed faces become quad grids; trimmed faces keep the grid's
+// quads wherever no trim passes and are triangulated in parameter space along their loops, whose
+// points come from the edges so that neighbouring faces share them.
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "DomainTriangulation.h"
+#include "MeshDensity.h"
+#include "SurfacePullback.h"
+#include "TrimmedGrid.h"
+
+namespace {
+
+using on_detail::Uv;
+
+// Trims of a loop that end farther apart than this fraction of the brep's size leave it open.
+// Document loaders hold loops to the model's tolerance; this only stops nonsense.
+constexpr double kOpenLoop = 1e-3;
+// A parameter this fraction of the domain from its end lies on that end.
+constexpr double kOnSide = 1e-7;
+
+struct PointHash {
+  std::size_t operator()(const ON_3dPoint& p) const {
+    const std::hash<double> hash;
+    return (hash(p.x) * 31 + hash(p.y)) * 31 + hash(p.z);
+  }
+};
+
+/// One point of a loop: where it is in space and in the face's parameters.
+struct LoopPoint {
+  ON_3dPoint p;
+  Uv uv;
+};
+
+double BrepSize(const ON_Brep& brep) {
+  ON_BoundingBox box;
+  bool found = brep.GetTightBoundingBox(box);
+  for (int i = 0; i < brep.m_C3.Count(); ++i)
+    if (brep.m_C3[i] && brep.m_C3[i]->GetTightBoundingBox(box, found)) found = true;
+  return found ? box.m_min.DistanceTo(box.m_max) : 0.0;
+}
+
+double& Coordinate(Uv& uv, int dir) {
+  return dir == 0 ? uv.u : uv.v;
+}
+
+double Coordinate(const Uv& uv, int dir) {
+  return dir == 0 ? uv.u : uv.v;
+}
+
+/// Points on a closed surface's seam pulled back to either side; each goes to the side of the
+/// last point before it that is off the seam. A loop with no such point (a loop along seams and
+/// poles only) keeps its first run of seam points and alternates the sides of the others.
+void ResolveSeam(std::vector<LoopPoint>& loop, const std::vector<bool>& skip, int dir,
+                 const ON_Interval& domain) {
+  const double lo = domain.Min(), hi = domain.Max(), eps = kOnSide * (hi - lo);
+  const std::size_t n = loop.size();
+  auto on_seam = [&](std::size_t k) {
+    const double c = Coordinate(loop[k].uv, dir);
+    return c - lo <= eps || hi - c <= eps;
+  };
+  std::size_t start = n;
+  for (std::size_t k = 0; k < n && start == n; ++k)
+    if (!skip[k] && !on_seam(k)) start = k;
+  if (start == n) {
+    bool first_run = true, in_run = false;
+    double side = lo;
+    for (std::size_t k = 0; k < n; ++k) {
+      if (skip[k]) {
+        in_run = false;
+        continue;
+      }
+      double& c = Coordinate(loop[k].uv, dir);
+      if (!in_run && !first_run) side = side == lo ? hi : lo;
+      if (first_run) side = c - lo <= eps ? lo : hi;
+      c = side;
+      in_run = true;
+      first_run = false;
+    }
+    return;
+  }
+  double last = Coordinate(loop[start].uv, dir);
+  for (std::size_t step = 1; step < n; ++step) {
+    const std::size_t k = (start + step) % n;
+    if (skip[k]) continue;
+    double& c = Coordinate(loop[k].uv, dir);
+    if (!on_seam(k))
+      last = c;
+    else
+      c = last - lo < hi - last ? lo : hi;
+  }
+}
+
+/// A point at a pole has no definite parameter along the pole's side. Each run of pole points
+/// becomes two points on that side: one where the loop arrives, one where it leaves.
+void ResolvePole(std::vector<LoopPoint>& loop, int side, const ON_Interval domain[2]) {
+  const int along = side % 2 == 0 ? 0 : 1, across = 1 - along;
+  const double at = side == 0 || side == 3 ? domain[across][0] : domain[across][1];
+  const double eps = kOnSide * domain[across].Length();
+  const std::size_t n = loop.size();
+  std::vector<bool> pole(n);
+  std::size_t start = n;
+  for (std::size_t k = 0; k < n; ++k) {
+    pole[k] = std::fabs(Coordinate(loop[k].uv, across) - at) <= eps;
+    if (!pole[k] && start == n) start = k;
+  }
+  if (start == n) return;
+  std::vector<LoopPoint> out;
+  out.reserve(n + 2);
+  for (std::size_t step = 0; step < n; ++step) {
+    const std::size_t k = (start + step) % n;
+    if (!pole[k]) {
+      out.push_back(loop[k]);
+      continue;
+    }
+    std::size_t last = k;
+    while (pole[(last + 1) % n]) last = (last + 1) % n;
+    const LoopPoint& before = out.back();
+    const LoopPoint& after = loop[(last + 1) % n];
+    LoopPoint arrive = loop[k], leave = loop[k];
+    Coordinate(arrive.uv, along) = Coordinate(before.uv, along);
+    Coordinate(leave.uv, along) = Coordinate(after.uv, along);
+    Coordinate(arrive.uv, across) = Coordinate(leave.uv, across) = at;
+    out.push_back(arrive);
+    if (Coordinate(leave.uv, along) != Coordinate(arrive.uv, along)) out.push_back(leave);
+    step += (last + n - k) % n;
+  }
+  loop.swap(out);
+}
+
+/// Meshes the faces of one brep with shared edge points.
+class BrepMesher {
+ public:
+  BrepMesher(const ON_Brep& brep, const ON_MeshParameters& mp) : m_brep(brep), m_mp(mp) {
+    m_size = BrepSize(brep);
+    SizeFaces();
+    DivideEdges();
+  }
+
+  /// The render mesh of face fi, or null when it cannot be meshed.
+  ON_Mesh* MeshFace(int fi) const {
+    const ON_BrepFace& face = m_brep.m_F[fi];
+    const ON_Surface* surface = face.SurfaceOf();
+    if (!surface || !(surface->Domain(0).IsIncreasing() && surface->Domain(1).IsIncreasing()))
+      return nullptr;
+    if (face.LoopCount() == 0) return on_detail::GridMesh(*surface, m_grid[fi].nu, m_grid[fi].nv);
+    return TrimmedMesh(fi, *surface);
+  }
+
+ private:
+  struct Grid {
+    int nu = 1, nv = 1;
+    double cell = 0.0;  // the longer side of a cell in space
+  };
+
+  void SizeFaces() {
+    m_grid.resize(m_brep.FaceCount());
+    for (int fi = 0; fi < m_brep.FaceCount(); ++fi) {
+      const ON_Surface* surface = m_brep.m_F[fi].SurfaceOf();
+      if (!surface) continue;
+      Grid& grid = m_grid[fi];
+      on_detail::GridSize(*surface, m_mp, grid.nu, grid.nv);
+      double width = 0.0, height = 0.0;
+      if (surface->GetSurfaceSize(&width, &height))
+        grid.cell = std::max(width / grid.nu, height / grid.nv);
+    }
+  }
+
+  /// Every edge's points, cut at least as finely as the grids of the faces it bounds.
+  void DivideEdges() {
+    m_edge_points.resize(m_brep.m_E.Count());
+    for (int ei = 0; ei < m_brep.m_E.Count(); ++ei) {
+      const ON_BrepEdge& edge = m_brep.m_E[ei];
+      const ON_Curve* curve = edge.EdgeCurveOf();
+      if (!curve || !curve->Domain().IsIncreasing()) continue;
+      double target = 0.0;
+      for (int k = 0; k < edge.TrimCount(); ++k) {
+        const ON_BrepTrim* trim = edge.m_ti[k] >= 0 && edge.m_ti[k] < m_brep.m_T.Count()
+                                      ? &m_brep.m_T[edge.m_ti[k]]
+                                      : nullptr;
+        const ON_BrepLoop* loop = trim ? trim->Loop() : nullptr;
+        if (!loop || loop->m_fi < 0 || loop->m_fi >= m_brep.FaceCount()) continue;
+        const double cell = m_grid[loop->m_fi].cell;
+        if (cell > 0.0 && (target == 0.0 || cell < target)) target = cell;
+      }
+      std::vector<ON_3dPoint>& points = m_edge_points[ei];
+      for (double t : on_detail::EdgeParameters(*curve, m_mp, target))
+        points.push_back(curve->PointAt(t));
+    }
+  }
+
+  /// The loop's points in space, trim after trim; empty when a trim has no edge or the trims do
+  /// not meet.
+  std::vector<LoopPoint> LoopPoints(const ON_BrepLoop& loop) const {
+    std::vector<LoopPoint> out;
+    const double gap = kOpenLoop * m_size;
+    for (int lti = 0; lti < loop.TrimCount(); ++lti) {
+      const ON_BrepTrim* trim = loop.Trim(lti);
+      if (!trim || !trim->Edge() || m_edge_points[trim->m_ei].empty()) return {};
+      const std::vector<ON_3dPoint>& points = m_edge_points[trim->m_ei];
+      const std::size_t n = points.size();
+      for (std::size_t k = 0; k < n; ++k) {
+        const ON_3dPoint& p = points[trim->m_bRev3d ? n - 1 - k : k];
+        if (k == 0 && !out.empty()) {
+          if (!(out.back().p.DistanceTo(p) <= gap)) return {};
+          if (out.back().p == p) continue;  // where the previous trim ended
+        }
+        out.push_back({p, {}});
+      }
+    }
+    if (out.size() > 1) {
+      if (!(out.back().p.DistanceTo(out.front().p) <= gap)) return {};
+      if (out.back().p == out.front().p) out.pop_back();
+    }
+    return out;
+  }
+
+  /// Pulls the loop's points into the surface's parameters, each search starting where the
+  /// previous point landed, then settles the points on seams and at poles.
+  void PullBack(std::vector<LoopPoint>& loop, const ON_Surface& surface,
+                const on_detail::SurfacePullback& pullback) const {
+    for (std::size_t k = 0; k < loop.size(); ++k) {
+      const Uv* seed = k > 0 ? &loop[k - 1].uv : nullptr;
+      const double accept =
+          k > 0 ? 1e-3 * loop[k].p.DistanceTo(loop[k - 1].p) + 1e-9 * m_size : 0.0;
+      loop[k].uv = pullback.Pull(loop[k].p, seed, accept);
+    }
+    const ON_Interval domain[2] = {surface.Domain(0), surface.Domain(1)};
+    bool singular[4];
+    for (int side = 0; side < 4; ++side) singular[side] = surface.IsSingular(side);
+    // Points at a pole are no guide to a seam's side.
+    std::vector<bool> at_pole(loop.size(), false);
+    for (std::size_t k = 0; k < loop.size(); ++k)
+      for (int side = 0; side < 4; ++side) {
+        const int across = side % 2 == 0 ? 1 : 0;
+        const double at = side == 0 || side == 3 ? domain[across][0] : domain[across][1];
+        if (singular[side] &&
+            std::fabs(Coordinate(loop[k].uv, across) - at) <= kOnSide * domain[across].Length())
+          at_pole[k] = true;
+      }
+    for (int dir = 0; dir < 2; ++dir)
+      if (surface.IsClosed(dir)) ResolveSeam(loop, at_pole, dir, domain[dir]);
+    for (int side = 0; side < 4; ++side)
+      if (singular[side]) ResolvePole(loop, side, domain);
+  }
+
+  ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface) const {
+    const ON_BrepFace& face = m_brep.m_F[fi];
+    const on_detail::SurfacePullback pullback(surface);
+    std::vector<LoopPoint> boundary;
+    std::vector<std::vector<int>> loops;
+    for (int fli = 0; fli < face.LoopCount(); ++fli) {
+      const ON_BrepLoop* loop = face.Loop(fli);
+      if (!loop) return nullptr;
+      std::vector<LoopPoint> points = LoopPoints(*loop);
+      if (points.size() < 2) return nullptr;
+      PullBack(points, surface, pullback);
+      std::vector<int>& indices = loops.emplace_back();
+      for (const LoopPoint& point : points) {
+        indices.push_back(static_cast<int>(boundary.size()));
+        boundary.push_back(point);
+      }
+    }
+    std::vector<Uv> uv;
+    uv.reserve(boundary.size());
+    for (const LoopPoint& point : boundary) {
+      // A surface that cannot be evaluated there gives no parameters to triangulate.
+      if (!std::isfinite(point.uv.u) || !std::isfinite(point.uv.v)) return nullptr;
+      uv.push_back(point.uv);
+    }
+    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
+    std::vector<std::array<int, 3>> triangles;
+    if (!on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles) ||
+        (triangles.empty() && grid.quads.empty()))
+      return nullptr;
+    return BuildMesh(face, surface, boundary, uv, triangles, grid.quads);
+  }
+
+  /// The grid over the loops' parameter box: the surface's grid cut to that box, with at least
+  /// the minimum count across it and at most the most cells.
+  on_detail::GridBox GridOver(int fi, const ON_Surface& surface, const std::vector<Uv>& uv) const {
+    on_detail::GridBox box{{uv[0].u, uv[0].v}, {uv[0].u, uv[0].v}, {0, 0}};
+    for (const Uv& p : uv) {
+      box.lo[0] = std::min(box.lo[0], p.u), box.hi[0] = std::max(box.hi[0], p.u);
+      box.lo[1] = std::min(box.lo[1], p.v), box.hi[1] = std::max(box.hi[1], p.v);
+    }
+    const Grid& whole = m_grid[fi];
+    const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, m_mp.m_grid_min_count))));
+    const int n[2] = {whole.nu, whole.nv};
+    for (int dir = 0; dir < 2; ++dir) {
+      const double fraction = (box.hi[dir] - box.lo[dir]) / surface.Domain(dir).Length();
+      box.cells[dir] =
+          std::max(least, static_cast<int>(std::ceil(n[dir] * std::min(1.0, fraction))));
+    }
+    on_detail::LimitCells(box.cells[0], box.cells[1], on_detail::MostCells(m_mp));
+    return box;
+  }
+
+  /// The mesh: loop points keep their edge points (one vertex for each place in space, so that
+  /// the two sides of a seam and the two ends of a pole meet), other points are evaluated on the
+  /// surface; triangles that collapse onto a pole are dropped, and so are points no triangle uses.
+  ON_Mesh* BuildMesh(const ON_BrepFace& face, const ON_Surface& surface,
+                     const std::vector<LoopPoint>& boundary, const std::vector<Uv>& uv,
+                     const std::vector<std::array<int, 3>>& triangles,
+                     const std::vector<std::array<int, 4>>& quads) const {
+    auto mesh = std::make_unique<ON_Mesh>();
+    std::vector<int> vertex(uv.size(), -1);
+    std::unordered_map<ON_3dPoint, int, PointHash> boundary_vertex;
+    mesh->m_dV.Reserve(static_cast<int>(uv.size()));
+    mesh->m_V.Reserve(static_cast<int>(uv.size()));
+    mesh->m_F.Reserve(static_cast<int>(triangles.size() + quads.size()));
+    auto append = [&](const ON_3dPoint& p) {
+      mesh->m_dV.Append(p);
+      mesh->m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
+      return mesh->VertexCount() - 1;
+    };
+    auto vertex_of = [&](int k) {
+      if (vertex[k] >= 0) return vertex[k];
+      if (std::size_t(k) < boundary.size()) {
+        const auto [it, added] = boundary_vertex.try_emplace(boundary[k].p, -1);
+        if (added) it->second = append(boundary[k].p);
+        return vertex[k] = it->second;
+      }
+      return vertex[k] = append(surface.PointAt(uv[k].u, uv[k].v));
+    };
+    for (const std::array<int, 3>& t : triangles) {
+      const int a = vertex_of(t[0]), b = vertex_of(t[1]), c = vertex_of(t[2]);
+      if (a == b || b == c || c == a) continue;
+      // Counter-clockwise in the parameters faces along the surface normal.
+      if (face.m_bRev)
+        mesh->SetTriangle(mesh->FaceCount(), a, c, b);
+      else
+        mesh->SetTriangle(mesh->FaceCount(), a, b, c);
+    }
+    for (const std::array<int, 4>& q : quads) {
+      const int a = vertex_of(q[0]), b = vertex_of(q[1]), c = vertex_of(q[2]), d = vertex_of(q[3]);
+      if (face.m_bRev)
+        mesh->SetQuad(mesh->FaceCount(), a, d, c, b);
+      else
+        mesh->SetQuad(mesh->FaceCount(), a, b, c, d);
+    }
+    return mesh.release();
+  }
+
+  const ON_Brep& m_brep;
+  const ON_MeshParameters& m_mp;
+  double m_size = 0.0;
+  std::vector<Grid> m_grid;                            // per face
+  std::vector<std::vector<ON_3dPoint>> m_edge_points;  // per edge
+};
+
+}  // namespace
+
+int ON_Brep::CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes) const {
+  const BrepMesher mesher(*this, mp);
+  int made = 0;
+  for (int fi = 0; fi < FaceCount(); ++fi) {
+    ON_Mesh* mesh = mesher.MeshFace(fi);
+    meshes.Append(mesh);
+    if (mesh) ++made;
+  }
+  return made;
+}

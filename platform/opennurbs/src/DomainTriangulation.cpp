@@ -1,0 +1,128 @@
+// The constrained Delaunay triangulation of a face's domain, by the triangulation library.
+#include "DomainTriangulation.h"
+
+#include <CGAL/Constrained_Delaunay_triangulation_2.h>
+#include <CGAL/Exact_predicates_inexact_constructions_kernel.h>
+#include <CGAL/Triangulation_face_base_with_info_2.h>
+#include <CGAL/Triangulation_vertex_base_with_info_2.h>
+
+#include <unordered_map>
+#include <utility>
+
+namespace on_detail {
+
+namespace {
+
+struct VertexInfo {
+  int index = -1;  // into the caller's points; -1 for a crossing the triangulation made
+};
+
+struct FaceInfo {
+  int depth = -1;  // loops crossed from outside; -1 until reached
+};
+
+using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
+using VertexBase = CGAL::Triangulation_vertex_base_with_info_2<VertexInfo, Kernel>;
+using FaceBase = CGAL::Constrained_triangulation_face_base_2<
+    Kernel, CGAL::Triangulation_face_base_with_info_2<FaceInfo, Kernel>>;
+using Structure = CGAL::Triangulation_data_structure_2<VertexBase, FaceBase>;
+// Exact predicates let crossing loop segments be split rather than refused.
+using Triangulation =
+    CGAL::Constrained_Delaunay_triangulation_2<Kernel, Structure, CGAL::Exact_predicates_tag>;
+using Point = Kernel::Point_2;
+
+struct PairHash {
+  std::size_t operator()(const std::pair<double, double>& p) const {
+    return std::hash<double>()(p.first) * 31 + std::hash<double>()(p.second);
+  }
+};
+
+/// Gives every face its depth: 0 outside everything, and one more across each loop segment.
+void MarkDepths(Triangulation& triangulation) {
+  std::vector<Triangulation::Edge> borders;
+  std::vector<Triangulation::Face_handle> queue;
+  auto flood = [&](Triangulation::Face_handle start, int depth) {
+    queue.assign(1, start);
+    while (!queue.empty()) {
+      Triangulation::Face_handle face = queue.back();
+      queue.pop_back();
+      if (face->info().depth != -1) continue;
+      face->info().depth = depth;
+      for (int i = 0; i < 3; ++i) {
+        Triangulation::Face_handle next = face->neighbor(i);
+        if (next->info().depth != -1) continue;
+        if (triangulation.is_constrained(Triangulation::Edge(face, i)))
+          borders.emplace_back(face, i);
+        else
+          queue.push_back(next);
+      }
+    }
+  };
+  flood(triangulation.infinite_face(), 0);
+  // Breadth by depth is not needed: a border's far side is reached only through a border.
+  while (!borders.empty()) {
+    const Triangulation::Edge border = borders.back();
+    borders.pop_back();
+    Triangulation::Face_handle next = border.first->neighbor(border.second);
+    if (next->info().depth == -1) flood(next, border.first->info().depth + 1);
+  }
+}
+
+}  // namespace
+
+bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
+                       const std::vector<std::vector<int>>& loops,
+                       const std::vector<std::array<int, 2>>& borders,
+                       std::vector<std::array<int, 3>>& triangles) {
+  const std::size_t kept = triangles.size();
+  const std::size_t given = points.size();
+  try {
+    // Points with equal coordinates become one vertex, named by the first of them.
+    std::vector<int> first(count);
+    std::unordered_map<std::pair<double, double>, int, PairHash> seen;
+    std::vector<std::pair<Point, VertexInfo>> unique;
+    seen.reserve(count);
+    unique.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto [it, added] = seen.try_emplace({points[i].u, points[i].v}, int(i));
+      first[i] = it->second;
+      if (added) unique.push_back({Point(points[i].u, points[i].v), VertexInfo{int(i)}});
+    }
+    Triangulation triangulation;
+    triangulation.insert(unique.begin(), unique.end());
+    std::vector<Triangulation::Vertex_handle> handle(count);
+    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end();
+         ++v)
+      handle[v->info().index] = v;
+    for (const std::vector<int>& loop : loops)
+      for (std::size_t k = 0; k < loop.size(); ++k) {
+        const auto a = handle[first[loop[k]]], b = handle[first[loop[(k + 1) % loop.size()]]];
+        if (a != b) triangulation.insert_constraint(a, b);
+      }
+    for (const std::array<int, 2>& border : borders)
+      triangulation.insert_constraint(handle[first[border[0]]], handle[first[border[1]]]);
+    MarkDepths(triangulation);
+    for (auto face = triangulation.finite_faces_begin(); face != triangulation.finite_faces_end();
+         ++face) {
+      if (face->info().depth % 2 == 0) continue;
+      std::array<int, 3> triangle;
+      for (int i = 0; i < 3; ++i) {
+        VertexInfo& info = face->vertex(i)->info();
+        if (info.index < 0) {
+          const Point& p = face->vertex(i)->point();
+          info.index = static_cast<int>(points.size());
+          points.push_back({p.x(), p.y()});
+        }
+        triangle[i] = info.index;
+      }
+      triangles.push_back(triangle);
+    }
+    return true;
+  } catch (const CGAL::Failure_exception&) {
+    triangles.resize(kept);
+    points.resize(given);
+    return false;
+  }
+}
+
+}  // namespace on_detail

@@ -1,0 +1,25 @@
+// Triangulating a trimmed face's domain in parameter space: a constrained Delaunay triangulation
+// of its loops and inner points, keeping the triangles inside the outer loop and outside the holes.
+// The only place that uses the triangulation library, so that it is compiled once.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "SurfacePullback.h"
+
+namespace on_detail {
+
+/// Triangulates the first `count` points, whose closed polygons `loops` (each a list of indices
+/// into points, the last joined back to the first) and single segments `borders` bound the domain
+/// by the even-odd rule: inside the outer loop, outside the holes and outside any region the
+/// borders close off. Every point is a vertex unless another has the same coordinates; points
+/// outside the domain end up in no triangle. Where segments cross, the crossing point is appended
+/// to points. Appends the triangles, counter-clockwise in (u, v), to `triangles`. False, with
+/// `points` and `triangles` as they were, when the triangulation fails.
+bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
+                       const std::vector<std::vector<int>>& loops,
+                       const std::vector<std::array<int, 2>>& borders,
+                       std::vector<std::array<int, 3>>& triangles);
+
+}  // namespace on_detail

@@ -1,0 +1,41 @@
+// Pulling points in space back into a surface's parameters: the parameters of the closest surface
+// point, found by Gauss-Newton steps from a nearby start or from a coarse grid of samples.
+#pragma once
+
+#include <vector>
+
+#include "opennurbs_surface.h"
+
+namespace on_detail {
+
+/// A point of a surface's parameter space.
+struct Uv {
+  double u = 0.0, v = 0.0;
+};
+
+/// Finds closest points on one surface, which must outlive it. The first search without a seed
+/// samples the surface on a coarse grid (a few points per span, at most 64 × 64 cells), kept for
+/// the later ones.
+class SurfacePullback {
+ public:
+  explicit SurfacePullback(const ON_Surface& surface);
+
+  /// The parameters (inside the domain) of the surface point closest to p, searched from seed.
+  /// With a seed whose search lands farther from p than `accept`, and without a seed, the search
+  /// also starts from the nearest grid sample and the closer answer wins.
+  Uv Pull(const ON_3dPoint& p, const Uv* seed, double accept) const;
+
+  /// Distance from p to the surface point at uv.
+  double DistanceAt(const ON_3dPoint& p, const Uv& uv) const;
+
+ private:
+  Uv Descend(const ON_3dPoint& p, Uv uv) const;
+  Uv NearestSample(const ON_3dPoint& p) const;
+
+  const ON_Surface& m_surface;
+  ON_Interval m_domain[2];
+  int m_cells[2] = {1, 1};
+  mutable std::vector<ON_3dPoint> m_samples;  // (m_cells[0] + 1) × (m_cells[1] + 1), i-major
+};
+
+}  // namespace on_detail

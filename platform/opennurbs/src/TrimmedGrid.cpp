@@ -1,0 +1,151 @@
+// Cutting a face's parameter grid by its loops: nodes inside by the even-odd rule, nodes too near
+// a loop left out, cells a loop passes through left to the triangulation.
+#include "TrimmedGrid.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace on_detail {
+
+namespace {
+
+// Grid nodes nearer than this (in cells) to a loop are left out: they would make slivers.
+constexpr double kClearance = 0.5;
+
+/// The grid seen in cell units: node (i, j) at x = i, y = j.
+class CellGrid {
+ public:
+  explicit CellGrid(const GridBox& box)
+      : m_box(box),
+        m_step{(box.hi[0] - box.lo[0]) / box.cells[0], (box.hi[1] - box.lo[1]) / box.cells[1]},
+        m_nodes(std::size_t(box.cells[0] + 1) * (box.cells[1] + 1), kFree),
+        m_touched(std::size_t(box.cells[0]) * box.cells[1], 0) {}
+
+  double X(const Uv& p) const { return (p.u - m_box.lo[0]) / m_step[0]; }
+  double Y(const Uv& p) const { return (p.v - m_box.lo[1]) / m_step[1]; }
+  Uv At(int i, int j) const { return {m_box.lo[0] + i * m_step[0], m_box.lo[1] + j * m_step[1]}; }
+  int Columns() const { return m_box.cells[0]; }
+  int Rows() const { return m_box.cells[1]; }
+
+  /// Leaves out the node nearest to (x, y) when it is within the clearance in both directions.
+  void BlockNear(double x, double y) {
+    const long i = std::lround(x), j = std::lround(y);
+    if (i >= 0 && i <= Columns() && j >= 0 && j <= Rows() && std::fabs(x - i) < kClearance &&
+        std::fabs(y - j) < kClearance)
+      m_nodes[Node(int(i), int(j))] = kBlocked;
+  }
+
+  /// Marks every cell the segment from (x0, y0) to (x1, y1) passes through, walking from cell to
+  /// cell across the grid lines it crosses.
+  void Touch(double x0, double y0, double x1, double y1) {
+    int i = int(std::floor(x0)), j = int(std::floor(y0));
+    const int i_end = int(std::floor(x1)), j_end = int(std::floor(y1));
+    const double dx = x1 - x0, dy = y1 - y0;
+    const int di = dx > 0 ? 1 : -1, dj = dy > 0 ? 1 : -1;
+    const double inf = std::numeric_limits<double>::infinity();
+    double next_x = dx != 0 ? ((di > 0 ? i + 1 : i) - x0) / dx : inf;
+    double next_y = dy != 0 ? ((dj > 0 ? j + 1 : j) - y0) / dy : inf;
+    const double step_x = dx != 0 ? di / dx : inf, step_y = dy != 0 ? dj / dy : inf;
+    for (int left = std::abs(i_end - i) + std::abs(j_end - j);; --left) {
+      if (i >= 0 && i < Columns() && j >= 0 && j < Rows()) m_touched[Cell(i, j)] = 1;
+      if (left <= 0) break;
+      if (next_x < next_y) {
+        next_x += step_x;
+        i += di;
+      } else {
+        next_y += step_y;
+        j += dj;
+      }
+    }
+  }
+
+  bool Inside(int i, int j) const { return m_nodes[Node(i, j)] == kInside; }
+  void SetInside(int i, int j) {
+    if (m_nodes[Node(i, j)] == kFree) m_nodes[Node(i, j)] = kInside;
+  }
+  /// A cell the quads keep: its corners inside and clear, no loop through it.
+  bool Whole(int i, int j) const {
+    return i >= 0 && i < Columns() && j >= 0 && j < Rows() && !m_touched[Cell(i, j)] &&
+           Inside(i, j) && Inside(i + 1, j) && Inside(i + 1, j + 1) && Inside(i, j + 1);
+  }
+  std::size_t Node(int i, int j) const { return std::size_t(j) * (Columns() + 1) + i; }
+
+ private:
+  enum : char { kFree, kBlocked, kInside };
+  std::size_t Cell(int i, int j) const { return std::size_t(j) * Columns() + i; }
+
+  GridBox m_box;
+  double m_step[2];
+  std::vector<char> m_nodes;
+  std::vector<char> m_touched;
+};
+
+}  // namespace
+
+TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loops,
+                    std::vector<Uv>& points) {
+  TrimmedGrid result;
+  result.triangulated = points.size();
+  if (box.cells[0] < 1 || box.cells[1] < 1 || !(box.hi[0] > box.lo[0]) || !(box.hi[1] > box.lo[1]))
+    return result;
+  CellGrid grid(box);
+  // Where the loops cross each row of nodes, for the even-odd rule.
+  std::vector<std::vector<double>> crossings(grid.Rows() + 1);
+  for (const std::vector<int>& loop : loops)
+    for (std::size_t k = 0; k < loop.size(); ++k) {
+      const Uv a = points[loop[k]], b = points[loop[(k + 1) % loop.size()]];
+      const double ax = grid.X(a), ay = grid.Y(a), bx = grid.X(b), by = grid.Y(b);
+      grid.Touch(ax, ay, bx, by);
+      const int pieces = int(std::ceil(std::hypot(bx - ax, by - ay) / kClearance));
+      for (int s = 0; s <= pieces; ++s) {
+        const double x = pieces ? double(s) / pieces : 0.0;
+        grid.BlockNear(ax + (bx - ax) * x, ay + (by - ay) * x);
+      }
+      if (ay == by) continue;
+      const int first = std::max(1, int(std::ceil(std::min(ay, by))));
+      const int last = std::min(grid.Rows() - 1, int(std::floor(std::max(ay, by))));
+      for (int j = first; j <= last; ++j)
+        if ((ay <= j && j < by) || (by <= j && j < ay))
+          crossings[j].push_back(ax + (j - ay) * (bx - ax) / (by - ay));
+    }
+  // Nodes on the box's sides lie on the loops' extremes: only inner nodes are used.
+  for (int j = 1; j < grid.Rows(); ++j) {
+    std::vector<double>& row = crossings[j];
+    std::sort(row.begin(), row.end());
+    std::size_t passed = 0;
+    for (int i = 1; i < grid.Columns(); ++i) {
+      while (passed < row.size() && row[passed] < i) ++passed;
+      if (passed % 2 == 1) grid.SetInside(i, j);
+    }
+  }
+  // Nodes the triangulation needs touch a cell that is not whole; the others serve quads only.
+  std::vector<int> index((grid.Columns() + 1) * std::size_t(grid.Rows() + 1), -1);
+  auto needed = [&](int i, int j) {
+    return !grid.Whole(i - 1, j - 1) || !grid.Whole(i, j - 1) || !grid.Whole(i - 1, j) ||
+           !grid.Whole(i, j);
+  };
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int j = 1; j < grid.Rows(); ++j)
+      for (int i = 1; i < grid.Columns(); ++i)
+        if (grid.Inside(i, j) && needed(i, j) == (pass == 0)) {
+          index[grid.Node(i, j)] = int(points.size());
+          points.push_back(grid.At(i, j));
+        }
+    if (pass == 0) result.triangulated = points.size();
+  }
+  for (int j = 0; j < grid.Rows(); ++j)
+    for (int i = 0; i < grid.Columns(); ++i) {
+      if (!grid.Whole(i, j)) continue;
+      const int a = index[grid.Node(i, j)], b = index[grid.Node(i + 1, j)],
+                c = index[grid.Node(i + 1, j + 1)], d = index[grid.Node(i, j + 1)];
+      result.quads.push_back({a, b, c, d});
+      if (!grid.Whole(i, j - 1)) result.borders.push_back({a, b});
+      if (!grid.Whole(i + 1, j)) result.borders.push_back({b, c});
+      if (!grid.Whole(i, j + 1)) result.borders.push_back({c, d});
+      if (!grid.Whole(i - 1, j)) result.borders.push_back({d, a});
+    }
+  return result;
+}
+
+}  // namespace on_detail

@@ -1,0 +1,37 @@
+// The grid of a trimmed face in parameter space: cells wholly inside the trims become quads as on
+// an untrimmed face; grid nodes near the trims join the loops in the triangulation.
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "SurfacePullback.h"
+
+namespace on_detail {
+
+/// A grid of cells[0] × cells[1] cells over the parameter box [lo, hi].
+struct GridBox {
+  double lo[2], hi[2];
+  int cells[2];
+};
+
+/// What cutting the grid by the loops gives.
+struct TrimmedGrid {
+  /// Cells inside the domain that no loop touches, counter-clockwise in (u, v), as indices into
+  /// the points.
+  std::vector<std::array<int, 4>> quads;
+  /// The sides of those quads that face the rest of the domain: the triangulation must keep
+  /// them, and they separate the quads from it.
+  std::vector<std::array<int, 2>> borders;
+  /// How many of the points (the loops' points first, then grid nodes) the triangulation takes;
+  /// the rest are used by quads only.
+  std::size_t triangulated = 0;
+};
+
+/// Cuts the grid by the closed polygons `loops` (indices into points, inside by the even-odd
+/// rule). Appends the grid nodes inside the domain and clear of the loops to points: first those
+/// the triangulation takes, then those only quads use.
+TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loops,
+                    std::vector<Uv>& points);
+
+}  // namespace on_detail
