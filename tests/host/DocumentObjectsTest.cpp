@@ -298,6 +298,41 @@ TEST(DocumentObjects, BadObjectsAndBlocksAreReportedWhereTheyStand) {
   }
 }
 
+/// Blocks "B0" to "B<count - 1>", each placing the next; the last places `lastPlaces` (a block
+/// index, or none when negative).
+std::string BlockChain(int count, int lastPlaces = -1) {
+  std::string blocks;
+  for (int b = 0; b < count; ++b) {
+    const int placed = b + 1 < count ? b + 1 : lastPlaces;
+    blocks += std::string(b > 0 ? "," : "") + R"({"name": "B)" + std::to_string(b) +
+              R"(", "objects": [)" +
+              (placed >= 0 ? R"({"instance": {"block": )" + std::to_string(placed) + "}}"
+                           : R"({"point": [0, 0, 0]})") +
+              "]}";
+  }
+  return R"({"blocks": [)" + blocks + "]}";
+}
+
+TEST(DocumentObjects, BlocksNestAtMostAHundredDeep) {
+  CRhinoDoc doc;
+  EXPECT_NO_THROW(Load(BlockChain(100), doc));
+  EXPECT_EQ(ErrorFor(BlockChain(101)),
+            "doc.json: /blocks/0/objects/0/instance/block: block \"B0\" would hold blocks nested "
+            "101 deep, more than the 100 allowed");
+  // Far deeper chains are refused as soon as the limit is crossed, without exhausting the stack.
+  EXPECT_EQ(ErrorFor(BlockChain(30000))
+                .find("doc.json: /blocks/29899/objects/0/instance/block: "
+                      "block \"B29899\" would hold blocks nested 101 deep"),
+            0u);
+}
+
+TEST(DocumentObjects, ALongCycleOfBlocksIsRefusedWithItsEnds) {
+  EXPECT_EQ(ErrorFor(BlockChain(50000, 0)),
+            "doc.json: /blocks/49999/objects/0/instance/block: block \"B0\" would contain itself: "
+            "\"B0\" > \"B1\" > \"B2\" > \"B3\" > ... (49992 more) > \"B49996\" > \"B49997\" > "
+            "\"B49998\" > \"B49999\" > \"B0\"");
+}
+
 TEST(DocumentObjects, BlocksMayShareABlockWithoutFormingACycle) {
   CRhinoDoc doc;
   // A diamond: Top places Left and Right, both place Bottom.
