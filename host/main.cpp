@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -194,6 +195,8 @@ int Export(PlugInModule& module, const HostArguments& args) {
   int written = 0;
   try {
     written = module.WriteFile(targetName, fileType, doc, options);
+  } catch (const std::bad_alloc&) {
+    return Fail(kExportFailed, "export failed: out of memory");
   } catch (const std::exception& error) {
     return Fail(kExportFailed, std::string("export failed: ") + error.what());
   } catch (...) {
@@ -217,6 +220,8 @@ int LoadAndRun(const HostArguments& args) {
     return Fail(kBadUsage, error.what());
   } catch (const DocumentError& error) {
     return Fail(kBadUsage, error.what());
+  } catch (const std::bad_alloc&) {  // only reading the document gets here
+    return Fail(kBadUsage, args.input + ": out of memory while reading the document");
   }
 }
 
