@@ -153,6 +153,25 @@ TEST_F(Reliability, AnImmutableBackupCostsOnlyTheBackupAndAnImmutableFolderTheEx
   EXPECT_EQ(contentsOf(backup), "older scene");
 }
 
+TEST_F(Reliability, ABackupFolderThatCannotBeWrittenCostsOnlyTheBackup) {
+  // The target is a link into a folder of its own; the backup goes beside the link.
+  const fs::path scenes = folder.path / "scenes";
+  fs::create_directory(scenes);
+  fs::create_symlink("scenes/house.orv", target);
+  ASSERT_EQ(Orvexport({EXAMPLES_DIR "/house.json", "-o", target}).status, 0);
+  const std::string previous = contentsOf(scenes / "house.orv");
+  Immutable frozen(folder.path);
+  if (!frozen.set()) GTEST_SKIP() << "this file system or user cannot make folders immutable";
+  const Finished run = Orvexport({EXAMPLES_DIR "/grouping-object.json", "-o", target});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(
+      run.out, "Warning: no backup was kept: " + target + ".bak: Operation not permitted\n"))
+      << run.out;
+  EXPECT_NE(contentsOf(scenes / "house.orv"), previous);
+  EXPECT_TRUE(fs::is_symlink(target));
+  EXPECT_FALSE(fs::exists(target + ".bak"));
+}
+
 /// A 64 KiB memory file system mounted on a folder, seen only by this process and its children.
 class SmallDisk {
  public:
