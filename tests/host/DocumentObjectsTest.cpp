@@ -1,6 +1,7 @@
 // The document loader's objects and block definitions: every kind of geometry, the attributes,
 // instance transforms, and the errors that name the place of a bad value.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cmath>
 #include <string>
@@ -313,6 +314,28 @@ std::string BlockChain(int count, int lastPlaces = -1) {
   return R"({"blocks": [)" + blocks + "]}";
 }
 
+/// The loader's message for `text`, loaded on a thread with a stack of only 256 KiB: a check
+/// whose stack use grows with the number of blocks overflows it long before the sizes used here.
+std::string ErrorOnASmallStack(const std::string& text) {
+  struct Job {
+    const std::string& text;
+    std::string message;
+  } job{text, {}};
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  const auto run = [](void* argument) -> void* {
+    Job& running = *static_cast<Job*>(argument);
+    running.message = ErrorFor(running.text);
+    return nullptr;
+  };
+  EXPECT_EQ(pthread_create(&thread, &attributes, run, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  return job.message;
+}
+
 TEST(DocumentObjects, BlocksNestAtMostAHundredDeep) {
   CRhinoDoc doc;
   EXPECT_NO_THROW(Load(BlockChain(100), doc));
@@ -320,17 +343,17 @@ TEST(DocumentObjects, BlocksNestAtMostAHundredDeep) {
             "doc.json: /blocks/0/objects/0/instance/block: block \"B0\" would hold blocks nested "
             "101 deep, more than the 100 allowed");
   // Far deeper chains are refused as soon as the limit is crossed, without exhausting the stack.
-  EXPECT_EQ(ErrorFor(BlockChain(30000))
-                .find("doc.json: /blocks/29899/objects/0/instance/block: "
-                      "block \"B29899\" would hold blocks nested 101 deep"),
+  EXPECT_EQ(ErrorOnASmallStack(BlockChain(4000))
+                .find("doc.json: /blocks/3899/objects/0/instance/block: "
+                      "block \"B3899\" would hold blocks nested 101 deep"),
             0u);
 }
 
 TEST(DocumentObjects, ALongCycleOfBlocksIsRefusedWithItsEnds) {
-  EXPECT_EQ(ErrorFor(BlockChain(50000, 0)),
-            "doc.json: /blocks/49999/objects/0/instance/block: block \"B0\" would contain itself: "
-            "\"B0\" > \"B1\" > \"B2\" > \"B3\" > ... (49992 more) > \"B49996\" > \"B49997\" > "
-            "\"B49998\" > \"B49999\" > \"B0\"");
+  EXPECT_EQ(ErrorOnASmallStack(BlockChain(4000, 0)),
+            "doc.json: /blocks/3999/objects/0/instance/block: block \"B0\" would contain itself: "
+            "\"B0\" > \"B1\" > \"B2\" > \"B3\" > ... (3992 more) > \"B3996\" > \"B3997\" > "
+            "\"B3998\" > \"B3999\" > \"B0\"");
 }
 
 TEST(DocumentObjects, BlocksMayShareABlockWithoutFormingACycle) {
