@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "DocumentFile.h"
+#include "DocumentParser.h"
 #include "rhinoSdk.h"
 
 namespace document {
 
-// Ordered, so that of several mistakes in one object the first one in the file is reported.
-using Json = nlohmann::ordered_json;
 using Pointer = Json::json_pointer;
 
 constexpr double kPi = 3.14159265358979323846;
