@@ -4,6 +4,9 @@
 
 #include "geometry/PointWelder.h"
 
+#include <algorithm>
+#include <bit>
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -32,6 +35,14 @@ std::uint64_t PointWelder::HashOf(const ON_3dPoint& p) {
     h = z ^ (z >> 31);
   }
   return h;
+}
+
+void PointWelder::Reserve(int count) {
+  assert(m_points.Count() == 0 && count >= 0);
+  // At most half full once every reserved point is in: probes stay short.
+  const std::size_t slots =
+      std::bit_ceil(std::max(kFirstSlotCount, static_cast<std::size_t>(count) * 4 / 3 + 1));
+  if (slots > m_slots.size()) m_slots.assign(slots, -1);
 }
 
 void PointWelder::Grow() {

@@ -15,6 +15,9 @@ class PointWelder {
  public:
   PointWelder() = default;
 
+  /// Sizes the index once for up to `count` distinct points (the vertex count of what will be
+  /// welded bounds it), so that adding them never rebuilds it. Only before the first Add.
+  void Reserve(int count);
   /// Index of the first point with exactly p's bytes; p is appended when there is none.
   int Add(const ON_3dPoint& p);
   /// The distinct points in order of first insertion.
@@ -22,7 +25,7 @@ class PointWelder {
 
  private:
   static std::uint64_t HashOf(const ON_3dPoint& p);
-  /// Rebuilds the index with twice the slots.
+  /// Rebuilds the index with twice the slots: only when more points arrive than were reserved.
   void Grow();
 
   ON_SimpleArray<ON_3dPoint> m_points;
