@@ -16,6 +16,12 @@ static_assert(sizeof(ON_3dPoint) == 3 * sizeof(std::uint64_t),
 
 constexpr std::size_t kFirstSlotCount = 64;
 
+// Slots needed to hold `points` at most three quarters full: probes stay short (and mostly within
+// one cache line), and the index is no larger than it needs to be for large meshes.
+std::size_t slotsFor(std::size_t points) {
+  return points * 4 / 3 + 1;
+}
+
 bool sameBytes(const ON_3dPoint& a, const ON_3dPoint& b) {
   return std::memcmp(&a, &b, sizeof(ON_3dPoint)) == 0;
 }
@@ -39,9 +45,9 @@ std::uint64_t PointWelder::HashOf(const ON_3dPoint& p) {
 
 void PointWelder::Reserve(int count) {
   assert(m_points.Count() == 0 && count >= 0);
-  // At most half full once every reserved point is in: probes stay short.
+  // Room for every reserved point without growing.
   const std::size_t slots =
-      std::bit_ceil(std::max(kFirstSlotCount, static_cast<std::size_t>(count) * 4 / 3 + 1));
+      std::bit_ceil(std::max(kFirstSlotCount, slotsFor(static_cast<std::size_t>(count))));
   if (slots > m_slots.size()) m_slots.assign(slots, -1);
 }
 
@@ -58,7 +64,7 @@ void PointWelder::Grow() {
 }
 
 int PointWelder::Add(const ON_3dPoint& p) {
-  if (2 * (static_cast<std::size_t>(m_points.Count()) + 1) > m_slots.size()) Grow();
+  if (slotsFor(static_cast<std::size_t>(m_points.Count()) + 1) > m_slots.size()) Grow();
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t slot = HashOf(p) & mask;; slot = (slot + 1) & mask) {
     const int index = m_slots[slot];

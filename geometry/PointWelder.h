@@ -29,8 +29,8 @@ class PointWelder {
   void Grow();
 
   ON_SimpleArray<ON_3dPoint> m_points;
-  // Open addressing with linear probing: each slot holds a point index or -1. Kept at most half
-  // full, so probes stay short, and small (4 bytes a slot), so it stays in cache longer than
-  // the points themselves.
+  // Open addressing with linear probing: each slot holds a point index or -1. Kept at most three
+  // quarters full, so probes stay short, and small (4 bytes a slot), so it stays in cache longer
+  // than the points themselves.
   std::vector<int> m_slots;
 };
