@@ -97,7 +97,7 @@ class ObjectDefinitionElement final : public IOrvObjectDefinition {
  private:
   IdentityElement identity_;
   ElementList<IOrvMaterial, MaterialElement> materials_;
-  ValueList<OrvPoint> vertices_;
+  ValueList<OrvPoint, ChunkedArray<OrvPoint>> vertices_;
   PolygonElementList polygons_;
 };
 

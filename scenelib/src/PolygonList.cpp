@@ -65,7 +65,6 @@ PolygonList::PolygonList(PolygonList&& other) noexcept {
 PolygonList& PolygonList::operator=(const PolygonList& other) {
   if (this == &other) return *this;
   PolygonList copy;
-  copy.reserve(other.size());
   for (const PolygonRef polygon : other) {
     int* corners = copy.append(polygon.flag, polygon.materialIndex, polygon.vertexIndices.size());
     std::copy(polygon.vertexIndices.begin(), polygon.vertexIndices.end(), corners);
@@ -77,8 +76,8 @@ PolygonList& PolygonList::operator=(PolygonList&& other) noexcept {
   if (this == &other) return *this;
   records_ = std::move(other.records_);
   blocks_ = std::move(other.blocks_);
-  // The moved-from list must not hand out the free end of blocks it no longer owns.
-  other.records_.clear();
+  // The moved-from list (its records already gone) must not hand out the free end of blocks it
+  // no longer owns.
   other.blocks_.clear();
   return *this;
 }
@@ -126,7 +125,7 @@ int* PolygonList::append(std::optional<bool> flag, std::optional<int> materialIn
 
 void PolygonList::insert(std::size_t position) {
   assert(position <= size());
-  records_.insert(records_.begin() + static_cast<std::ptrdiff_t>(position), Record{});
+  records_.insert(position, Record{});
 }
 
 void PolygonList::setFlag(std::size_t polygon, bool flag) {

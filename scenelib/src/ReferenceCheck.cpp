@@ -111,16 +111,17 @@ class Checker {
 
   void checkInstance(std::size_t index) {
     const ObjectInstance& instance = scene_.objectInstances[index];
-    const std::string element = describe("objectInstances", index, instance.name);
+    // Named only when something is wrong: scenes hold an instance per object.
+    auto element = [&] { return describe("objectInstances", index, instance.name); };
     const std::optional<OrvId>& definition = instance.definitionLink.definition;
     if (!definition) {
-      report(element, "no definition is set");
+      report(element(), "no definition is set");
     } else if (!definitionIds_.contains(*definition)) {
-      report(element, "definition id " + formatId(*definition) + " names no object definition");
+      report(element(), "definition id " + formatId(*definition) + " names no object definition");
     }
     const std::optional<OrvId>& layer = instance.layer;
     if (layer && !isNil(*layer) && !layerIds_.contains(*layer)) {
-      report(element, "layer id " + formatId(*layer) + " names no layer");
+      report(element(), "layer id " + formatId(*layer) + " names no layer");
     }
   }
 

@@ -200,7 +200,6 @@ struct PolygonFields {
 
 void readPolygons(Decoder& in, PolygonList& polygons) {
   const std::size_t count = in.count(layout::kMinPolygonBytes, "polygon");
-  polygons.reserve(count);
   for (std::size_t i = 0; i < count; ++i) {
     PolygonFields fields;
     layout::polygonFields(fields, FieldsReader{in});

@@ -34,8 +34,10 @@ struct SaveStopped {};
 
 /// Gathers bytes into one piece buffer and hands every full piece to the stream. Keeps the CRC-32
 /// of the current run of bytes (a run is the header or one chunk, trailing checksum included),
-/// brought up to date over whole stretches of the buffer rather than per value, and folds each
-/// finished run into the CRC-32 of the whole file, so every byte is checksummed once.
+/// brought up to date over whole stretches of the buffer rather than per value, and the CRC-32 of
+/// the whole file: a short run is checksummed a second time into it while its bytes are in cache,
+/// a long run is folded into it when it ends (crc32_combine, whose cost does not grow with the
+/// run), so the bytes of large scenes are checksummed once.
 class PieceSink {
  public:
   static constexpr bool kCountsOnly = false;
@@ -44,6 +46,7 @@ class PieceSink {
       : stream_(stream), keepGoing_(keepGoing), piece_(kMaxPieceBytes) {}
 
   void append(const void* bytes, std::size_t count) {
+    if (count == 0) return;  // an empty list's storage may be null
     if (count <= piece_.size() - used_) {
       std::memcpy(piece_.data() + used_, bytes, count);
       used_ += count;
@@ -53,12 +56,13 @@ class PieceSink {
     appendAcrossPieces(static_cast<const std::uint8_t*>(bytes), count);
   }
 
-  /// Ends the current run and starts a new one at the next byte.
-  void startRun() {
+  /// Ends the current run and starts a new one at the next byte, of about `length` bytes.
+  void startRun(std::uint64_t length) {
     settleCrc();
-    fileCrc_ = crc32_combine64(fileCrc_, runCrc_, static_cast<z_off64_t>(total_ - runStart_));
+    if (!fileCrcDirect_) fileCrc_ = crc32_combine64(fileCrc_, runCrc_, runLength());
     runCrc_ = 0;
     runStart_ = total_;
+    fileCrcDirect_ = length < kCombineFrom;
   }
   /// The CRC-32 of the current run so far.
   std::uint32_t runCrc() {
@@ -69,7 +73,7 @@ class PieceSink {
   std::uint32_t fileCrc() {
     settleCrc();
     return static_cast<std::uint32_t>(
-        crc32_combine64(fileCrc_, runCrc_, static_cast<z_off64_t>(total_ - runStart_)));
+        fileCrcDirect_ ? fileCrc_ : crc32_combine64(fileCrc_, runCrc_, runLength()));
   }
   std::uint64_t total() const { return total_; }
 
@@ -97,8 +101,15 @@ class PieceSink {
     }
   }
 
+  // Runs from this length on are folded into the file's CRC rather than checksummed twice.
+  static constexpr std::uint64_t kCombineFrom = 4096;
+
+  z_off64_t runLength() const { return static_cast<z_off64_t>(total_ - runStart_); }
+
   void settleCrc() {
-    runCrc_ = crc32_z(runCrc_, piece_.data() + crcDoneUpTo_, used_ - crcDoneUpTo_);
+    const std::uint8_t* unsettled = piece_.data() + crcDoneUpTo_;
+    runCrc_ = crc32_z(runCrc_, unsettled, used_ - crcDoneUpTo_);
+    if (fileCrcDirect_) fileCrc_ = crc32_z(fileCrc_, unsettled, used_ - crcDoneUpTo_);
     crcDoneUpTo_ = used_;
   }
 
@@ -112,6 +123,7 @@ class PieceSink {
   std::uint64_t runStart_ = 0;
   unsigned long runCrc_ = 0;
   unsigned long fileCrc_ = 0;
+  bool fileCrcDirect_ = true;  // the current run goes into fileCrc_ as it is settled
 };
 
 template <class Sink>
@@ -168,13 +180,16 @@ class Encoder {
     value(size.width);
   }
 
-  /// Every point in order, as one run of bytes where memory already holds them little-endian.
-  void points(const std::vector<OrvPoint>& points) {
-    if constexpr (std::endian::native == std::endian::little) {
-      bytes(points.data(), points.size() * sizeof(OrvPoint));
-    } else {
-      for (const OrvPoint& point : points) value(point);
-    }
+  /// Every point in order, each stretch of them as one run of bytes where memory already holds
+  /// them little-endian.
+  void points(const ChunkedArray<OrvPoint>& points) {
+    points.forEachRun([&](const OrvPoint* first, std::size_t count) {
+      if constexpr (std::endian::native == std::endian::little) {
+        bytes(first, count * sizeof(OrvPoint));
+      } else {
+        for (std::size_t i = 0; i < count; ++i) value(first[i]);
+      }
+    });
   }
 
   /// Every polygon record in order: presence mask, flag, material index, index count, indices.
@@ -189,6 +204,7 @@ class Encoder {
         std::uint8_t record[4 + 1 + 4 + 4 + 4 * kShortPolygon];
         std::size_t used = 0;
         auto put = [&](const void* value, std::size_t size) {
+          if (size == 0) return;  // a polygon without indices may have no storage
           std::memcpy(record + used, value, size);
           used += size;
         };
@@ -353,7 +369,7 @@ void writeChunk(PieceSink& sink, std::string_view tag, const Body& body, std::si
   body(counting);
 
   Encoder out(sink);
-  sink.startRun();
+  sink.startRun(layout::kChunkHeadBytes + counter.total() + layout::kChunkCrcBytes);
   out.tag(tag);
   out.u64(counter.total());
   [[maybe_unused]] const std::uint64_t payloadStart = sink.total();

@@ -10,6 +10,8 @@
 #include <span>
 #include <vector>
 
+#include "orv/ChunkedArray.h"
+
 namespace QzOrv::scene {
 
 /// A polygon as a plain value: what tests and tools build a scene from (PolygonList::push_back).
@@ -75,8 +77,6 @@ class PolygonList {
   Iterator end() const { return Iterator(this, size()); }
   bool operator==(const PolygonList& other) const;
 
-  /// Makes room for `count` polygons without reallocating the records.
-  void reserve(std::size_t count) { records_.reserve(count); }
   /// Appends a copy of `polygon`.
   void push_back(const Polygon& polygon);
   /// Appends a polygon with `cornerCount` vertex indices and returns their storage, which the
@@ -131,7 +131,7 @@ class PolygonList {
   /// Makes room for one more index in `record`, moving its indices when they cannot grow.
   void growByOne(Record& record);
 
-  std::vector<Record> records_;
+  ChunkedArray<Record> records_;
   Blocks blocks_;
 };
 

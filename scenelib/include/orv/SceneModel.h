@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "orv/ChunkedArray.h"
 #include "orv/ORV6.h"
 #include "orv/PolygonList.h"
 
@@ -184,7 +185,7 @@ struct ObjectDefinition {
   OrvId id{};
   std::optional<std::string> name;
   StableList<Material> materials;
-  std::vector<OrvPoint> vertices;
+  ChunkedArray<OrvPoint> vertices;
   PolygonList polygons;
   bool operator==(const ObjectDefinition&) const = default;
 };
