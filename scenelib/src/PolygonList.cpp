@@ -82,15 +82,6 @@ PolygonList& PolygonList::operator=(PolygonList&& other) noexcept {
   return *this;
 }
 
-PolygonRef PolygonList::operator[](std::size_t index) const {
-  const Record& record = records_[index];
-  PolygonRef polygon;
-  if (record.present & kHasFlag) polygon.flag = (record.present & kFlag) != 0;
-  if (record.present & kHasMaterial) polygon.materialIndex = record.materialIndex;
-  polygon.vertexIndices = std::span<const int>(record.corners, record.count);
-  return polygon;
-}
-
 bool PolygonList::operator==(const PolygonList& other) const {
   if (size() != other.size()) return false;
   for (std::size_t i = 0; i < size(); ++i) {

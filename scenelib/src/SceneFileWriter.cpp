@@ -102,7 +102,7 @@ class PieceSink {
   }
 
   // Runs from this length on are folded into the file's CRC rather than checksummed twice.
-  static constexpr std::uint64_t kCombineFrom = 4096;
+  static constexpr std::uint64_t kCombineFrom = 1024;
 
   z_off64_t runLength() const { return static_cast<z_off64_t>(total_ - runStart_); }
 

@@ -72,7 +72,14 @@ class PolygonList {
 
   std::size_t size() const { return records_.size(); }
   bool empty() const { return records_.empty(); }
-  PolygonRef operator[](std::size_t index) const;
+  PolygonRef operator[](std::size_t index) const {
+    const Record& record = records_[index];
+    PolygonRef polygon;
+    if (record.present & kHasFlag) polygon.flag = (record.present & kFlag) != 0;
+    if (record.present & kHasMaterial) polygon.materialIndex = record.materialIndex;
+    polygon.vertexIndices = std::span<const int>(record.corners, record.count);
+    return polygon;
+  }
   Iterator begin() const { return Iterator(this, 0); }
   Iterator end() const { return Iterator(this, size()); }
   bool operator==(const PolygonList& other) const;
