@@ -9,8 +9,9 @@
 namespace QzOrv::scene {
 namespace {
 
-// 64 KiB of indices per block; an allocation larger than a quarter block gets a block of its own,
-// so the shared blocks waste little at their ends.
+// Shared blocks grow from 1 KiB of indices (Blocks::kFirstBlockIndices) to 64 KiB, doubling, so a
+// definition of a few polygons holds little; an allocation larger than a quarter of the largest
+// block gets a block of its own, so the shared blocks waste little at their ends.
 constexpr std::size_t kBlockIndices = 16 * 1024;
 constexpr std::size_t kOwnBlockFrom = kBlockIndices / 4;
 // A polygon whose indices must move gets room to double, so a caller that fills two polygons
@@ -33,9 +34,11 @@ int* PolygonList::Blocks::allocate(std::size_t count) {
     return start;
   }
   if (static_cast<std::size_t>(limit_ - free_) < count) {
-    blocks_.push_back(std::make_unique_for_overwrite<int[]>(kBlockIndices));
+    const std::size_t size = std::max(nextBlock_, count);
+    nextBlock_ = std::min(2 * nextBlock_, kBlockIndices);
+    blocks_.push_back(std::make_unique_for_overwrite<int[]>(size));
     free_ = blocks_.back().get();
-    limit_ = free_ + kBlockIndices;
+    limit_ = free_ + size;
   }
   int* start = free_;
   free_ += count;
@@ -52,6 +55,7 @@ bool PolygonList::Blocks::extend(const int* end, std::size_t count) {
 void PolygonList::Blocks::clear() {
   blocks_.clear();
   free_ = limit_ = nullptr;
+  nextBlock_ = kFirstBlockIndices;
 }
 
 PolygonList::PolygonList(const PolygonList& other) {

@@ -80,6 +80,20 @@ TEST(PolygonList, PolygonsFilledByTurnsOrInTheMiddleKeepTheirOwnIndices) {
   EXPECT_EQ(cornersOf(stored, 2), expectedB);
 }
 
+TEST(PolygonList, PolygonsOfEverySizeBetweenTheBlockSizesKeepTheirIndices) {
+  // Shared blocks start small and double: polygons larger than the block in hand, or than what
+  // is left of it, start a new one without cutting into the indices already stored.
+  PolygonList polygons;
+  std::vector<std::vector<int>> expected;
+  for (int count : {3, 300, 5, 1000, 250, 3000, 4, 4095, 4096, 7}) {
+    std::vector<int> corners(static_cast<std::size_t>(count));
+    std::iota(corners.begin(), corners.end(), 10 * count);
+    polygons.push_back(Polygon{std::nullopt, std::nullopt, corners});
+    expected.push_back(corners);
+  }
+  for (std::size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(cornersOf(polygons, i), expected[i]);
+}
+
 TEST(PolygonList, CopiesAreDeepAndEqualAndAMovedFromListStartsAfresh) {
   PolygonList polygons;
   polygons.push_back(Polygon{true, 0, {0, 1, 2}});

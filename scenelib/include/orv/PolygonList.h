@@ -131,8 +131,11 @@ class PolygonList {
 
    private:
     std::vector<std::unique_ptr<int[]>> blocks_;
+    static constexpr std::size_t kFirstBlockIndices = 256;
+
     int* free_ = nullptr;  // the unused end of the newest block
     int* limit_ = nullptr;
+    std::size_t nextBlock_ = kFirstBlockIndices;  // indices in the next shared block
   };
 
   /// Makes room for one more index in `record`, moving its indices when they cannot grow.
