@@ -7,11 +7,14 @@
 namespace QzOrv::scene {
 namespace {
 
+// Both halves count: ids written by hand or by a generator often differ only in their last bytes,
+// and hashing the first half alone would put them all in one bucket.
 struct IdHash {
   std::size_t operator()(const OrvId& id) const {
-    std::uint64_t prefix = 0;
+    std::uint64_t prefix = 0, suffix = 0;
     std::memcpy(&prefix, id.bytes, sizeof prefix);
-    return static_cast<std::size_t>(prefix);
+    std::memcpy(&suffix, id.bytes + sizeof prefix, sizeof suffix);
+    return static_cast<std::size_t>(prefix ^ (suffix * 0x9E3779B97F4A7C15ULL));
   }
 };
 using IdSet = std::unordered_set<OrvId, IdHash>;
