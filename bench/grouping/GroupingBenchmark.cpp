@@ -47,7 +47,7 @@ void GroupingAgainstByObject(benchmark::State& state) {
 }
 
 BENCHMARK(GroupingAgainstByObject)->Apply([](benchmark::internal::Benchmark* run) {
-  bench::asRatioRuns(run)->ArgName("mode")->Iterations(1);
+  bench::asRatioRuns(run)->ArgName("mode")->Iterations(3);
   for (int mode : {SingleObject, ByMaterial, ByLayer}) run->Arg(mode);
 });
 
