@@ -115,32 +115,45 @@ int VertexIndex(const Node& index, int count) {
 
 namespace {
 
+/// Passes each point of a binary array of shape [n, 3] to `add`, in order.
+template <class Add>
+void AddBinaryPoints(BinaryArray& points, Add add) {
+  for (std::size_t i = 0; i < points.shape()[0]; ++i) {
+    const double x = points.finite(), y = points.finite(), z = points.finite();
+    add(ON_3dPoint(x, y, z));
+  }
+}
+
+/// Passes each point [x, y, z] of a JSON array to `add`, in order.
+template <class Add>
+void AddJsonPoints(const Node& points, Add add) {
+  for (ElementCursor point(points); point.next();) {
+    double xyz[3];
+    if (point.numbers(xyz, 3) == 3)
+      add(ON_3dPoint(xyz[0], xyz[1], xyz[2]));
+    else  // the general way, which also says what is wrong
+      add(ReadPoint(point.node()));
+  }
+}
+
 void AddVertex(const ON_3dPoint& p, bool exact, ON_Mesh& mesh) {
   if (exact) mesh.m_dV.Append(p);
   mesh.m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
 }
 
 void ReadVertices(const Node& vertices, bool exact, ON_Mesh& mesh) {
+  const auto add = [&](const ON_3dPoint& p) { AddVertex(p, exact, mesh); };
   if (IsBinaryReference(vertices)) {
     BinaryArray array(vertices, ElementKind::numbers);
     array.expectShape(2, {3}, "[n, 3]");
     mesh.m_V.Reserve(int(array.shape()[0]));
     if (exact) mesh.m_dV.Reserve(int(array.shape()[0]));
-    for (std::size_t i = 0; i < array.shape()[0]; ++i) {
-      const double x = array.finite(), y = array.finite(), z = array.finite();
-      AddVertex({x, y, z}, exact, mesh);
-    }
+    AddBinaryPoints(array, add);
     return;
   }
   mesh.m_V.Reserve(int(vertices.size()));
   if (exact) mesh.m_dV.Reserve(int(vertices.size()));
-  for (ElementCursor vertex(vertices); vertex.next();) {
-    double xyz[3];
-    if (vertex.numbers(xyz, 3) == 3)
-      AddVertex({xyz[0], xyz[1], xyz[2]}, exact, mesh);
-    else  // the general way, which also says what is wrong
-      AddVertex(ReadPoint(vertex.node()), exact, mesh);
-  }
+  AddJsonPoints(vertices, add);
 }
 
 void AddFace(const int vi[4], std::size_t corners, ON_Mesh& mesh) {
@@ -424,17 +437,15 @@ std::unique_ptr<ON_PolylineCurve> ReadCurve(const Node& curve) {
   curve.checkKeys({"points"});
   const Node points = curve.required("points", "the polyline's points [[x, y, z], ...]");
   auto result = std::make_unique<ON_PolylineCurve>();
+  const auto add = [&](const ON_3dPoint& p) { result->m_pline.Append(p); };
   if (IsBinaryReference(points)) {
     BinaryArray array(points, ElementKind::numbers);
     array.expectShape(2, {3}, "[n, 3]");
     if (array.shape()[0] < 2) array.expected("at least two points");
-    for (std::size_t i = 0; i < array.shape()[0]; ++i) {
-      const double x = array.finite(), y = array.finite(), z = array.finite();
-      result->m_pline.Append({x, y, z});
-    }
+    AddBinaryPoints(array, add);
     return result;
   }
-  for (const Node& point : points.elements()) result->m_pline.Append(ReadPoint(point));
+  AddJsonPoints(points, add);
   if (result->PointCount() < 2) points.expected("at least two points");
   return result;
 }
