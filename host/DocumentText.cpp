@@ -73,6 +73,7 @@ void DumpContainer(const char* p, std::string& out, std::size_t limit) {
 }
 
 void DumpInto(const char* p, std::string& out, std::size_t limit) {
+  if (out.size() > limit) return;  // as after a long key: its value is not needed
   switch (*p) {
     case '{':
     case '[':

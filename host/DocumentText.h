@@ -51,7 +51,7 @@ Number ReadNumber(const char* p, const char** end = nullptr);
 double ReadDouble(const char* p, const char*& end);
 
 /// The value starting at `p` as the JSON library prints it compactly, or as much of that as
-/// reaches past `limit` bytes (the text may then stop anywhere after that).
+/// reaches past `limit` bytes (it then stops within the value or key that crossed the limit).
 std::string Dump(const char* p, std::size_t limit);
 
 }  // namespace document

@@ -268,6 +268,15 @@ TEST(DocumentParser, ValuesReadFromTheTextAreWhatTheJsonLibraryReads) {
                       nlohmann::ordered_json::json_pointer());
 }
 
+TEST(DocumentParser, ShowingAValueStopsSoonAfterTheLimitEvenPastALongKey) {
+  // A message shows 60 bytes: a long key must not make the long string after it be written out.
+  const std::string text =
+      "{\"" + std::string(100, 'k') + "\": \"" + std::string(1 << 20, 'v') + "\", \"n\": [1, 2]}";
+  const ParsedText parsed = ParseDocumentText(text, "doc.json");
+  EXPECT_LT(Dump(parsed.text.data(), 60).size(), 200u);
+  EXPECT_EQ(Node(Source{"doc.json", parsed}).show(), "{\"" + std::string(58, 'k') + "...");
+}
+
 TEST(DocumentParser, ElementCursorReadsPlainNumbersFastAndLeavesTheRestToNodes) {
   const std::string text = R"({"points": [[1, -0, 1e-400], [2.5, 18446744073709551616,
       -9223372036854775808], [1, /* two */ 2], "x", [1, 2, 3, 4], [[1], 2, 3]],
