@@ -6,7 +6,6 @@
 
 #include <charconv>
 #include <cstdint>
-#include <memory>
 #include <stdexcept>
 
 namespace benchdoc {
@@ -19,25 +18,30 @@ bool IsNumberByte(char c) {
 
 }  // namespace
 
-ScanResult ScanNumbers(const std::filesystem::path& file) {
+FileText ReadWholeFile(const std::filesystem::path& file) {
   const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
   struct stat info;
   if (fd < 0 || ::fstat(fd, &info) != 0) throw std::runtime_error("cannot read " + file.string());
-  const std::size_t size = static_cast<std::size_t>(info.st_size);
-  const std::unique_ptr<char[]> text(new char[size + 1]);
+  FileText text;
+  text.size = static_cast<std::size_t>(info.st_size);
+  text.bytes.reset(new char[text.size + 1]);
   std::size_t got = 0;
-  while (got < size) {
-    const ssize_t n = ::read(fd, text.get() + got, size - got);
+  while (got < text.size) {
+    const ssize_t n = ::read(fd, text.bytes.get() + got, text.size - got);
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
   ::close(fd);
-  if (got != size) throw std::runtime_error("cannot read " + file.string());
-  text[size] = '\0';
+  if (got != text.size) throw std::runtime_error("cannot read " + file.string());
+  text.bytes[text.size] = '\0';
+  return text;
+}
 
+ScanResult ScanNumbers(const std::filesystem::path& file) {
+  const FileText text = ReadWholeFile(file);
   ScanResult result;
-  const char* p = text.get();
-  const char* const end = p + size;
+  const char* p = text.bytes.get();
+  const char* const end = p + text.size;
   while (p < end) {
     const char c = *p;
     if (c == '"') {  // strings hold no numbers
