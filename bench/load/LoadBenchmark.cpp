@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <new>
 #include <string>
@@ -69,11 +70,11 @@ double Median(std::vector<double> values) {
   return values[values.size() / 2];
 }
 
-/// Reads `file` and checks and indexes its text as the load does first, before any value is read.
+/// Reads `file` as the load does and checks and indexes its text, as the load does first.
 bool ScanDocument(const std::filesystem::path& file) {
-  const benchdoc::FileText text = benchdoc::ReadWholeFile(file);
-  const std::string copy(text.view());
-  return !document::ParseDocumentText(copy, file.string()).entries.empty();
+  std::string text(std::filesystem::file_size(file), '\0');
+  std::ifstream(file, std::ios::binary).read(text.data(), std::streamsize(text.size()));
+  return !document::ParseDocumentText(text, file.string()).entries.empty();
 }
 
 #if HAVE_RAPIDJSON
