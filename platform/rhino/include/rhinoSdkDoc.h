@@ -6,14 +6,15 @@
 #include "../../opennurbs/include/opennurbs.h"
 #include "../../rdk/include/RhRdkDocSun.h"
 #include "rhinoSdkObject.h"
-#include "rhinoSdkView.h"
 #include "rhinoSdkTextureMapping.h"
+#include "rhinoSdkView.h"
 
-/// A document unit system; m_custom_unit_scale is the length of one custom unit in metres.
+/// A document unit system. For custom units, m_custom_unit_scale is the number of custom units in
+/// one metre (1 metre = m_custom_unit_scale custom units), as the geometry library defines it.
 class ON_CLASS ON_UnitSystem {
  public:
   ON::unit_system m_unit_system = ON::no_unit_system;
-  double m_custom_unit_scale = 0.0;  // metres per unit for custom_unit_system; 0: unknown
+  double m_custom_unit_scale = 0.0;  // custom units per metre for custom_unit_system; 0: unknown
   ON_wString m_custom_unit_name;
 };
 
