@@ -34,6 +34,11 @@ class TextureResolver {
     const stored = texture.fileName || '';
     if (!stored) return '';
     if (path.isAbsolute(stored) && exists(stored)) return stored;
+    // A name that is no full path, of this machine or another, is relative to the model's folder.
+    if (!path.isAbsolute(stored) && !/^[A-Za-z]:|^\\/.test(stored)) {
+      const beside = path.resolve(this.modelFolder, stored.split('\\').join('/'));
+      if (exists(beside)) return beside;
+    }
     const reference = texture.fileReference ? texture.fileReference() : null;
     const relative = reference && reference.relativePath;
     if (relative) {

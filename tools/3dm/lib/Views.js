@@ -57,7 +57,8 @@ function convertEarthAnchor(settings) {
     result.longitude = clamp(anchor.earthBasepointLongitude, -180, 180, 0);
   }
   const north = anchor.modelNorth;
-  if (finite(north) && Math.hypot(north[0], north[1]) > 0) result.north = [north[0], north[1]];
+  const northward = finite(north) && Math.hypot(north[0], north[1]) > 0;
+  if (northward && !(north[0] === 0 && north[1] > 0)) result.north = [north[0], north[1]];
   return Object.keys(result).length > 0 ? result : null;
 }
 
