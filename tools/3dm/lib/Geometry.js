@@ -11,29 +11,37 @@ const HIGHEST_DEGREE = 11;
  */
 function convertMesh(rh, mesh, store) {
   const vertexList = mesh.vertices();
-  const faceList = mesh.faces();
   const count = vertexList.count;
-  const flat = new Float64Array(3 * count);
-  const points = vertexList.toPoint3dArray();
-  for (let i = 0; i < count; ++i) flat.set(points[i], 3 * i);
+  const doubles = vertexList.useDoublePrecisionVertices;
+  // One call gives the single-precision vertices and the triangle indices of the whole mesh.
+  const buffers = mesh.toThreejsBuffers(false);
+  const whole = buffers && buffers.vertexCount === count && buffers.position.length === 3 * count;
+  let flat;
+  if (whole && !doubles) {
+    flat = Float64Array.from(buffers.position);
+  } else {
+    flat = new Float64Array(3 * count);
+    const points = vertexList.toPoint3dArray();
+    for (let i = 0; i < count; ++i) flat.set(points[i], 3 * i);
+  }
   const result = { vertices: store.points(flat, 3) };
-  if (vertexList.useDoublePrecisionVertices) result.precision = 'double';
-  const faces = faceQuadruples(mesh, faceList, count);
+  if (doubles) result.precision = 'double';
+  const faces = faceQuadruples(mesh.faces(), count, whole ? buffers.index : null);
   if (faces.length > 0) result.faces = store.faces(faces);
   return result;
 }
 
 /**
  * Four vertex indices per face (a triangle repeats its third). Faces naming a vertex the mesh
- * does not have are left out. Meshes of triangles only or quads only are read in one call to the
- * reader; mixed ones face by face.
+ * does not have are left out. Meshes of triangles only or quads only are read from the reader's
+ * triangle `index` buffer (when given); mixed ones face by face.
  */
-function faceQuadruples(mesh, faceList, vertexCount) {
+function faceQuadruples(faceList, vertexCount, index) {
   const total = faceList.count;
   const quads = faceList.quadCount;
   const triangles = faceList.triangleCount;
-  if (total > 0 && quads + triangles === total && (quads === 0 || triangles === 0)) {
-    const fast = uniformFaces(mesh, total, quads > 0, vertexCount);
+  if (index && total > 0 && quads + triangles === total && (quads === 0 || triangles === 0)) {
+    const fast = uniformFaces(index, total, quads > 0);
     if (fast) return fast;
   }
   const result = new Int32Array(4 * total);
@@ -51,10 +59,7 @@ function faceQuadruples(mesh, faceList, vertexCount) {
  * where a quad a b c d comes as the triangles a b c and c d a. Null when the buffer is not of that
  * form, so that the caller reads face by face.
  */
-function uniformFaces(mesh, total, quads, vertexCount) {
-  const buffers = mesh.toThreejsBuffers(false);
-  const index = buffers.index;
-  if (!index || buffers.vertexCount !== vertexCount) return null;
+function uniformFaces(index, total, quads) {
   const result = new Int32Array(4 * total);
   if (!quads) {
     if (index.length !== 3 * total) return null;
