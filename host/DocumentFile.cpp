@@ -8,16 +8,20 @@
 #include <cerrno>
 #include <cstring>
 
+#include "DocumentBinary.h"
 #include "DocumentReading.h"
 
 namespace {
 
 using namespace document;
 
-void ReadDocument(const Node& root, const std::string& fileName, CRhinoDoc& doc) {
+void ReadDocument(const Node& root, Source& source, CRhinoDoc& doc) {
+  const std::string& fileName = source.file;
   if (!root.value().is_object()) root.expected("a document object {...}");
-  root.checkKeys({"units", "path", "materials", "layers", "texture_mappings", "blocks", "objects",
-                  "views", "earth_anchor", "sun"});
+  root.checkKeys({"units", "path", "binary", "materials", "layers", "texture_mappings", "blocks",
+                  "objects", "views", "earth_anchor", "sun"});
+  std::optional<Sidecar> sidecar;
+  if (auto name = root.member("binary")) source.sidecar = &sidecar.emplace(*name, fileName);
   if (auto units = root.member("units")) doc.Properties().SetModelUnits(ReadUnits(*units));
   if (auto path = root.member("path")) doc.SetPathName(Wide(SavedPath(*path, fileName)));
   References references{{"material", {}, {}}, {"layer", {}, {}}};
@@ -93,7 +97,8 @@ void LoadDocumentText(const std::string& text, const std::string& fileName, CRhi
          doc.m_object_table.ObjectCount() == 0 &&
          doc.m_instance_definition_table.InstanceDefinitionCount() == 0);
   const Json root = ParseDocumentText(text, fileName);
-  ReadDocument(Node(fileName, root, Pointer()), fileName, doc);
+  Source source{fileName};
+  ReadDocument(Node(source, root, Pointer()), source, doc);
 }
 
 void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc) {
