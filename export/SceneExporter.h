@@ -30,6 +30,10 @@ class SceneExporter {
   /// Records the address of every document material in writer.documentMaterials, in table order.
   void collectDocumentMaterials();
 
+  /// Warns on the command line when the document has objects but none is visible (and, with
+  /// selectedOnly, selected), so that an empty scene does not pass for the document.
+  void warnWhenEveryObjectIsLeftOut() const;
+
   /// Exports the lights and the geometry into the scene, grouped by `mode` (a GroupingModes
   /// value; any other value exports nothing). The host document is never changed: geometry that
   /// must move is duplicated, and every duplicate is deleted before the next group is gathered.
@@ -69,6 +73,7 @@ class SceneExporter {
 
 /// Sets exportBaseName to the file name of `path` without folder and extension, and exportFolder
 /// to its drive and folder with the trailing separator. A path that cannot be split, or one of
-/// whose parts does not fit the fixed buffers (drive 3, folder, file name and extension 256 wide
-/// characters, terminators included), empties exportBaseName and leaves exportFolder unchanged.
+/// whose parts does not fit the fixed buffers (drive 3 wide characters; folder, file name and
+/// extension this platform's PATH_MAX; terminators included), empties exportBaseName and leaves
+/// exportFolder unchanged.
 void splitExportPath(const wchar_t* path);

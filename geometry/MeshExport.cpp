@@ -5,6 +5,8 @@
 #include "geometry/MeshExport.h"
 
 #include <cassert>
+#include <cmath>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -60,14 +62,26 @@ std::out_of_range missingVertex(int face, int vertex, int vertexCount) {
                            std::to_string(vertex) + " of " + std::to_string(vertexCount));
 }
 
-// Adds one mesh (null: none). A mesh that fails is abandoned, keeping what it already added, and
-// the export goes on with the next one.
-void addMeshOrSkip(DefinitionMeshes& gathered, const ON_Mesh* mesh) {
+bool isFinite(const ON_3dPoint& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
+}
+
+// Adds one mesh (null: none) to the definition named `definitionName`. A mesh that fails is
+// abandoned, keeping what it already added, the command line says so, and the export goes on
+// with the next one. Running out of memory ends the export instead: a scene missing what could
+// not be held must not pass for the whole document.
+void addMeshOrSkip(DefinitionMeshes& gathered, const ON_Mesh* mesh, const CString& definitionName) {
   if (mesh == nullptr) return;
   try {
     gathered.AddMesh(*mesh);
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& failure) {
+    RhinoApp().Print(L"Warning: a mesh of \"%ls\" was left out: %s\n",
+                     static_cast<const wchar_t*>(definitionName), failure.what());
   } catch (...) {
-    // A broken mesh costs only itself.
+    RhinoApp().Print(L"Warning: a mesh of \"%ls\" was left out\n",
+                     static_cast<const wchar_t*>(definitionName));
   }
 }
 
@@ -84,6 +98,8 @@ void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& m
     }
     for (int i = 0; i < found.Count(); ++i)
       if (found[i] != nullptr) meshes.Append(new ON_Mesh(*found[i]));
+  } catch (const std::bad_alloc&) {
+    throw;  // not the object's fault: the export cannot be whole
   } catch (...) {
     // Meshing is the host's business; an object it cannot mesh simply brings no geometry.
   }
@@ -107,6 +123,8 @@ void DefinitionMeshes::AddBox(const ON_Mesh& mesh) {
   ON_BoundingBox box;
   if (!mesh.GetTightBoundingBox(box, false, nullptr)) return;  // no vertices, no extent
   if (m_scaleToUnits) box.Transform(m_unit);
+  if (!isFinite(box.m_min) || !isFinite(box.m_max))
+    throw std::range_error("its box is not finite in scene units (centimetres)");
   // Until a mesh with faces arrives, the box is replaced rather than grown, so leading meshes
   // without faces do not widen it.
   if (m_boxStarted)
@@ -116,11 +134,20 @@ void DefinitionMeshes::AddBox(const ON_Mesh& mesh) {
 }
 
 void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
-  AddBox(mesh);
+  // Every point is placed and checked before anything is kept: the scene never receives a value
+  // that is not a finite number, which huge units, transforms or float overflows can make.
   const int vertexCount = mesh.VertexCount();
+  std::vector<ON_3dPoint> placed(static_cast<std::size_t>(vertexCount));
+  for (int i = 0; i < vertexCount; ++i) {
+    placed[i] = ScenePoint(mesh.Vertex(i));
+    if (!isFinite(placed[i]))
+      throw std::range_error("vertex " + std::to_string(i) +
+                             " is not a finite number in scene units (centimetres)");
+  }
+  AddBox(mesh);
   std::vector<int> pointOf(static_cast<std::size_t>(vertexCount));
   for (int i = 0; i < vertexCount; ++i) {
-    const ON_3dPoint p = ScenePoint(mesh.Vertex(i));
+    const ON_3dPoint& p = placed[i];
     if (m_weld) {
       pointOf[i] = m_welder.Add(p);
     } else {
@@ -176,13 +203,14 @@ QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhin
 
   const bool pushed = pushName(writer, composedObjectName(writer, object->Attributes().m_name));
   const int depth = writer.nameStack.GetSize();
-  QzOrv::IOrvObjectDefinition* definition = newDefinition(
-      writer, depth > 0 ? writer.nameStack[depth - 1] : CString(L"Unnamed object definition"));
+  const CString name =
+      depth > 0 ? writer.nameStack[depth - 1] : CString(L"Unnamed object definition");
+  QzOrv::IOrvObjectDefinition* definition = newDefinition(writer, name);
   if (definition != nullptr) {
     DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, true);
     // Each copy is freed as soon as it is read, so only one object's meshes are held at a time.
     for (int i = 0; i < meshes.Count(); ++i) {
-      addMeshOrSkip(gathered, meshes[i]);
+      addMeshOrSkip(gathered, meshes[i], name);
       delete meshes[i];
       meshes[i] = nullptr;
     }
@@ -198,12 +226,13 @@ QzOrv::IOrvObjectDefinition* exportMeshGroup(SceneWriter& writer,
                                              const ON_3dmObjectAttributes& attributes,
                                              QzOrv::IOrvObjectDefinition* definition) {
   if (meshes.Count() == 0) return definition;
+  const CString name = groupDefinitionName(writer);
   if (definition == nullptr) {
-    definition = newDefinition(writer, groupDefinitionName(writer));
+    definition = newDefinition(writer, name);
     if (definition == nullptr) return nullptr;
   }
   DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, false);
-  for (int i = 0; i < meshes.Count(); ++i) addMeshOrSkip(gathered, meshes[i]);
+  for (int i = 0; i < meshes.Count(); ++i) addMeshOrSkip(gathered, meshes[i], name);
   if (gathered.Polygons().Count() > 0) {
     // Read before anything is inserted: this call's polygons refer to its own slot and points.
     QzOrv::IOrvList<QzOrv::IOrvMaterial>* materials = definition->materials();

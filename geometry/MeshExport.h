@@ -9,8 +9,9 @@
 
 /// Appends to `meshes` a heap copy of each render mesh of `object` (null: nothing), after asking
 /// the object to make them with the quality render-mesh settings when it has none yet. The
-/// caller owns the copies. Never throws: a failure ends the collection quietly and the copies
-/// already appended stay. Objects that cannot be meshed (curves, points, lights) append nothing.
+/// caller owns the copies. Throws only std::bad_alloc: any other failure ends the collection
+/// quietly and the copies already appended stay. Objects that cannot be meshed (curves, points,
+/// lights) append nothing.
 void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& meshes);
 
 /// The points, polygons and box gathered for one scene definition. A vertex lands at
@@ -22,8 +23,9 @@ class DefinitionMeshes {
   /// Both transforms are copied; an exact identity is skipped.
   DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xform& unitTransform, bool weld);
 
-  /// Adds the mesh's box, its vertices, then its faces. Throws std::out_of_range for a face that
-  /// refers to a missing vertex (the mesh's points stay, none of its faces), std::bad_alloc when
+  /// Adds the mesh's box, its vertices, then its faces. Throws std::range_error, adding nothing,
+  /// when a vertex or the box is not finite in scene units; std::out_of_range for a face that
+  /// refers to a missing vertex (the mesh's points stay, none of its faces); std::bad_alloc when
   /// memory runs out.
   void AddMesh(const ON_Mesh& mesh);
 
@@ -61,15 +63,18 @@ class DefinitionMeshes {
 /// A new definition made from the render meshes of `object` (not null), welded, named after the
 /// object under the top of nameStack, with one material slot from the object's own attributes;
 /// null when the object has no render mesh (nothing is made then). A definition whose meshes
-/// have no faces stays empty. Each mesh that fails is left out; the others are still exported.
+/// have no faces stays empty. Each mesh that fails (a vertex not finite in scene units, a face
+/// naming a missing vertex) is left out with a warning on the command line naming the
+/// definition; the others are still exported. Running out of memory throws std::bad_alloc.
 /// Leaves nameStack as found.
 QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhinoObject* object);
 
 /// Puts `meshes` (entries may be null; not deleted here) unwelded into `definition`, or into a
 /// new definition when it is null (named "<exportBaseName> Definition" in the SingleObject mode,
 /// else after the top of nameStack). Each call appends one material slot and one block of
-/// points: its polygons use the slot count and the point count from before the call. Returns
-/// the definition; null only when none was given and there is nothing to put in it.
+/// points: its polygons use the slot count and the point count from before the call. Meshes
+/// that fail are left out as exportObjectMeshes leaves them out. Returns the definition; null
+/// only when none was given and there is nothing to put in it.
 QzOrv::IOrvObjectDefinition* exportMeshGroup(SceneWriter& writer,
                                              const ON_SimpleArray<ON_Mesh*>& meshes,
                                              const ON_3dmObjectAttributes& attributes,

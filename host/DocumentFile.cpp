@@ -1,22 +1,27 @@
 #include "DocumentFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cassert>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "DocumentBinary.h"
 #include "DocumentReading.h"
 
 namespace {
 
 using namespace document;
 
-void ReadDocument(const Node& root, const std::string& fileName, CRhinoDoc& doc) {
+void ReadDocument(const Node& root, Source& source, CRhinoDoc& doc) {
+  const std::string& fileName = source.file;
   if (!root.value().is_object()) root.expected("a document object {...}");
-  root.checkKeys({"units", "path", "materials", "layers", "texture_mappings", "blocks", "objects",
-                  "views", "earth_anchor", "sun"});
+  root.checkKeys({"units", "path", "binary", "materials", "layers", "texture_mappings", "blocks",
+                  "objects", "views", "earth_anchor", "sun"});
+  std::optional<Sidecar> sidecar;
+  if (auto name = root.member("binary")) source.sidecar = &sidecar.emplace(*name, fileName);
   if (auto units = root.member("units")) doc.Properties().SetModelUnits(ReadUnits(*units));
   if (auto path = root.member("path")) doc.SetPathName(Wide(SavedPath(*path, fileName)));
   References references{{"material", {}, {}}, {"layer", {}, {}}};
@@ -32,11 +37,57 @@ void ReadDocument(const Node& root, const std::string& fileName, CRhinoDoc& doc)
   if (auto sun = root.member("sun")) ReadSun(*sun, doc);
 }
 
-/// The parser's own account of a syntax error, without its exception-class prefix.
-std::string SyntaxProblem(const Json::parse_error& error) {
-  const std::string what = error.what();
-  const std::size_t prefixEnd = what.find("] ");
-  return prefixEnd == std::string::npos ? what : what.substr(prefixEnd + 2);
+[[noreturn]] void Refuse(const std::string& fileName, const std::string& problem) {
+  throw DocumentError(fileName + ": " + problem);
+}
+
+std::string TooLarge(std::uint64_t bytes) {
+  return "the file has " + std::to_string(bytes) + " bytes, more than the " +
+         std::to_string(kMaxDocumentBytes) + " a document may have";
+}
+
+/// Refuses what is no document file before anything is read: a folder, a device, a pipe, a
+/// socket (which could be read without end, or block) and a file over the size limit.
+void CheckIsDocumentFile(const std::string& fileName, const struct stat& info) {
+  if (S_ISDIR(info.st_mode)) Refuse(fileName, "is a folder, not a document file");
+  if (!S_ISREG(info.st_mode)) Refuse(fileName, "is not a regular file, so not a document file");
+  if (static_cast<std::uint64_t>(info.st_size) > kMaxDocumentBytes)
+    Refuse(fileName, TooLarge(static_cast<std::uint64_t>(info.st_size)));
+}
+
+/// The whole text of the document file, read no further than the size limit allows.
+std::string ReadDocumentFile(const std::string& fileName) {
+  struct stat info;
+  if (::stat(fileName.c_str(), &info) != 0)
+    Refuse(fileName, std::string("cannot open: ") + std::strerror(errno));
+  CheckIsDocumentFile(fileName, info);
+  // Not blocking: what was checked may have been swapped for a pipe since.
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) Refuse(fileName, std::string("cannot open: ") + std::strerror(errno));
+  std::string text;
+  int error = ::fstat(fd, &info) != 0 ? errno : 0;
+  if (error == 0) {
+    CheckIsDocumentFile(fileName, info);
+    // One byte more than allowed tells a file that grew past the limit while being read.
+    text.resize(static_cast<std::size_t>(info.st_size) + 1);
+    std::size_t got = 0;
+    for (;;) {
+      if (got == text.size()) text.resize(std::min(text.size() * 2, kMaxDocumentBytes + 1));
+      const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) error = errno;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+      if (got > kMaxDocumentBytes) {
+        ::close(fd);
+        Refuse(fileName, TooLarge(got));
+      }
+    }
+    text.resize(got);
+  }
+  ::close(fd);
+  if (error != 0) Refuse(fileName, std::string("cannot read: ") + std::strerror(error));
+  return text;
 }
 
 }  // namespace
@@ -45,22 +96,11 @@ void LoadDocumentText(const std::string& text, const std::string& fileName, CRhi
   assert(doc.m_material_table.MaterialCount() == 0 && doc.m_layer_table.LayerCount() == 0 &&
          doc.m_object_table.ObjectCount() == 0 &&
          doc.m_instance_definition_table.InstanceDefinitionCount() == 0);
-  Json root;
-  try {
-    root = Json::parse(text, nullptr, /*allow_exceptions=*/true, /*ignore_comments=*/true);
-  } catch (const Json::parse_error& error) {
-    throw DocumentError(fileName + ": " + SyntaxProblem(error));
-  }
-  ReadDocument(Node(fileName, root, Pointer()), fileName, doc);
+  const Json root = ParseDocumentText(text, fileName);
+  Source source{fileName};
+  ReadDocument(Node(source, root, Pointer()), source, doc);
 }
 
 void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc) {
-  std::error_code ignored;
-  if (std::filesystem::is_directory(fileName, ignored))
-    throw DocumentError(fileName + ": is a folder, not a document file");
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw DocumentError(fileName + ": cannot open: " + std::strerror(errno));
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  if (in.bad()) throw DocumentError(fileName + ": cannot read: " + std::strerror(errno));
-  LoadDocumentText(text, fileName, doc);
+  LoadDocumentText(ReadDocumentFile(fileName), fileName, doc);
 }

@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "DocumentBinary.h"
 #include "DocumentReading.h"
 
 namespace document {
@@ -118,6 +119,70 @@ int VertexIndex(const Node& index, int count) {
 
 }  // namespace
 
+namespace {
+
+void AddVertex(const ON_3dPoint& p, bool exact, ON_Mesh& mesh) {
+  if (exact) mesh.m_dV.Append(p);
+  mesh.m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
+}
+
+void ReadVertices(const Node& vertices, bool exact, ON_Mesh& mesh) {
+  if (IsBinaryReference(vertices)) {
+    BinaryArray array(vertices, ElementKind::numbers);
+    array.expectShape(2, {3}, "[n, 3]");
+    for (std::size_t i = 0; i < array.shape()[0]; ++i) {
+      const double x = array.finite(), y = array.finite(), z = array.finite();
+      AddVertex({x, y, z}, exact, mesh);
+    }
+    return;
+  }
+  for (const Node& vertex : vertices.elements()) AddVertex(ReadPoint(vertex), exact, mesh);
+}
+
+void AddFace(const int vi[4], std::size_t corners, ON_Mesh& mesh) {
+  if (corners == 3)
+    mesh.SetTriangle(mesh.FaceCount(), vi[0], vi[1], vi[2]);
+  else
+    mesh.SetQuad(mesh.FaceCount(), vi[0], vi[1], vi[2], vi[3]);
+}
+
+/// The next vertex index of a binary faces array, naming one of the mesh's `count` vertices.
+int VertexIndex(BinaryArray& faces, int count) {
+  const std::int32_t i = faces.integer();
+  if (count == 0) faces.fail("the mesh has no vertices for a face to use");
+  if (i < 0 || i >= count)
+    faces.fail("no vertex " + std::to_string(i) + ": the mesh has " + std::to_string(count) +
+               " vertices, 0 to " + std::to_string(count - 1));
+  return i;
+}
+
+void ReadFaces(const Node& faces, ON_Mesh& mesh) {
+  if (IsBinaryReference(faces)) {
+    BinaryArray array(faces, ElementKind::integers);
+    // A triangle of an [n, 4] array repeats its third index, as the host keeps triangles.
+    array.expectShape(2, {3, 4}, "[n, 3] or [n, 4]");
+    const std::size_t corners = array.shape()[1];
+    for (std::size_t f = 0; f < array.shape()[0]; ++f) {
+      int vi[4];
+      for (std::size_t k = 0; k < corners; ++k) vi[k] = VertexIndex(array, mesh.VertexCount());
+      AddFace(vi, corners, mesh);
+    }
+    return;
+  }
+  for (const Node& face : faces.elements()) {
+    const Json& value = face.value();
+    if (!value.is_array() || (value.size() != 3 && value.size() != 4))
+      face.expected("a triangle [a, b, c] or a quad [a, b, c, d] of vertex indices");
+    int vi[4];
+    const std::vector<Node> corners = face.elements();
+    for (std::size_t k = 0; k < corners.size(); ++k)
+      vi[k] = VertexIndex(corners[k], mesh.VertexCount());
+    AddFace(vi, corners.size(), mesh);
+  }
+}
+
+}  // namespace
+
 std::unique_ptr<ON_Mesh> ReadMesh(const Node& mesh) {
   mesh.checkKeys({"vertices", "faces", "precision"});
   auto result = std::make_unique<ON_Mesh>();
@@ -127,26 +192,8 @@ std::unique_ptr<ON_Mesh> ReadMesh(const Node& mesh) {
     if (kind != "float" && kind != "double") precision->expected("\"float\" or \"double\"");
     exact = kind == "double";
   }
-  for (const Node& vertex :
-       mesh.required("vertices", "the mesh's vertices [[x, y, z], ...]").elements()) {
-    const ON_3dPoint p = ReadPoint(vertex);
-    if (exact) result->m_dV.Append(p);
-    result->m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
-  }
-  if (auto faces = mesh.member("faces"))
-    for (const Node& face : faces->elements()) {
-      const Json& value = face.value();
-      if (!value.is_array() || (value.size() != 3 && value.size() != 4))
-        face.expected("a triangle [a, b, c] or a quad [a, b, c, d] of vertex indices");
-      int vi[4];
-      const std::vector<Node> corners = face.elements();
-      for (std::size_t k = 0; k < corners.size(); ++k)
-        vi[k] = VertexIndex(corners[k], result->VertexCount());
-      if (corners.size() == 3)
-        result->SetTriangle(result->FaceCount(), vi[0], vi[1], vi[2]);
-      else
-        result->SetQuad(result->FaceCount(), vi[0], vi[1], vi[2], vi[3]);
-    }
+  ReadVertices(mesh.required("vertices", "the mesh's vertices [[x, y, z], ...]"), exact, *result);
+  if (auto faces = mesh.member("faces")) ReadFaces(*faces, *result);
   return result;
 }
 
@@ -192,21 +239,51 @@ void ReadDegrees(const Node& degree, int degrees[2]) {
 
 }  // namespace
 
+namespace {
+
+std::string KnotCountWanted(std::size_t inner, int order, int count) {
+  return "an array of " + std::to_string(inner) + " (or " + std::to_string(inner + 2) +
+         ") knots for order " + std::to_string(order) + " and " + std::to_string(count) +
+         " control points";
+}
+
+/// The knots of a binary array [n], checked as those of a JSON array.
+std::vector<double> ReadBinaryKnots(const Node& knots, int order, int count, std::size_t inner,
+                                    std::size_t& skip) {
+  BinaryArray array(knots, ElementKind::numbers);
+  if (array.shape().size() != 1 || (array.shape()[0] != inner && array.shape()[0] != inner + 2))
+    array.expected(KnotCountWanted(inner, order, count));
+  skip = array.shape()[0] == inner ? 0 : 1;
+  std::vector<double> result;
+  if (skip) array.skip();
+  for (std::size_t k = 0; k < inner; ++k) {
+    const double value = array.finite();
+    if (k > 0 && value < result.back())
+      array.expectedElement("a knot no smaller than the one before it", value);
+    result.push_back(value);
+  }
+  return result;
+}
+
+}  // namespace
+
 std::vector<double> ReadKnotVector(const Node& knots, int order, int count) {
   const std::size_t inner = order + count - 2;
-  const std::size_t given = knots.value().is_array() ? knots.value().size() : 0;
-  if (given != inner && given != inner + 2)
-    knots.expected("an array of " + std::to_string(inner) + " (or " + std::to_string(inner + 2) +
-                   ") knots for order " + std::to_string(order) + " and " + std::to_string(count) +
-                   " control points");
-  const std::vector<Node> values = knots.elements();
-  const std::size_t skip = given == inner ? 0 : 1;
+  std::size_t skip = 0;
   std::vector<double> result;
-  for (std::size_t k = 0; k < inner; ++k) {
-    const Node& knot = values[k + skip];
-    const double value = knot.finite();
-    if (k > 0 && value < result.back()) knot.expected("a knot no smaller than the one before it");
-    result.push_back(value);
+  if (IsBinaryReference(knots)) {
+    result = ReadBinaryKnots(knots, order, count, inner, skip);
+  } else {
+    const std::size_t given = knots.value().is_array() ? knots.value().size() : 0;
+    if (given != inner && given != inner + 2) knots.expected(KnotCountWanted(inner, order, count));
+    const std::vector<Node> values = knots.elements();
+    skip = given == inner ? 0 : 1;
+    for (std::size_t k = 0; k < inner; ++k) {
+      const Node& knot = values[k + skip];
+      const double value = knot.finite();
+      if (k > 0 && value < result.back()) knot.expected("a knot no smaller than the one before it");
+      result.push_back(value);
+    }
   }
   if (!(result[order - 2] < result[count - 1]))
     knots.fail("the knots leave an empty domain: knot " + std::to_string(order - 2 + skip) +
@@ -223,11 +300,29 @@ void ReadKnots(const Node& knots, ON_NurbsSurface& surface, int dir) {
   for (std::size_t k = 0; k < values.size(); ++k) surface.SetKnot(dir, int(k), values[k]);
 }
 
-std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
-  nurbs.checkKeys({"kind", "degree", "points", "knots", "render_mesh"});
-  int degrees[2];
-  ReadDegrees(nurbs.required("degree", "the degree, or degrees [u, v]"), degrees);
-  const Node points = nurbs.required("points", "the control points as rows along u");
+/// The control points of a binary array [rows, cols, 3] or [rows, cols, 4] (with weights).
+std::unique_ptr<ON_NurbsSurface> ReadBinaryNet(const Node& points, const int degrees[2]) {
+  BinaryArray array(points, ElementKind::numbers);
+  array.expectShape(3, {3, 4}, "[rows, cols, 3] or [rows, cols, 4]");
+  const std::vector<std::size_t>& shape = array.shape();
+  if (shape[0] < std::size_t(degrees[0] + 1))
+    array.expected("at least " + std::to_string(degrees[0] + 1) + " rows of control points");
+  if (shape[1] < std::size_t(degrees[1] + 1))
+    array.expected("rows of at least " + std::to_string(degrees[1] + 1) + " control points");
+  const bool rational = shape[2] == 4;
+  auto surface = std::make_unique<ON_NurbsSurface>(3, rational, degrees[0] + 1, degrees[1] + 1,
+                                                   int(shape[0]), int(shape[1]));
+  for (int i = 0; i < int(shape[0]); ++i)
+    for (int j = 0; j < int(shape[1]); ++j) {
+      const double x = array.finite(), y = array.finite(), z = array.finite();
+      surface->SetCV(i, j, {x, y, z});
+      if (rational) surface->SetWeight(i, j, array.positive());
+    }
+  return surface;
+}
+
+/// The control points as JSON rows of points, each [x, y, z] or [x, y, z, weight].
+std::unique_ptr<ON_NurbsSurface> ReadJsonNet(const Node& points, const int degrees[2]) {
   const std::vector<Node> rows = points.elements();
   if (rows.size() < std::size_t(degrees[0] + 1))
     points.expected("at least " + std::to_string(degrees[0] + 1) + " rows of control points");
@@ -255,6 +350,16 @@ std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
       if (xyzw.size() == 4) surface->SetWeight(i, j, xyzw[3].positive());
     }
   }
+  return surface;
+}
+
+std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
+  nurbs.checkKeys({"kind", "degree", "points", "knots", "render_mesh"});
+  int degrees[2];
+  ReadDegrees(nurbs.required("degree", "the degree, or degrees [u, v]"), degrees);
+  const Node points = nurbs.required("points", "the control points as rows along u");
+  std::unique_ptr<ON_NurbsSurface> surface =
+      IsBinaryReference(points) ? ReadBinaryNet(points, degrees) : ReadJsonNet(points, degrees);
   if (auto knots = nurbs.member("knots")) {
     if (!knots->value().is_array() || knots->value().size() != 2)
       knots->expected("two knot arrays [u knots, v knots]");
@@ -305,6 +410,16 @@ std::unique_ptr<ON_PolylineCurve> ReadCurve(const Node& curve) {
   curve.checkKeys({"points"});
   const Node points = curve.required("points", "the polyline's points [[x, y, z], ...]");
   auto result = std::make_unique<ON_PolylineCurve>();
+  if (IsBinaryReference(points)) {
+    BinaryArray array(points, ElementKind::numbers);
+    array.expectShape(2, {3}, "[n, 3]");
+    if (array.shape()[0] < 2) array.expected("at least two points");
+    for (std::size_t i = 0; i < array.shape()[0]; ++i) {
+      const double x = array.finite(), y = array.finite(), z = array.finite();
+      result->m_pline.Append({x, y, z});
+    }
+    return result;
+  }
   for (const Node& point : points.elements()) result->m_pline.Append(ReadPoint(point));
   if (result->PointCount() < 2) points.expected("at least two points");
   return result;

@@ -10,12 +10,11 @@
 #include <vector>
 
 #include "DocumentFile.h"
+#include "DocumentParser.h"
 #include "rhinoSdk.h"
 
 namespace document {
 
-// Ordered, so that of several mistakes in one object the first one in the file is reported.
-using Json = nlohmann::ordered_json;
 using Pointer = Json::json_pointer;
 
 constexpr double kPi = 3.14159265358979323846;
@@ -28,18 +27,31 @@ std::string ShowNumber(double value);
 /// The UTF-8 text of the file as a host string.
 ON_wString Wide(const std::string& utf8);
 
+class Sidecar;
+
+/// What every value of one document shares: the file's name for messages, and the sidecar that
+/// holds its binary arrays (null when it names none). Outlives the document's nodes.
+struct Source {
+  const std::string& file;
+  const Sidecar* sidecar = nullptr;
+};
+
 /// One value of the document with its place in it. Every complaint about it names the file, the
 /// place as a JSON path and the value.
 class Node {
  public:
-  Node(const std::string& file, const Json& value, Pointer at)
-      : m_file(file), m_value(value), m_at(std::move(at)) {}
+  Node(const Source& source, const Json& value, Pointer at)
+      : m_source(source), m_value(value), m_at(std::move(at)) {}
 
   const Json& value() const { return m_value; }
+  const Source& source() const { return m_source; }
+
+  bool isObject() const { return m_value.is_object(); }
+  bool isArray() const { return m_value.is_array(); }
 
   [[noreturn]] void fail(const std::string& problem) const {
     const std::string place = m_at.empty() ? std::string("top level") : m_at.to_string();
-    throw DocumentError(m_file + ": " + place + ": " + problem);
+    throw DocumentError(m_source.file + ": " + place + ": " + problem);
   }
 
   [[noreturn]] void expected(const std::string& what) const {
@@ -53,7 +65,7 @@ class Node {
     if (!m_value.is_object()) expected("an object {...}");
     for (const auto& [key, value] : m_value.items()) {
       if (Contains(known, key)) continue;
-      const Node member(m_file, value, m_at / key);
+      const Node member(m_source, value, m_at / key);
       if (Contains(later, key)) member.fail("\"" + key + "\" is not supported yet by this build");
       member.fail("unknown key \"" + key + "\" (expected one of " + Join(known) + ")");
     }
@@ -63,7 +75,7 @@ class Node {
   std::optional<Node> member(const std::string& key) const {
     const auto it = m_value.find(key);
     if (it == m_value.end()) return std::nullopt;
-    return Node(m_file, *it, m_at / key);
+    return Node(m_source, *it, m_at / key);
   }
 
   /// The member `key`, which the object must have; `what` says what it gives.
@@ -75,7 +87,8 @@ class Node {
   std::vector<Node> elements() const {
     if (!m_value.is_array()) expected("an array [...]");
     std::vector<Node> out;
-    for (std::size_t i = 0; i < m_value.size(); ++i) out.emplace_back(m_file, m_value[i], m_at / i);
+    for (std::size_t i = 0; i < m_value.size(); ++i)
+      out.emplace_back(m_source, m_value[i], m_at / i);
     return out;
   }
 
@@ -120,6 +133,14 @@ class Node {
     return static_cast<int>(x);
   }
 
+  /// An integer of 0 or more; `what` says what it counts, for the complaint.
+  std::uint64_t natural(const std::string& what) const {
+    if (m_value.is_number_unsigned()) return m_value.get<std::uint64_t>();
+    if (m_value.is_number_integer() && m_value.get<std::int64_t>() >= 0)
+      return static_cast<std::uint64_t>(m_value.get<std::int64_t>());
+    expected(what);
+  }
+
  private:
   static bool Contains(std::initializer_list<std::string_view> keys, std::string_view key) {
     for (std::string_view k : keys)
@@ -139,7 +160,7 @@ class Node {
     return m_value.get<double>();
   }
 
-  const std::string& m_file;
+  const Source& m_source;
   const Json& m_value;
   Pointer m_at;
 };

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cassert>
-#include <functional>
 #include <iterator>
+#include <unordered_set>
 
 #include "DocumentReading.h"
 
@@ -121,48 +121,91 @@ void ReadObjects(const Node& objects, const References& references, CRhinoDoc& d
 
 namespace {
 
-/// Fails at the instance that makes a block contain itself, naming the chain of blocks.
-void RefuseCycles(const std::vector<std::vector<BlockUse>>& uses, const NameTable& blocks) {
+/// The blocks of a cycle in order, each followed by " > "; a long one shows its two ends.
+template <class Name>
+std::string CyclePath(const std::vector<int>& cycle, const Name& name) {
+  constexpr std::size_t kShownAtEachEnd = 4;
+  std::string path;
+  for (std::size_t i = 0; i < cycle.size(); ++i) {
+    if (cycle.size() > 3 * kShownAtEachEnd && i == kShownAtEachEnd) {
+      path += "... (" + std::to_string(cycle.size() - 2 * kShownAtEachEnd) + " more) > ";
+      i = cycle.size() - kShownAtEachEnd;
+    }
+    path += name(cycle[i]) + " > ";
+  }
+  return path;
+}
+
+/// Fails at the instance that makes a block contain itself, naming the chain of blocks, or at
+/// the instance through which a block would hold blocks nested deeper than kMaxBlockNesting.
+/// Walks depth first with a stack of its own, so a long chain of blocks cannot exhaust the
+/// program's stack.
+void RefuseCyclesAndDeepNesting(const std::vector<std::vector<BlockUse>>& uses,
+                                const NameTable& blocks) {
   enum Mark { unvisited, open, done };
   std::vector<Mark> marks(uses.size(), unvisited);
-  std::vector<int> chain;
+  std::vector<int> depth(uses.size(), 1);  // of the blocks done: 1 holds no other block
   auto name = [&](int b) {
     return blocks.names[b].empty() ? "#" + std::to_string(b) : "\"" + blocks.names[b] + "\"";
   };
-  // Depth-first; an edge back to an open block closes a cycle.
-  std::function<void(int)> visit = [&](int b) {
-    marks[b] = open;
-    chain.push_back(b);
-    for (const BlockUse& use : uses[b]) {
-      if (marks[use.block] == open) {
-        std::string path;
-        for (auto it = std::find(chain.begin(), chain.end(), use.block); it != chain.end(); ++it)
-          path += name(*it) + " > ";
-        use.at.fail("block " + name(use.block) + " would contain itself: " + path +
-                    name(use.block));
-      }
-      if (marks[use.block] == unvisited) visit(use.block);
-    }
-    chain.pop_back();
-    marks[b] = done;
+  // Once `use.block` is done, the block holding it is at least one deeper.
+  auto account = [&](int holder, const BlockUse& use) {
+    depth[holder] = std::max(depth[holder], depth[use.block] + 1);
+    if (depth[holder] > kMaxBlockNesting)
+      use.at.fail("block " + name(holder) + " would hold blocks nested " +
+                  std::to_string(depth[holder]) + " deep, more than the " +
+                  std::to_string(kMaxBlockNesting) + " allowed");
   };
-  for (std::size_t b = 0; b < uses.size(); ++b)
-    if (marks[b] == unvisited) visit(int(b));
+  struct Step {
+    int block;
+    std::size_t next;  // the next of its uses to follow
+  };
+  std::vector<Step> chain;
+  for (std::size_t root = 0; root < uses.size(); ++root) {
+    if (marks[root] != unvisited) continue;
+    marks[root] = open;
+    chain.push_back({int(root), 0});
+    while (!chain.empty()) {
+      Step& step = chain.back();
+      if (step.next == uses[step.block].size()) {
+        marks[step.block] = done;
+        chain.pop_back();
+        if (!chain.empty())
+          account(chain.back().block, uses[chain.back().block][chain.back().next - 1]);
+        continue;
+      }
+      const BlockUse& use = uses[step.block][step.next++];
+      if (marks[use.block] == open) {  // an edge back into the chain closes a cycle
+        std::vector<int> cycle;
+        auto it = std::find_if(chain.begin(), chain.end(),
+                               [&](const Step& s) { return s.block == use.block; });
+        for (; it != chain.end(); ++it) cycle.push_back(it->block);
+        use.at.fail("block " + name(use.block) +
+                    " would contain itself: " + CyclePath(cycle, name) + name(use.block));
+      }
+      if (marks[use.block] == done) {
+        account(step.block, use);
+      } else {
+        marks[use.block] = open;
+        chain.push_back({use.block, 0});  // invalidates `step`
+      }
+    }
+  }
 }
 
 }  // namespace
 
 void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc) {
   const std::vector<Node> entries = blocks.elements();
+  std::unordered_set<std::string> named;
   for (const Node& block : entries) {
     block.checkKeys({"name", "objects"});
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
     std::string name;
     if (auto node = block.member("name")) {
       name = node->text();
-      for (const std::string& known : references.blocks.names)
-        if (!name.empty() && known == name)
-          node->fail("another block is already named " + Show(node->value()));
+      if (!name.empty() && !named.insert(name).second)
+        node->fail("another block is already named " + Show(node->value()));
       definition->SetName(Wide(name));
     }
     doc.m_instance_definition_table.AddInstanceDefinition(definition.release());
@@ -174,7 +217,7 @@ void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc) {
       for (const Node& object : objects->elements())
         doc.m_instance_definition_table[int(b)]->AddObject(
             ReadObject(object, references, doc, &uses[b], nullptr).release());
-  RefuseCycles(uses, references.blocks);
+  RefuseCyclesAndDeepNesting(uses, references.blocks);
 }
 
 }  // namespace document

@@ -80,8 +80,13 @@ struct References {
   NameTable textureMappings{"texture mapping", {}, {}};
 };
 
+/// How deep blocks may nest: a block that places no other block has depth 1, one that places
+/// blocks one more than the deepest of them.
+inline constexpr int kMaxBlockNesting = 100;
+
 /// Block definitions: all are made first, so that instances may place blocks defined later; then
-/// their objects are read and cycles refused. Adds the blocks' names to `references`.
+/// their objects are read, and cycles and nesting deeper than kMaxBlockNesting refused. Adds the
+/// blocks' names to `references`.
 void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc);
 
 /// Adds the top-level objects to the document, in file order.

@@ -265,7 +265,7 @@ Canvas Draw(const CDialog& dialog) {
   return canvas;
 }
 
-enum class Key { Next, Previous, Space, Enter, Escape, Other };
+enum class Key { Next, Previous, Space, Enter, Escape, Interrupt, Other };
 
 // Set while the terminal is raw, for the signal handler.
 termios g_savedTerminal;
@@ -305,7 +305,7 @@ class RawTerminal {
     tcgetattr(STDIN_FILENO, &g_savedTerminal);
     termios raw = g_savedTerminal;
     raw.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INPCK | ISTRIP | IXON);
-    // ISIG off: Ctrl-C arrives as a key and cancels like Esc.
+    // ISIG off: Ctrl-C arrives as a key, so the dialog can close before the program ends.
     raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN | ISIG);
     raw.c_cc[VMIN] = 1;
     raw.c_cc[VTIME] = 0;
@@ -327,7 +327,7 @@ class RawTerminal {
   RawTerminal(const RawTerminal&) = delete;
   RawTerminal& operator=(const RawTerminal&) = delete;
 
-  /// The next key; Escape also for Ctrl-C and the end of input.
+  /// The next key; Escape also for the end of input.
   Key readKey() {
     const int c = readByte(-1);
     switch (c) {
@@ -341,6 +341,7 @@ class RawTerminal {
       case 0x1b:
         return escapeSequence();
       case 0x03:
+        return Key::Interrupt;
       case -1:
         return Key::Escape;
       default:
@@ -397,13 +398,16 @@ class TerminalDriver : public CDialogDriver {
     while (!dialog.IsEnded()) {
       const std::string screen = Draw(dialog).render();
       WriteAll(screen.data(), screen.size());
-      if (!handle(dialog, terminal.readKey())) return;  // Esc: closed as Cancel
+      const Key key = terminal.readKey();
+      m_interrupted = key == Key::Interrupt;
+      if (!handle(dialog, key)) return;  // Esc or Ctrl-C: closed as Cancel
     }
     m_ok = dialog.GetModalResult() == IDOK;
   }
 
   bool shown() const { return m_shown; }
   bool ok() const { return m_ok; }
+  bool interrupted() const { return m_interrupted; }
 
  private:
   /// Acts on one key; false when the user leaves the dialog.
@@ -421,6 +425,7 @@ class TerminalDriver : public CDialogDriver {
         dialog.ClickDlgItem(IsPushButton(focus) ? focus : dialog.GetDefaultButton());
         break;
       case Key::Escape:
+      case Key::Interrupt:
         return false;
       case Key::Other:
         break;
@@ -450,6 +455,7 @@ class TerminalDriver : public CDialogDriver {
 
   bool m_shown = false;
   bool m_ok = false;
+  bool m_interrupted = false;
 };
 
 }  // namespace
@@ -503,14 +509,16 @@ std::string describeOptions() {
   return reader.flags();
 }
 
-std::string runOptionsDialogInTerminal() {
+TerminalDialogOutcome runOptionsDialogInTerminal() {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
-    return "--options needs a terminal on standard input and output (scripts use --grouping and "
-           "--single-layer)";
+    return {
+        "--options needs a terminal on standard input and output (scripts use --grouping and "
+        "--single-layer)"};
   std::fflush(stdout);
   TerminalDriver driver;
-  if (std::string refused = RunOptionsCommand(driver); !refused.empty()) return refused;
-  if (!driver.shown()) return kNotShown;
+  if (std::string refused = RunOptionsCommand(driver); !refused.empty()) return {refused};
+  if (!driver.shown()) return {kNotShown};
+  if (driver.interrupted()) return {{}, true};
   const std::string options = describeOptions();
   std::printf(driver.ok() ? "Options: %s\n" : "Cancelled; the options stay: %s\n", options.c_str());
   std::fflush(stdout);

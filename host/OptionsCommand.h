@@ -23,13 +23,23 @@ std::string chooseOptions(std::optional<int> grouping, std::optional<bool> singl
 /// dialog shows none; the result is empty when the dialog cannot be shown.
 std::string describeOptions();
 
+/// How the terminal form of the options dialog ended.
+struct TerminalDialogOutcome {
+  /// Why the dialog could not be shown (standard input or output is no terminal, no options
+  /// command); empty when it was.
+  std::string refusal;
+  /// The user pressed Ctrl-C: the options stay as they were, nothing was printed, and the
+  /// program is to end at once (status 130) without exporting.
+  bool interrupted = false;
+};
+
 /// `--options`: shows the options dialog as text on the terminal and lets the user operate it
 /// with the keyboard (Tab, Shift-Tab and the arrow keys move the focus over the enabled controls,
-/// Space toggles or chooses, Enter presses the focused button or OK, Esc cancels). The terminal
-/// is in raw mode meanwhile and restored on every way out, signals included. Afterwards prints
-/// the options that hold ("Options: ..." after OK) on standard output. Returns empty, or why the
-/// dialog cannot be shown (standard input or output is no terminal, no options command).
-std::string runOptionsDialogInTerminal();
+/// Space toggles or chooses, Enter presses the focused button or OK, Esc cancels, Ctrl-C
+/// interrupts). The terminal is in raw mode meanwhile and restored on every way out, signals
+/// included. After OK or Cancel prints the options that hold ("Options: ..." after OK) on
+/// standard output.
+TerminalDialogOutcome runOptionsDialogInTerminal();
 
 /// The scripted person: operates an open options dialog until it shows the wanted options, then
 /// presses OK. Check boxes are clicked until they show the wanted state and radio buttons are

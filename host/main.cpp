@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -22,6 +23,7 @@ constexpr int kExported = 0;
 constexpr int kExportFailed = 1;
 constexpr int kBadUsage =
     2;  // also: a plug-in that cannot be loaded, a document that cannot be read
+constexpr int kInterrupted = 130;  // 128 + SIGINT, as a shell reports a program Ctrl-C ended
 
 constexpr char kModuleFileName[] = "ORVExportPlugIn6.rhp";
 
@@ -96,7 +98,8 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
   CLI::App app{"Exports a host document file through the export plug-in module.", "orvexport"};
   app.footer(
       "Exit status: 0 written; 1 export failed (reason on standard error); 2 bad usage, a plug-in\n"
-      "that cannot be loaded or a document that cannot be read (nothing written).");
+      "that cannot be loaded or a document that cannot be read (nothing written); 130 Ctrl-C in\n"
+      "the options dialog (nothing written).");
   app.add_option("INPUT", args.input, "Document file (JSON) or .3dm model to export")
       ->option_text("FILE");
   app.add_option("-o,--output", args.output, "Scene file to write; its name must end in .orv")
@@ -139,15 +142,20 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
 }
 
 /// Sets the export options asked for through the plug-in's options command, before the export.
-/// Returns why they cannot be set (the host then exits with status 2), or empty.
-std::string ApplyOptions(const OptionsRequest& request) {
+/// Returns the exit status when the program ends here: 2 when they cannot be set, 130 when the
+/// user pressed Ctrl-C in the options dialog.
+std::optional<int> ApplyOptions(const OptionsRequest& request) {
   if (request.grouping || request.singleLayer) {
     if (std::string refused = chooseOptions(request.grouping, request.singleLayer);
         !refused.empty())
-      return refused;
+      return Fail(kBadUsage, refused);
   }
-  if (request.dialog) return runOptionsDialogInTerminal();
-  return {};
+  if (request.dialog) {
+    const TerminalDialogOutcome outcome = runOptionsDialogInTerminal();
+    if (!outcome.refusal.empty()) return Fail(kBadUsage, outcome.refusal);
+    if (outcome.interrupted) return Fail(kInterrupted, "interrupted; nothing was exported");
+  }
+  return std::nullopt;
 }
 
 void PrintInfo(const PlugInModule& module) {
@@ -210,6 +218,8 @@ int Export(PlugInModule& module, const HostArguments& args) {
   int written = 0;
   try {
     written = module.WriteFile(targetName, fileType, doc, options);
+  } catch (const std::bad_alloc&) {
+    return Fail(kExportFailed, "export failed: out of memory");
   } catch (const std::exception& error) {
     return Fail(kExportFailed, std::string("export failed: ") + error.what());
   } catch (...) {
@@ -237,14 +247,15 @@ int LoadAndRun(const HostArguments& args) {
     if (args.info) PrintInfo(module);
     if (args.listFileTypes) PrintFileTypes(module);
     std::fflush(stdout);
-    if (const std::string refused = ApplyOptions(args.options); !refused.empty())
-      return Fail(kBadUsage, refused);
+    if (const std::optional<int> ended = ApplyOptions(args.options)) return *ended;
     if (args.input.empty()) return kExported;
     return Export(module, args);
   } catch (const PlugInLoadError& error) {
     return Fail(kBadUsage, error.what());
   } catch (const DocumentError& error) {
     return Fail(kBadUsage, error.what());
+  } catch (const std::bad_alloc&) {  // only reading the document gets here
+    return Fail(kBadUsage, args.input + ": out of memory while reading the document");
   }
 }
 

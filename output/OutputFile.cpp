@@ -5,16 +5,19 @@
 #include "output/OutputFile.h"
 
 #include <cassert>
+#include <cerrno>
 #include <cstring>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "export/Utf8Converter.h"
+#include "output/FileReplacement.h"
 
 namespace {
 
-// The wide form of a UTF-8 path, as the file calls take it.
+// The wide form of a UTF-8 path, as the plug-in keeps paths.
 ON_wString widePath(const char* utf8Path) {
   const int bytes = static_cast<int>(std::strlen(utf8Path));
   if (bytes == 0) return ON_wString();
@@ -25,20 +28,29 @@ ON_wString widePath(const char* utf8Path) {
   return ON_wString(wide.data());
 }
 
-// The message of a failed save, naming the file it concerns.
-std::string failure(const char* what, const ON_wString& path) {
-  return std::string(what) + ": " + ON_String(path.Array()).Array();
+// The message of a failed save, naming the file it concerns and why.
+std::string failure(const char* what, const ON_wString& path, const std::string& reason) {
+  return std::string(what) + ": " + ON_String(path.Array()).Array() + ": " + reason;
 }
 
-// Keeps the file at `path`, if any, as `path`.bak; whatever goes wrong, the save goes on.
-void backUp(const wchar_t* path) {
+// A copy of the file about to be replaced, made beside `backup` to be moved over it once the
+// new file is in place; empty when none can be made. A missing backup costs the user only the
+// backup, and the command line says so.
+std::string copyForBackup(const COrvFileWriteStream& stream, const char* backup) {
   try {
-    if (!PathFileExistsW(path)) return;
-    ON_wString backup(path);
-    backup += L".bak";
-    CopyFileW(path, backup, FALSE);
-  } catch (...) {
-    // A missing backup must not cost the user the export itself.
+    return copyBeside(stream.target(), backup);
+  } catch (const FileSystemError& error) {
+    RhinoApp().Print("Warning: no backup was kept: %s\n", error.what());
+    return {};
+  }
+}
+
+void moveIntoBackup(const std::string& copy, const char* backup) {
+  try {
+    moveOver(copy, backup);
+  } catch (const FileSystemError& error) {
+    _unlink(copy.c_str());
+    RhinoApp().Print("Warning: no backup was kept: %s\n", error.what());
   }
 }
 
@@ -47,12 +59,20 @@ void backUp(const wchar_t* path) {
 COrvFileWriteStream::COrvFileWriteStream(const char* utf8Path) {
   assert(utf8Path != nullptr);
   m_path = widePath(utf8Path);
-  m_file = _wfopen(m_path, L"wb");
-  if (m_file == nullptr) throw std::runtime_error(failure("Unable to open file", m_path));
+  try {
+    if (*utf8Path == '\0') throw FileSystemError(utf8Path, std::strerror(ENOENT));
+    m_target = resolveLinks(utf8Path);
+    const TemporaryFile file = createTemporaryBeside(m_target);
+    m_file = file.stream;
+    m_temporary = file.path;
+    m_replacing = file.replacing;
+  } catch (const FileSystemError& error) {
+    throw std::runtime_error(failure("Unable to open file", m_path, error.reason()));
+  }
 }
 
 COrvFileWriteStream::~COrvFileWriteStream() {
-  close();
+  discard();
 }
 
 void COrvFileWriteStream::write(const void* bytes, std::uint64_t count) {
@@ -60,46 +80,88 @@ void COrvFileWriteStream::write(const void* bytes, std::uint64_t count) {
   if (m_failed || m_file == nullptr) return;
   const std::size_t written = std::fwrite(bytes, 1, static_cast<std::size_t>(count), m_file);
   if (written < count) {
+    m_writeError = errno;
     std::fputs("COrvFileWriteStream::write - Unable to write in file\n", stdout);
     m_failed = true;
   }
 }
 
-bool COrvFileWriteStream::close() {
-  if (m_file == nullptr) return true;
-  const bool closed = std::fclose(m_file) == 0;
+std::runtime_error COrvFileWriteStream::writingError(const std::string& reason) const {
+  return std::runtime_error(failure("Error while writing the file", m_path, reason));
+}
+
+void COrvFileWriteStream::finish() {
+  assert(m_file != nullptr);
+  if (m_failed) {
+    discard();
+    throw writingError(m_writeError != 0 ? std::strerror(m_writeError) : "a write came up short");
+  }
+  FILE* file = m_file;
   m_file = nullptr;
-  return closed;
+  try {
+    flushToDiskAndClose(file, m_temporary);
+  } catch (const FileSystemError& error) {
+    discard();
+    throw writingError(error.reason());
+  }
+}
+
+void COrvFileWriteStream::replaceTarget() {
+  assert(m_file == nullptr && !m_temporary.empty());
+  try {
+    moveOver(m_temporary, m_target);
+  } catch (const FileSystemError& error) {
+    discard();
+    throw writingError(error.reason());
+  }
+  m_temporary.clear();
 }
 
 void COrvFileWriteStream::discard() {
-  close();
-  _wunlink(m_path);
+  if (m_file != nullptr) std::fclose(m_file);
+  m_file = nullptr;
+  if (!m_temporary.empty()) _unlink(m_temporary.c_str());
+  m_temporary.clear();
 }
 
-void saveScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path) {
+void saveScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
+               const char* utf8BackupPath) {
   COrvFileWriteStream stream(utf8Path);
-  bool saved = false;
+  // Whatever leaves early, the stream's destructor deletes the temporary file: the target has
+  // not been touched yet.
+  if (!manager->save(&stream, 0)) {
+    stream.discard();
+    throw std::runtime_error(failure("Error while writing the file", stream.path(),
+                                     "the scene library could not write the scene"));
+  }
+  stream.finish();
+  // The backup is prepared before the target is replaced and moved into place after, so a
+  // failed replacement leaves the previous backup too as it was.
+  std::string copy;
+  if (utf8BackupPath != nullptr && stream.replacing()) copy = copyForBackup(stream, utf8BackupPath);
   try {
-    saved = manager->save(&stream, 0);
+    stream.replaceTarget();
   } catch (...) {
-    stream.discard();  // a half-written scene must not pass for a finished one
+    if (!copy.empty()) _unlink(copy.c_str());
     throw;
   }
-  const bool closed = stream.close();
-  if (!saved || stream.failed() || !closed) {
-    stream.discard();
-    throw std::runtime_error(failure("Error while writing the file", stream.path()));
-  }
+  if (!copy.empty()) moveIntoBackup(copy, utf8BackupPath);
 }
 
 bool saveToFile(SceneWriter& writer, const wchar_t* path) {
   assert(path != nullptr);
-  backUp(path);
   try {
-    saveScene(writer.manager, toUtf8(path));
+    const std::string target = toUtf8(path);
+    saveScene(writer.manager, target.c_str(), (target + ".bak").c_str());
     return true;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s\n",
+                 failure("Error while writing the file", path, "out of memory").c_str());
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
   } catch (...) {
-    return false;
+    std::fprintf(stderr, "%s\n",
+                 failure("Error while writing the file", path, "the scene library failed").c_str());
   }
+  return false;
 }

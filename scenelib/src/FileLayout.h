@@ -12,7 +12,7 @@ namespace QzOrv::scene::layout {
 // The high first byte catches 7-bit transfers, CR LF catches line-ending conversion and 0x1A
 // stops a text dump, so a file mangled in text mode fails at the first bytes.
 inline constexpr std::array<std::uint8_t, 8> kMagic = {0x8F, 'O', 'R', 'V', '\r', '\n', 0x1A, '\n'};
-inline constexpr std::uint16_t kMajorVersion = 1;
+inline constexpr std::uint16_t kMajorVersion = 2;
 inline constexpr std::uint16_t kMinorVersion = 0;
 inline constexpr std::size_t kHeaderBytes = 16;  // magic, major, minor, CRC-32 of the first 12
 
@@ -31,8 +31,12 @@ inline constexpr std::string_view kViewTag = "VIEW";
 inline constexpr std::string_view kCameraTag = "CAMR";
 inline constexpr std::string_view kEndTag = "END ";
 
-// The end chunk holds the element count of each list, in this order, as uint32.
+// The end chunk holds the element count of each list (layers, object definitions, object
+// instances, lights, heliodons, views, cameras) as uint32, then the number of chunks before it
+// and the CRC-32 of every byte before it (header included), so that a chunk removed, added or
+// moved whole is caught although each chunk is sound on its own.
 inline constexpr std::size_t kEndListCount = 7;
+inline constexpr std::size_t kEndPayloadBytes = 4 * kEndListCount + 4 + 4;
 
 // Encoded sizes used to bound counts before anything is allocated.
 inline constexpr std::size_t kIdBytes = 16;

@@ -336,10 +336,16 @@ class FileReader {
     const std::uint32_t computed = crcOf(file_.subspan(start, crcOffset - start));
     if (stored != computed) location.fail(crcOffset, checksumMismatch(stored, computed));
     offset_ = crcOffset + layout::kChunkCrcBytes;
-    return readPayload(tag, file_.subspan(payloadOffset, length), payloadOffset);
+    if (tag == layout::kEndTag) {
+      readEnd(file_.subspan(payloadOffset, length), payloadOffset, start);
+      return true;
+    }
+    readPayload(tag, file_.subspan(payloadOffset, length), payloadOffset);
+    ++chunksRead_;
+    return false;
   }
 
-  bool readPayload(const std::string& tag, Bytes payload, std::size_t payloadOffset) {
+  void readPayload(const std::string& tag, Bytes payload, std::size_t payloadOffset) {
     if (tag == layout::kLayerTag) {
       readElement(scene_.layers, "layers", tag, payload, payloadOffset, readLayer);
     } else if (tag == layout::kDefinitionTag) {
@@ -358,12 +364,8 @@ class FileReader {
       readElement(scene_.cameras, "cameras", tag, payload, payloadOffset, readCamera);
     } else if (tag == layout::kCreatorTag) {
       readCreator(payload, payloadOffset);
-    } else if (tag == layout::kEndTag) {
-      readEnd(payload, payloadOffset);
-      return true;
     }
     // Any other tag belongs to a later minor version; its checksum was verified, so skip it.
-    return false;
   }
 
   template <class Element, class ReadElement>
@@ -388,7 +390,8 @@ class FileReader {
     scene_.creator = std::move(creator);
   }
 
-  void readEnd(Bytes payload, std::size_t payloadOffset) {
+  /// Checks the end chunk, which starts at `endStart`, against what came before it.
+  void readEnd(Bytes payload, std::size_t payloadOffset, std::size_t endStart) {
     const Location location{source_, "chunk " + std::string(layout::kEndTag)};
     Decoder in(payload, payloadOffset, location);
     const std::pair<const char*, std::size_t> lists[] = {
@@ -408,12 +411,28 @@ class FileReader {
                                    " but the file holds " + std::to_string(found));
       }
     }
+    const std::size_t chunksOffset = in.offset();
+    const std::uint32_t chunks = in.u32();
+    if (chunks != chunksRead_) {
+      in.failAt(chunksOffset, "the end chunk counts " + std::to_string(chunks) +
+                                  " chunks before it but the file holds " +
+                                  std::to_string(chunksRead_));
+    }
+    const std::size_t checksumOffset = in.offset();
+    const std::uint32_t stored = in.u32();
+    const std::uint32_t computed = crcOf(file_.first(endStart));
+    if (stored != computed) {
+      in.failAt(checksumOffset,
+                "the chunks before the end chunk are not the ones it was written after: " +
+                    checksumMismatch(stored, computed));
+    }
     in.expectEnd();
   }
 
   Bytes file_;
   const std::string& source_;
   std::size_t offset_ = 0;
+  std::size_t chunksRead_ = 0;  // before the end chunk, of every tag
   Scene scene_;
 };
 

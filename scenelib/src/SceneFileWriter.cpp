@@ -58,6 +58,7 @@ class PieceSink final : public Sink {
   }
 
   void restartCrc() {
+    settleFileCrc();
     crc_ = 0;
     crcDoneUpTo_ = used_;
   }
@@ -65,17 +66,24 @@ class PieceSink final : public Sink {
     settleCrc();
     return static_cast<std::uint32_t>(crc_);
   }
+  /// The CRC-32 of every byte appended so far.
+  std::uint32_t fileCrc() {
+    settleFileCrc();
+    return static_cast<std::uint32_t>(fileCrc_);
+  }
   std::uint64_t total() const { return total_; }
 
   /// Hands the bytes gathered so far to the stream as one piece.
   void flush() {
     if (used_ == 0) return;
     settleCrc();
+    settleFileCrc();
     if (piecesWritten_ > 0 && keepGoing_ && !keepGoing_()) throw SaveStopped{};
     stream_.write(piece_.data(), used_);
     ++piecesWritten_;
     used_ = 0;
     crcDoneUpTo_ = 0;
+    fileCrcDoneUpTo_ = 0;
   }
 
  private:
@@ -83,15 +91,21 @@ class PieceSink final : public Sink {
     crc_ = crc32_z(crc_, piece_.data() + crcDoneUpTo_, used_ - crcDoneUpTo_);
     crcDoneUpTo_ = used_;
   }
+  void settleFileCrc() {
+    fileCrc_ = crc32_z(fileCrc_, piece_.data() + fileCrcDoneUpTo_, used_ - fileCrcDoneUpTo_);
+    fileCrcDoneUpTo_ = used_;
+  }
 
   IOrvWriteStream& stream_;
   const std::function<bool()>& keepGoing_;
   std::vector<std::uint8_t> piece_;
   std::size_t used_ = 0;
-  std::size_t crcDoneUpTo_ = 0;  // bytes of the piece already in crc_
+  std::size_t crcDoneUpTo_ = 0;      // bytes of the piece already in crc_
+  std::size_t fileCrcDoneUpTo_ = 0;  // bytes of the piece already in fileCrc_
   std::uint64_t piecesWritten_ = 0;
   std::uint64_t total_ = 0;
   unsigned long crc_ = 0;
+  unsigned long fileCrc_ = 0;
 };
 
 /// Little-endian encoding of the file's value forms.
@@ -262,7 +276,8 @@ void writeHeader(PieceSink& sink) {
 /// Writes one chunk whose payload `body` encodes. The payload is encoded twice: first only to
 /// count its bytes, so the length can precede it, then into the pieces.
 template <class Body>
-void writeChunk(PieceSink& sink, std::string_view tag, const Body& body) {
+void writeChunk(PieceSink& sink, std::string_view tag, const Body& body, std::size_t& chunks) {
+  ++chunks;
   CountingSink counter;
   Encoder counting(counter);
   body(counting);
@@ -279,34 +294,47 @@ void writeChunk(PieceSink& sink, std::string_view tag, const Body& body) {
 
 template <class Element, class WriteElement>
 void writeChunks(PieceSink& sink, std::string_view tag, const StableList<Element>& elements,
-                 WriteElement writeElement) {
+                 WriteElement writeElement, std::size_t& chunks) {
   for (const Element& element : elements) {
-    writeChunk(sink, tag, [&](Encoder& out) { writeElement(out, element); });
+    writeChunk(
+        sink, tag, [&](Encoder& out) { writeElement(out, element); }, chunks);
   }
 }
 
 void writeScene(PieceSink& sink, const Scene& scene) {
   writeHeader(sink);
+  std::size_t chunks = 0;
   if (scene.creator) {
-    writeChunk(sink, layout::kCreatorTag, [&](Encoder& out) {
-      out.value(scene.creator->application);
-      out.value(scene.creator->version);
-    });
+    writeChunk(
+        sink, layout::kCreatorTag,
+        [&](Encoder& out) {
+          out.value(scene.creator->application);
+          out.value(scene.creator->version);
+        },
+        chunks);
   }
-  writeChunks(sink, layout::kLayerTag, scene.layers, writeLayer);
-  writeChunks(sink, layout::kDefinitionTag, scene.objectDefinitions, writeDefinition);
-  writeChunks(sink, layout::kInstanceTag, scene.objectInstances, writeInstance);
-  writeChunks(sink, layout::kLightTag, scene.lights, writeLight);
-  writeChunks(sink, layout::kHeliodonTag, scene.heliodons, writeHeliodon);
-  writeChunks(sink, layout::kViewTag, scene.views, writeView);
-  writeChunks(sink, layout::kCameraTag, scene.cameras, writeCamera);
-  writeChunk(sink, layout::kEndTag, [&](Encoder& out) {
-    for (std::size_t count :
-         {scene.layers.size(), scene.objectDefinitions.size(), scene.objectInstances.size(),
-          scene.lights.size(), scene.heliodons.size(), scene.views.size(), scene.cameras.size()}) {
-      out.count(count);
-    }
-  });
+  writeChunks(sink, layout::kLayerTag, scene.layers, writeLayer, chunks);
+  writeChunks(sink, layout::kDefinitionTag, scene.objectDefinitions, writeDefinition, chunks);
+  writeChunks(sink, layout::kInstanceTag, scene.objectInstances, writeInstance, chunks);
+  writeChunks(sink, layout::kLightTag, scene.lights, writeLight, chunks);
+  writeChunks(sink, layout::kHeliodonTag, scene.heliodons, writeHeliodon, chunks);
+  writeChunks(sink, layout::kViewTag, scene.views, writeView, chunks);
+  writeChunks(sink, layout::kCameraTag, scene.cameras, writeCamera, chunks);
+  const std::size_t chunksBefore = chunks;
+  const std::uint32_t checksumBefore = sink.fileCrc();
+  writeChunk(
+      sink, layout::kEndTag,
+      [&](Encoder& out) {
+        for (std::size_t count :
+             {scene.layers.size(), scene.objectDefinitions.size(), scene.objectInstances.size(),
+              scene.lights.size(), scene.heliodons.size(), scene.views.size(),
+              scene.cameras.size()}) {
+          out.count(count);
+        }
+        out.count(chunksBefore);
+        out.u32(checksumBefore);
+      },
+      chunks);
   sink.flush();
 }
 

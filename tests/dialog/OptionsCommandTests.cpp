@@ -109,7 +109,7 @@ TEST(OptionsDialogScript, RefusesWhatTheDialogCannotReachAndLeavesItCancelled) {
 
 TEST(TerminalOptionsDialog, RefusesWithoutATerminal) {
   if (isatty(STDIN_FILENO) && isatty(STDOUT_FILENO)) GTEST_SKIP() << "running on a terminal";
-  EXPECT_NE(runOptionsDialogInTerminal().find("needs a terminal"), std::string::npos);
+  EXPECT_NE(runOptionsDialogInTerminal().refusal.find("needs a terminal"), std::string::npos);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <thread>
 
@@ -68,13 +69,13 @@ class TerminalOptions : public ::testing::Test {
       GTEST_SKIP() << "orvexport has no --options yet";
   }
 
-  /// Starts `orvexport --options` in tmux; after it ends the shell reports its status and
-  /// whether the terminal is back in line mode with echo. Null when the dialog never shows
-  /// (the test is then skipped or failed).
-  std::unique_ptr<TmuxSession> Start() {
+  /// Starts `orvexport --options` (after `arguments`, already quoted) in tmux; after it ends the
+  /// shell reports its status and whether the terminal is back in line mode with echo. Null when
+  /// the dialog never shows (the test is then skipped or failed).
+  std::unique_ptr<TmuxSession> Start(const std::string& arguments = "") {
     auto session = std::make_unique<TmuxSession>(
-        "\"" + m_exe + "\" --options; echo \"status=$?\"; stty -a | grep -o -- \"-*icanon\"; " +
-        "stty -a | grep -o -- \"-*echo \"; sleep 60");
+        "\"" + m_exe + "\" " + arguments + " --options; echo \"status=$?\"; " +
+        "stty -a | grep -o -- \"-*icanon\"; stty -a | grep -o -- \"-*echo \"; sleep 60");
     std::string screen;
     if (session->shows("Orvelle options", screen, "status=")) return session;
     // A host that ends without running the dialog, and without a word from the dialog code, has
@@ -142,6 +143,27 @@ TEST_F(TerminalOptions, EscapeCancelsAndRestoresTheTerminal) {
   EXPECT_TRUE(session->shows("\necho", screen)) << screen;
   EXPECT_TRUE(Shows(screen, "Cancelled; the options stay: --grouping single")) << screen;
   EXPECT_TRUE(Shows(screen, "\nicanon")) << screen;
+}
+
+TEST_F(TerminalOptions, CtrlCEndsTheProgramWithStatus130AndExportsNothing) {
+  const std::filesystem::path folder =
+      ::testing::TempDir() + "orv-dialog-" + std::to_string(getpid());
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path document = folder / "doc.json";
+  const std::filesystem::path scene = folder / "doc.orv";
+  std::ofstream(document) << "{}";
+  auto session = Start("\"" + document.string() + "\" -o \"" + scene.string() + "\"");
+  if (!session) return;
+  std::string screen;
+  session->keys("Tab Space C-c");
+  EXPECT_TRUE(session->shows("status=130", screen)) << screen;
+  EXPECT_TRUE(Shows(screen, "orvexport: interrupted; nothing was exported")) << screen;
+  EXPECT_FALSE(Shows(screen, "Cancelled")) << screen;
+  EXPECT_FALSE(Shows(screen, "Exporting")) << screen;
+  EXPECT_TRUE(session->shows("\necho", screen)) << "echo restored:\n" << screen;
+  EXPECT_TRUE(Shows(screen, "\nicanon")) << "line mode restored:\n" << screen;
+  EXPECT_FALSE(std::filesystem::exists(scene));
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

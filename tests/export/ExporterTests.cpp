@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <climits>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "RhinoHostServices.h"
 #include "TempFolder.h"
 #include "export/SceneExporter.h"
 #include "orv/SceneFileReader.h"
@@ -47,9 +49,10 @@ TEST(SplitExportPath, TakesTheFileNameAndTheFolderWithItsSeparator) {
 }
 
 TEST(SplitExportPath, APartTooLongForItsBufferEmptiesTheBaseNameAndKeepsTheFolder) {
-  const std::wstring longFolder = L"/" + std::wstring(300, L'f') + L"/house.orv";
-  const std::wstring longName = L"/tmp/" + std::wstring(300, L'n') + L".orv";
-  const std::wstring longExtension = L"/tmp/house." + std::wstring(300, L'e');
+  const std::size_t tooLong = PATH_MAX + 1;
+  const std::wstring longFolder = L"/" + std::wstring(tooLong, L'f') + L"/house.orv";
+  const std::wstring longName = L"/tmp/" + std::wstring(tooLong, L'n') + L".orv";
+  const std::wstring longExtension = L"/tmp/house." + std::wstring(tooLong, L'e');
   for (const std::wstring& path : {longFolder, longName, longExtension}) {
     exportBaseName = L"previous";
     exportFolder = L"/previous/";
@@ -57,6 +60,33 @@ TEST(SplitExportPath, APartTooLongForItsBufferEmptiesTheBaseNameAndKeepsTheFolde
     EXPECT_STREQ(exportBaseName, L"");
     EXPECT_STREQ(exportFolder, L"/previous/");
   }
+}
+
+TEST(SceneExporter, AFolderLongerThanAWindowsPathPartKeepsTheBaseName) {
+  // Folders nested past 255 characters, each name short enough for the file system.
+  TempFolder top{"orv-export"};
+  std::filesystem::path folder = top.path;
+  while (folder.native().size() <= 300) folder /= std::string(60, 'f');
+  std::filesystem::create_directories(folder);
+  CRhinoDoc doc;
+  doc.AddObject(new CRhinoMeshObject([] {
+    auto* mesh = new ON_Mesh;
+    for (const ON_3fPoint& p : {ON_3fPoint(0, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(1, 1, 0)})
+      mesh->m_V.Append(p);
+    mesh->m_F.Append(ON_MeshFace{{0, 1, 2, 2}});
+    return mesh;
+  }()));
+  const int grouping = GroupingMode;
+  GroupingMode = SingleObject;
+  SceneExporter exporter(doc);
+  const bool written = exporter.run((folder / "house.orv").wstring().c_str(), SingleObject);
+  GroupingMode = grouping;
+  ASSERT_TRUE(written);
+  EXPECT_STREQ(exportBaseName, L"house");
+  EXPECT_EQ(std::wstring(exportFolder), (folder / "").wstring());
+  const QzOrv::scene::Scene scene = QzOrv::scene::readSceneFile(folder / "house.orv");
+  ASSERT_EQ(scene.objectDefinitions.size(), 1u);
+  EXPECT_EQ(scene.objectDefinitions[0].name, "house Definition");
 }
 
 TEST(SceneExporter, RecordsTheDocumentMaterialsInTableOrder) {
@@ -102,6 +132,58 @@ TEST(SceneExporter, TwoExportsInARowShareNoState) {
     ASSERT_TRUE(exporter.run(folder.file(name).c_str(), ByMaterial));
     EXPECT_EQ(exporter.writer.documentMaterials.Count(), 2);
   }
+}
+
+// What the command line showed while `body` ran.
+template <class Body>
+std::string printedDuring(Body&& body) {
+  std::string printed;
+  RhinoHost::SetCommandLineSink([&](const std::string& text) { printed += text; });
+  body();
+  RhinoHost::SetCommandLineSink({});
+  return printed;
+}
+
+CRhinoObject* pointObject(bool selected, ON_3dmObjectAttributes::object_mode mode =
+                                             ON_3dmObjectAttributes::normal_object) {
+  auto* object = new CRhinoPointObject(new ON_Point(ON_3dPoint(1, 2, 3)));
+  CRhinoObjectAttributes attributes;
+  attributes.SetMode(mode);
+  object->SetAttributes(attributes);
+  object->Select(selected);
+  return object;
+}
+
+TEST(SceneExporter, WarnsWhenEveryObjectIsLeftOutByTheSelectionOrVisibility) {
+  TempFolder folder{"orv-export"};
+  const std::wstring target = folder.file("house.orv");
+  const auto exported = [&](CRhinoDoc& doc, bool selectedOnly) {
+    return printedDuring([&] {
+      SceneExporter exporter(doc);
+      exporter.selectedOnly = selectedOnly;
+      EXPECT_TRUE(exporter.run(target.c_str(), ByObject));
+    });
+  };
+  CRhinoDoc unselected;
+  unselected.AddObject(pointObject(false));
+  unselected.AddObject(pointObject(false));
+  EXPECT_EQ(exported(unselected, true),
+            "Warning: nothing to export: none of the document's 2 objects is both visible and "
+            "selected\n");
+  EXPECT_EQ(exported(unselected, false), "");
+
+  CRhinoDoc hidden;
+  hidden.AddObject(pointObject(true, ON_3dmObjectAttributes::hidden_object));
+  EXPECT_EQ(exported(hidden, false),
+            "Warning: nothing to export: none of the document's 1 object is visible\n");
+
+  CRhinoDoc partly;
+  partly.AddObject(pointObject(false));
+  partly.AddObject(pointObject(true));
+  EXPECT_EQ(exported(partly, true), "");
+
+  CRhinoDoc empty;  // nothing was left out of an empty document
+  EXPECT_EQ(exported(empty, true), "");
 }
 
 std::vector<int> waitCursorCalls;

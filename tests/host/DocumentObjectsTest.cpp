@@ -1,6 +1,7 @@
 // The document loader's objects and block definitions: every kind of geometry, the attributes,
 // instance transforms, and the errors that name the place of a bad value.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cmath>
 #include <string>
@@ -294,6 +295,63 @@ TEST(DocumentObjects, BadObjectsAndBlocksAreReportedWhereTheyStand) {
     EXPECT_NE(message.find(bad.excerpt), std::string::npos)
         << "document: " << bad.text << "\nmessage: " << message;
   }
+}
+
+/// Blocks "B0" to "B<count - 1>", each placing the next; the last places `lastPlaces` (a block
+/// index, or none when negative).
+std::string BlockChain(int count, int lastPlaces = -1) {
+  std::string blocks;
+  for (int b = 0; b < count; ++b) {
+    const int placed = b + 1 < count ? b + 1 : lastPlaces;
+    blocks += std::string(b > 0 ? "," : "") + R"({"name": "B)" + std::to_string(b) +
+              R"(", "objects": [)" +
+              (placed >= 0 ? R"({"instance": {"block": )" + std::to_string(placed) + "}}"
+                           : R"({"point": [0, 0, 0]})") +
+              "]}";
+  }
+  return R"({"blocks": [)" + blocks + "]}";
+}
+
+/// The loader's message for `text`, loaded on a thread with a stack of only 256 KiB: a check
+/// whose stack use grows with the number of blocks overflows it long before the sizes used here.
+std::string ErrorOnASmallStack(const std::string& text) {
+  struct Job {
+    const std::string& text;
+    std::string message;
+  } job{text, {}};
+  pthread_attr_t attributes;
+  pthread_attr_init(&attributes);
+  pthread_attr_setstacksize(&attributes, 256 * 1024);
+  pthread_t thread;
+  const auto run = [](void* argument) -> void* {
+    Job& running = *static_cast<Job*>(argument);
+    running.message = ErrorFor(running.text);
+    return nullptr;
+  };
+  EXPECT_EQ(pthread_create(&thread, &attributes, run, &job), 0);
+  pthread_join(thread, nullptr);
+  pthread_attr_destroy(&attributes);
+  return job.message;
+}
+
+TEST(DocumentObjects, BlocksNestAtMostAHundredDeep) {
+  CRhinoDoc doc;
+  EXPECT_NO_THROW(Load(BlockChain(100), doc));
+  EXPECT_EQ(ErrorFor(BlockChain(101)),
+            "doc.json: /blocks/0/objects/0/instance/block: block \"B0\" would hold blocks nested "
+            "101 deep, more than the 100 allowed");
+  // Far deeper chains are refused as soon as the limit is crossed, without exhausting the stack.
+  EXPECT_EQ(ErrorOnASmallStack(BlockChain(4000))
+                .find("doc.json: /blocks/3899/objects/0/instance/block: "
+                      "block \"B3899\" would hold blocks nested 101 deep"),
+            0u);
+}
+
+TEST(DocumentObjects, ALongCycleOfBlocksIsRefusedWithItsEnds) {
+  EXPECT_EQ(ErrorOnASmallStack(BlockChain(4000, 0)),
+            "doc.json: /blocks/3999/objects/0/instance/block: block \"B0\" would contain itself: "
+            "\"B0\" > \"B1\" > \"B2\" > \"B3\" > ... (3992 more) > \"B3996\" > \"B3997\" > "
+            "\"B3998\" > \"B3999\" > \"B0\"");
 }
 
 TEST(DocumentObjects, BlocksMayShareABlockWithoutFormingACycle) {

@@ -1,91 +1,19 @@
-// clang-format off
-#include "plugin/stdafx.h"
-// clang-format on
-
-#include <gtest/gtest.h>
+// The save against a real file system in temporary folders: the backup, failures that leave
+// everything as it was, links, permissions and targets that cannot be replaced.
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <stdexcept>
-#include <string>
-#include <vector>
-
-#include "TempFolder.h"
+#include "SaveFixture.h"
 #include "orv/SceneFileReader.h"
-#include "output/OutputFile.h"
 
+namespace output_test {
 namespace {
 
-namespace fs = std::filesystem;
-
-void writeFile(const fs::path& file, const std::string& contents) {
-  std::ofstream(file, std::ios::binary) << contents;
-}
-
-// How a ScriptedManager's save ends.
-enum class SaveEnd { AsTheLibrarySays, ReportsFailure, Throws };
-
-// A real scene manager whose save first pushes `chunks` blocks of `chunkBytes` filler bytes
-// through the stream (to reach file-size limits) and can be made to fail afterwards.
-class ScriptedManager final : public QzOrv::IOrvMgr {
- public:
-  ScriptedManager(QzOrv::IOrvMgr* inner, SaveEnd end, int chunks = 0, std::size_t chunkBytes = 0)
-      : m_inner(inner), m_end(end), m_chunks(chunks), m_filler(chunkBytes, 'x') {}
-
-  bool save(QzOrv::IOrvWriteStream* stream, int flags) override {
-    for (int i = 0; i < m_chunks; ++i) stream->write(m_filler.data(), m_filler.size());
-    const bool saved = m_inner->save(stream, flags);
-    if (m_end == SaveEnd::Throws) throw std::runtime_error("the library gave up");
-    return m_end == SaveEnd::ReportsFailure ? false : saved;
-  }
-  unsigned long release() override {
-    m_inner->release();
-    delete this;
-    return 0;
-  }
-  bool setCreator(const char* application, const char* version) override {
-    return m_inner->setCreator(application, version);
-  }
-  QzOrv::IOrvList<QzOrv::IOrvCamera>* cameras() override { return m_inner->cameras(); }
-  QzOrv::IOrvList<QzOrv::IOrvLight>* lights() override { return m_inner->lights(); }
-  QzOrv::IOrvList<QzOrv::IOrvView>* views() override { return m_inner->views(); }
-  QzOrv::IOrvList<QzOrv::IOrvHeliodon>* heliodons() override { return m_inner->heliodons(); }
-  QzOrv::IOrvList<QzOrv::IOrvObjectInstance>* objectInstances() override {
-    return m_inner->objectInstances();
-  }
-  QzOrv::IOrvList<QzOrv::IOrvLayer>* layers() override { return m_inner->layers(); }
-  QzOrv::IOrvList<QzOrv::IOrvObjectDefinition>* objectDefinitions() override {
-    return m_inner->objectDefinitions();
-  }
-
- private:
-  QzOrv::IOrvMgr* m_inner;
-  SaveEnd m_end;
-  int m_chunks;
-  std::string m_filler;
-};
-
-class OutputFile : public testing::Test {
- protected:
-  void script(SaveEnd end, int chunks = 0, std::size_t chunkBytes = 0) {
-    writer.manager.reset(new ScriptedManager(writer.manager.detach(), end, chunks, chunkBytes));
-  }
-  // The wide form of a path, converted as the plug-in converts (the file system takes UTF-8).
-  static ON_wString wide(const fs::path& file) { return ON_wString(file.c_str()); }
-  bool save(const fs::path& file) { return saveToFile(writer, wide(file)); }
-
-  TempFolder folder{"orv-output"};
-  fs::path target = folder.path / "a.orv";
-  fs::path backup = folder.path / "a.orv.bak";
-  CRhinoDoc doc;
-  SceneWriter writer{doc};
-};
+using OutputFile = SaveTest;
 
 TEST_F(OutputFile, KeepsThePreviousFileAsBackupReplacingAnOlderOne) {
   writeFile(target, "previous scene");
@@ -95,17 +23,27 @@ TEST_F(OutputFile, KeepsThePreviousFileAsBackupReplacingAnOlderOne) {
   const QzOrv::scene::Scene scene = QzOrv::scene::readSceneFile(target);
   ASSERT_TRUE(scene.creator.has_value());
   EXPECT_EQ(scene.creator->application, "RhinoORVExportPlugIn");
+  EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "a.orv.bak"}));
+  EXPECT_EQ(commandLine, "");
 }
 
-TEST_F(OutputFile, ANewPathMakesNoBackup) {
+TEST_F(OutputFile, ANewPathMakesNoBackupAndLeavesAnOldOneAlone) {
   ASSERT_TRUE(save(target));
   EXPECT_TRUE(fs::exists(target));
   EXPECT_FALSE(fs::exists(backup));
+
+  fs::remove(target);
+  writeFile(backup, "backup of a file since deleted");
+  ASSERT_TRUE(save(target));
+  EXPECT_EQ(contentsOf(backup), "backup of a file since deleted");
 }
 
-TEST_F(OutputFile, AMissingFolderFailsAndCreatesNothing) {
-  EXPECT_FALSE(save(folder.path / "missing" / "a.orv"));
-  EXPECT_FALSE(fs::exists(folder.path / "missing"));
+TEST_F(OutputFile, AMissingFolderFailsWithTheReasonAndCreatesNothing) {
+  const fs::path missing = folder.path / "missing" / "a.orv";
+  bool saved = true;
+  EXPECT_EQ(saveReportingTo(missing, saved),
+            "Unable to open file: " + missing.string() + ": No such file or directory\n");
+  EXPECT_FALSE(saved);
   EXPECT_TRUE(fs::is_empty(folder.path));
 }
 
@@ -113,92 +51,95 @@ TEST_F(OutputFile, NonAsciiPathsReachTheSameFile) {
   const fs::path named =
       folder.path / fs::u8path("maison \xC3\xA9t\xC3\xA9 \xE4\xB8\xAD \xF0\x9D\x84\x9E.orv");
   ASSERT_TRUE(save(named));
+  const std::string first = contentsOf(named);
   EXPECT_NO_THROW(QzOrv::scene::readSceneFile(named));
+  ASSERT_TRUE(save(named));
+  EXPECT_EQ(contentsOf(named.string() + ".bak"), first);
 
-  // Failing on the same path deletes that very file, keeping its backup.
+  // Failing on the same path leaves that very file and its backup as they were.
   script(SaveEnd::ReportsFailure);
-  EXPECT_FALSE(save(named));
-  EXPECT_FALSE(fs::exists(named));
-  EXPECT_TRUE(fs::exists(named.string() + ".bak"));
+  bool saved = true;
+  const std::string reason = saveReportingTo(named, saved);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(reason.find(named.string()), std::string::npos) << reason;
+  EXPECT_EQ(contentsOf(named), first);
+  EXPECT_EQ(contentsOf(named.string() + ".bak"), first);
 }
 
-TEST_F(OutputFile, AManagerReportingFailureLeavesNoTargetButKeepsTheBackup) {
-  writeFile(target, "previous scene");
-  script(SaveEnd::ReportsFailure);
-  EXPECT_FALSE(save(target));
-  EXPECT_FALSE(fs::exists(target));
-  EXPECT_EQ(contentsOf(backup), "previous scene");
-}
-
-TEST_F(OutputFile, AManagerThatThrowsLeavesNoPartialTarget) {
-  writeFile(target, "previous scene");
-  script(SaveEnd::Throws, 3, 1000);
-  EXPECT_FALSE(save(target));
-  EXPECT_FALSE(fs::exists(target));
-  EXPECT_EQ(contentsOf(backup), "previous scene");
-}
-
-TEST_F(OutputFile, ABackupThatCannotBeReplacedDoesNotStopTheExport) {
-  writeFile(target, "previous scene");
-  writeFile(backup, "read-only backup");
-  fs::permissions(backup, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  EXPECT_TRUE(save(target));
-
-  fs::remove(backup);
-  fs::create_directory(backup);  // not even a file: the copy must fail
-  EXPECT_TRUE(save(target));
-  EXPECT_TRUE(fs::is_directory(backup));
-  EXPECT_NO_THROW(QzOrv::scene::readSceneFile(target));
-}
-
-TEST_F(OutputFile, WithoutAManagerTheSaveFailsAndLeavesNoTarget) {
-  writeFile(target, "previous scene");
-  writer.manager.reset();
-  try {
-    saveScene(writer.manager, target.string().c_str());
-    FAIL() << "no exception";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "TOrvComPtr::operator->() - Dereferencing NULL");
+TEST_F(OutputFile, AFailedSaveLeavesTargetAndBackupAsTheyWere) {
+  struct Failure {
+    const char* what;
+    std::function<void()> arrange;
+    std::string reason;
+  };
+  const Failure failures[] = {
+      {"the manager reports failure", [&] { script(SaveEnd::ReportsFailure); },
+       "Error while writing the file: " + target.string() +
+           ": the scene library could not write the scene\n"},
+      {"the manager throws after writing", [&] { script(SaveEnd::Throws, 3, 1000); },
+       "the library gave up\n"},
+      {"there is no manager", [&] { writer.manager.reset(); },
+       "TOrvComPtr::operator->() - Dereferencing NULL\n"},
+  };
+  for (const Failure& failure : failures) {
+    SCOPED_TRACE(failure.what);
+    writeFile(target, "previous scene");
+    writeFile(backup, "older scene");
+    failure.arrange();
+    bool saved = true;
+    EXPECT_EQ(saveReportingTo(target, saved), failure.reason);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(contentsOf(target), "previous scene");
+    EXPECT_EQ(contentsOf(backup), "older scene");
+    EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "a.orv.bak"}));
   }
-  EXPECT_FALSE(fs::exists(target));
-  EXPECT_FALSE(save(target));
 }
 
 // What a save under a file-size limit did, run in a child process so the limit stays there.
 struct LimitedSave {
   bool saved;
-  std::string printed;  // the child's standard output
+  std::string printed;   // the child's standard output
+  std::string reported;  // its standard error
 };
 
 LimitedSave saveUnderSizeLimit(SceneWriter& writer, const fs::path& target, rlim_t limit) {
   const fs::path printedFile = target.string() + ".stdout";
+  const fs::path reportedFile = target.string() + ".stderr";
   std::fflush(stdout);
+  std::fflush(stderr);
   const pid_t child = fork();
   if (child == 0) {
     FILE* out = std::freopen(printedFile.c_str(), "w", stdout);
+    FILE* err = std::freopen(reportedFile.c_str(), "w", stderr);
     signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of killing us
     const rlimit size{limit, limit};
     setrlimit(RLIMIT_FSIZE, &size);
     const bool saved = saveToFile(writer, ON_wString(target.c_str()));
     std::fflush(out);
+    std::fflush(err);
     _exit(saved ? 0 : 1);
   }
   int status = 0;
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status));
-  LimitedSave result{WEXITSTATUS(status) == 0, contentsOf(printedFile)};
+  LimitedSave result{WEXITSTATUS(status) == 0, contentsOf(printedFile), contentsOf(reportedFile)};
   fs::remove(printedFile);
+  fs::remove(reportedFile);
   return result;
 }
 
 TEST_F(OutputFile, AShortWriteFailsTheSaveAndIsReportedOnce) {
   writeFile(target, "previous scene");
+  writeFile(backup, "older scene");
   script(SaveEnd::AsTheLibrarySays, 4, 16 * 1024);
   const LimitedSave result = saveUnderSizeLimit(writer, target, 8 * 1024);
   EXPECT_FALSE(result.saved);
   EXPECT_EQ(result.printed, "COrvFileWriteStream::write - Unable to write in file\n");
-  EXPECT_FALSE(fs::exists(target));
-  EXPECT_EQ(contentsOf(backup), "previous scene");
+  EXPECT_EQ(result.reported,
+            "Error while writing the file: " + target.string() + ": File too large\n");
+  EXPECT_EQ(contentsOf(target), "previous scene");
+  EXPECT_EQ(contentsOf(backup), "older scene");
+  EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "a.orv.bak"}));
 }
 
 TEST_F(OutputFile, BytesThatCannotBeFlushedAtCloseFailTheSave) {
@@ -206,7 +147,80 @@ TEST_F(OutputFile, BytesThatCannotBeFlushedAtCloseFailTheSave) {
   const LimitedSave result = saveUnderSizeLimit(writer, target, 512);
   EXPECT_FALSE(result.saved);
   EXPECT_EQ(result.printed, "");  // every write fitted the stream's buffer
-  EXPECT_FALSE(fs::exists(target));
+  EXPECT_EQ(result.reported,
+            "Error while writing the file: " + target.string() + ": File too large\n");
+  EXPECT_TRUE(fs::is_empty(folder.path));
+}
+
+TEST_F(OutputFile, ATargetThatIsALinkIsResolvedAndTheFileItNamesReplaced) {
+  fs::create_directory(folder.path / "scenes");
+  const fs::path real = folder.path / "scenes" / "b.orv";
+  writeFile(real, "previous scene");
+  fs::create_symlink("scenes/b.orv", folder.path / "middle.orv");
+  fs::create_symlink("middle.orv", target);  // a chain of two relative links
+
+  ASSERT_TRUE(save(target));
+  EXPECT_EQ(fs::read_symlink(target), "middle.orv");
+  EXPECT_EQ(fs::read_symlink(folder.path / "middle.orv"), "scenes/b.orv");
+  EXPECT_NO_THROW(QzOrv::scene::readSceneFile(real));
+  // The backup is kept under the name the save was given.
+  EXPECT_FALSE(fs::is_symlink(backup));
+  EXPECT_EQ(contentsOf(backup), "previous scene");
+  EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "a.orv.bak", "middle.orv", "scenes"}));
+  EXPECT_EQ(fs::directory_iterator(folder.path / "scenes")->path().filename(), "b.orv");
+
+  // A dangling link names the file to create.
+  fs::create_symlink("c.orv", folder.path / "d.orv");
+  ASSERT_TRUE(save(folder.path / "d.orv"));
+  EXPECT_TRUE(fs::is_symlink(folder.path / "d.orv"));
+  EXPECT_NO_THROW(QzOrv::scene::readSceneFile(folder.path / "c.orv"));
+  EXPECT_FALSE(fs::exists(folder.path / "d.orv.bak"));
+}
+
+TEST_F(OutputFile, AReplacedFileKeepsItsPermissions) {
+  writeFile(target, "previous scene");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ASSERT_TRUE(save(target));
+  EXPECT_EQ(fs::status(target).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+  // A new file gets what the process's file-creation mask allows.
+  const mode_t mask = umask(027);
+  const fs::path fresh = folder.path / "fresh.orv";
+  const bool saved = save(fresh);
+  umask(mask);
+  ASSERT_TRUE(saved);
+  EXPECT_EQ(fs::status(fresh).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(OutputFile, TargetsThatCannotBeReplacedAreRefusedAndLeftAlone) {
+  writeFile(target, "previous scene");
+  fs::permissions(target, fs::perms::owner_read | fs::perms::group_read);
+  bool saved = true;
+  EXPECT_EQ(saveReportingTo(target, saved),
+            "Unable to open file: " + target.string() + ": the file is read-only\n");
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(contentsOf(target), "previous scene");
+
+  const fs::path folderTarget = folder.path / "folder.orv";
+  fs::create_directory(folderTarget);
+  EXPECT_EQ(saveReportingTo(folderTarget, saved),
+            "Unable to open file: " + folderTarget.string() + ": Is a directory\n");
+  EXPECT_TRUE(fs::is_empty(folderTarget));
+
+  const fs::path pipe = folder.path / "pipe.orv";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(saveReportingTo(pipe, saved),
+            "Unable to open file: " + pipe.string() + ": not a regular file\n");
+
+  const fs::path loop = folder.path / "loop.orv";
+  fs::create_symlink("loop.orv", loop);
+  EXPECT_EQ(saveReportingTo(loop, saved),
+            "Unable to open file: " + loop.string() + ": Too many levels of symbolic links\n");
+  EXPECT_FALSE(saved);
+  EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "folder.orv", "pipe.orv", "loop.orv"}));
 }
 
 }  // namespace
+}  // namespace output_test

@@ -53,8 +53,9 @@ TEST(SplitPath, SeparatesDriveFolderNameAndLastExtension) {
 }
 
 TEST(SplitPath, LongPartsAreCutToTheirBuffers) {
-  std::wstring path = L"D:\\" + std::wstring(300, L'd') + L"\\" + std::wstring(300, L'f') + L"." +
-                      std::wstring(300, L'e');
+  const std::size_t tooLong = _MAX_DIR + 40;
+  std::wstring path = L"D:\\" + std::wstring(tooLong, L'd') + L"\\" + std::wstring(tooLong, L'f') +
+                      L"." + std::wstring(tooLong, L'e');
   // Each buffer sits between guards that must survive.
   struct Guarded {
     wchar_t before = L'#';

@@ -24,16 +24,17 @@ std::string hex(const std::vector<std::uint8_t>& bytes) {
 // before: bump the format version instead.
 // clang-format off
 const std::string kTinyScene =
-    // header: magic, version 1.0, checksum
-    "8f4f52560d0a1a0a" "0100" "0000" "f8a1abff"
+    // header: magic, version 2.0, checksum
+    "8f4f52560d0a1a0a" "0200" "0000" "160e1eed"
     // creator: tag, length 12, "App", "1", checksum
     "43525452" "0c00000000000000" "03000000" "417070" "01000000" "31" "c6a89f9a"
     // layer: tag, length 25, id, presence mask (name), "L", checksum
     "4c415952" "1900000000000000" "e5050b101d164192be56f2e56e8f30d5" "01000000" "01000000" "4c"
     "5cdc2af3"
-    // end: tag, length 28, one layer and no other elements, checksum
-    "454e4420" "1c00000000000000" "01000000" "00000000" "00000000" "00000000" "00000000"
-    "00000000" "00000000" "89ce85d4";
+    // end: tag, length 36, one layer and no other elements, two chunks before it and the
+    // checksum of the 85 bytes before it, checksum
+    "454e4420" "2400000000000000" "01000000" "00000000" "00000000" "00000000" "00000000"
+    "00000000" "00000000" "02000000" "4a3254a4" "f2de0319";
 // clang-format on
 
 TEST(FileFormat, TinySceneHasFrozenBytes) {

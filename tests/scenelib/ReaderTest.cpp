@@ -54,6 +54,21 @@ std::vector<std::size_t> chunkStarts(const Bytes& file) {
   return starts;
 }
 
+/// The file with its end chunk made to fit what precedes it, as a writer that put those chunks
+/// there would have made it.
+Bytes sealed(Bytes file) {
+  const std::vector<std::size_t> starts = chunkStarts(file);
+  const std::size_t endStart = starts.back();
+  Bytes payload(file.begin() + static_cast<std::ptrdiff_t>(endStart + 12),
+                file.begin() + static_cast<std::ptrdiff_t>(endStart + 12 + 28));
+  putLittle(payload, starts.size() - 1, 4);
+  putLittle(payload, crc32_z(0, file.data(), endStart), 4);
+  file.resize(endStart);
+  const Bytes end = chunk("END ", payload);
+  file.insert(file.end(), end.begin(), end.end());
+  return file;
+}
+
 std::string readError(const Bytes& file) {
   try {
     readScene(file, "damaged.orv");
@@ -94,6 +109,7 @@ TEST(Reader, SkipsChunksOfLaterVersionsButChecksThem) {
   const Bytes late = chunk("note", Bytes(100, 0xEE));
   extended.insert(extended.end(), late.begin(), late.end());
   extended.insert(extended.end(), file.begin() + endStart, file.end());
+  extended = sealed(extended);
   EXPECT_EQ(readScene(extended, "extended"), readScene(file, "plain"));
 
   extended[kHeaderBytes + 13] ^= 0x01;  // inside the first unknown chunk's payload
@@ -109,13 +125,15 @@ TEST(Reader, ErrorsNameTheFileTheOffsetAndTheChunk) {
   EXPECT_EQ(readError(foreign),
             "damaged.orv: offset 0 (header): bad magic: this is not a scene file");
 
-  Bytes newer = file;
-  newer[8] = 2;  // major version 2, with a header checksum that fits
-  const std::uint32_t crc = crc32_z(0, newer.data(), 12);
-  for (int i = 0; i < 4; ++i) newer[12 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
-  EXPECT_NE(readError(newer).find("offset 8 (header): unsupported format version 2.0"),
-            std::string::npos)
-      << readError(newer);
+  for (const auto& [major, version] : {std::pair{3, "3.0"}, std::pair{1, "1.0"}}) {
+    Bytes other = file;
+    other[8] = static_cast<std::uint8_t>(major);  // with a header checksum that fits
+    const std::uint32_t crc = crc32_z(0, other.data(), 12);
+    for (int i = 0; i < 4; ++i) other[12 + i] = static_cast<std::uint8_t>(crc >> (8 * i));
+    EXPECT_EQ(readError(other), std::string("damaged.orv: offset 8 (header): unsupported format "
+                                            "version ") +
+                                    version + "; this reader reads version 2.x");
+  }
 
   const std::size_t endStart = chunkStarts(file).back();
   const Bytes endless(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(endStart));
@@ -134,6 +152,48 @@ TEST(Reader, ErrorsNameTheFileTheOffsetAndTheChunk) {
                       "file holds 1"),
             std::string::npos)
       << readError(missingLayer);
+}
+
+TEST(Reader, AWholeChunkRemovedAddedOrMovedIsDetected) {
+  const Bytes file = everySetterFile();
+  const std::vector<std::size_t> starts = chunkStarts(file);
+  const auto cut = [&](std::size_t chunk) {
+    return std::pair{file.begin() + static_cast<std::ptrdiff_t>(starts[chunk]),
+                     file.begin() + static_cast<std::ptrdiff_t>(starts[chunk + 1])};
+  };
+  const std::size_t before = starts.size() - 1;  // chunks before the end chunk
+  for (std::size_t removed = 0; removed < before; ++removed) {
+    Bytes shorter(file.begin(), cut(removed).first);
+    shorter.insert(shorter.end(), cut(removed).second, file.end());
+    EXPECT_THROW(readScene(shorter, "shorter"), SceneFileError) << "chunk " << removed;
+  }
+
+  // The creator chunk belongs to no list: only the chunk count can miss it.
+  ASSERT_EQ(little(file, starts[0], 4), little(Bytes{'C', 'R', 'T', 'R'}, 0, 4));
+  Bytes noCreator(file.begin(), cut(0).first);
+  noCreator.insert(noCreator.end(), cut(0).second, file.end());
+  EXPECT_EQ(readError(noCreator),
+            "damaged.orv: offset " +
+                std::to_string(starts.back() - (starts[1] - starts[0]) + 12 + 28) +
+                " (chunk END ): the end chunk counts " + std::to_string(before) +
+                " chunks before it but the file holds " + std::to_string(before - 1));
+
+  Bytes doubled(file.begin(), cut(1).second);  // the first layer twice
+  doubled.insert(doubled.end(), cut(1).first, file.end());
+  EXPECT_THROW(readScene(doubled, "doubled"), SceneFileError);
+
+  // Two layers trading places keep every count; the checksum tells.
+  Bytes swapped(file.begin(), cut(1).first);
+  swapped.insert(swapped.end(), cut(2).first, cut(2).second);
+  swapped.insert(swapped.end(), cut(1).first, cut(1).second);
+  swapped.insert(swapped.end(), cut(2).second, file.end());
+  ASSERT_NE(swapped, file);
+  EXPECT_NE(readError(swapped).find(
+                "(chunk END ): the chunks before the end chunk are not the ones it was written "
+                "after: checksum mismatch"),
+            std::string::npos)
+      << readError(swapped);
+  EXPECT_NO_THROW(readScene(sealed(swapped), "resealed"));
 }
 
 TEST(Reader, RefusesLengthsAndCountsBeyondTheData) {

@@ -18,8 +18,8 @@ const path = require('path');
 const { readModel, ModelError } = require('./lib/ReadModel');
 const { convertModel } = require('./lib/Document');
 
-// Arrays go to the binary sidecar only once the document loader reads it.
-const SIDECAR = false;
+// Arrays go to the binary sidecar beside the document (--inline keeps them in the JSON).
+const SIDECAR = true;
 
 function parseArguments(argv) {
   const args = { input: '', print: false, out: '', inline: !SIDECAR };

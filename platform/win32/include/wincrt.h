@@ -2,15 +2,19 @@
 // Wide paths reach the file system as UTF-8 names.
 #pragma once
 
+#include <climits>
 #include <cstdio>
 
 #include "windows.h"
 
-#define _MAX_PATH 260
+// The path-part limits are this platform's own: a folder, name or extension may be as long as a
+// whole path (PATH_MAX, 4096), not the 256 characters of the Windows runtime. A drive is a letter
+// and a colon.
+#define _MAX_PATH PATH_MAX
 #define _MAX_DRIVE 3
-#define _MAX_DIR 256
-#define _MAX_FNAME 256
-#define _MAX_EXT 256
+#define _MAX_DIR PATH_MAX
+#define _MAX_FNAME PATH_MAX
+#define _MAX_EXT PATH_MAX
 
 extern "C" {
 /// Splits a path into drive (a letter and a colon, "X:"), folder (up to and including the last

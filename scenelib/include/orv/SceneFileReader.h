@@ -22,11 +22,12 @@ class SceneFileError : public std::runtime_error {
 };
 
 /// Parses a whole scene file held in `bytes`; `source` names it in error messages. Accepts every
-/// file version 1.x; chunks with unknown tags are checked and skipped. Throws SceneFileError for
+/// file version 2.x; chunks with unknown tags are checked and skipped. Throws SceneFileError for
 /// anything else: a bad magic or header checksum, another major version, a truncated file, a
 /// chunk checksum mismatch, impossible lengths or counts, unknown field bits, values outside
-/// their range, element counts that disagree with the end chunk, a missing end chunk, or bytes
-/// after it. Never allocates more than the input can hold.
+/// their range, element or chunk counts or a checksum that disagree with the end chunk (a chunk
+/// removed, added or moved), a missing end chunk, or bytes after it. Never allocates more than
+/// the input can hold.
 Scene readScene(std::span<const std::uint8_t> bytes, const std::string& source);
 
 /// Reads the file at `path` and parses it as readScene does, with the path as the source name.

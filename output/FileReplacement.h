@@ -1,0 +1,52 @@
+// Replacing a file on this platform without ever leaving it half-written: a temporary file in the
+// target's folder, flushed to disk and renamed over the target; backups by hard link or copy.
+#pragma once
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+/// A file-system step that failed. what() is "<path>: <reason>"; reason() is the system's error
+/// text ("No space left on device") or a plain account ("the file is read-only").
+class FileSystemError : public std::runtime_error {
+ public:
+  FileSystemError(const std::string& path, const std::string& reason)
+      : std::runtime_error(path + ": " + reason), m_reason(reason) {}
+  const std::string& reason() const { return m_reason; }
+
+ private:
+  std::string m_reason;
+};
+
+/// The file that `path` (UTF-8, not empty) names once symbolic links are followed: a link is
+/// replaced by what it points at (relative to the link's folder) until the name is no link. The
+/// file need not exist (a dangling link resolves to the missing file). Throws FileSystemError
+/// for a chain of links too long or looping.
+std::string resolveLinks(const std::string& path);
+
+/// A new, empty file in the folder of `target` (UTF-8, links already resolved) under a name of
+/// the form ".orv-save-XXXXXXXX.tmp", open for writing untranslated bytes. When `target` exists
+/// it must be a writable regular file, and the new file takes its permissions. The caller owns
+/// the stream and the file. Throws FileSystemError naming `target`.
+struct TemporaryFile {
+  std::string path;
+  std::FILE* stream;
+  bool replacing;  // a file exists at `target`
+};
+TemporaryFile createTemporaryBeside(const std::string& target);
+
+/// Hands the bytes still buffered in `stream` to the system, waits until they are on disk and
+/// closes it. The stream is closed whatever happens. Throws FileSystemError naming `path`, the
+/// file the stream writes, when any of this fails.
+void flushToDiskAndClose(std::FILE* stream, const std::string& path);
+
+/// Renames `from` over `to` in one step (whatever `to` was, it is then the file `from` was) and
+/// flushes the folder's entry to disk. Throws FileSystemError naming `to`; `from` stays then.
+void moveOver(const std::string& from, const std::string& to);
+
+/// A complete copy of the regular file `source` under a new temporary name beside `backup`,
+/// ready to be moved over it: a hard link to `source` where the file system allows one, else a
+/// flushed copy. Returns the temporary name; the caller owns that file. Throws FileSystemError
+/// naming `backup` when `backup` is a read-only file (checked first) or no copy can be made; no
+/// temporary file stays then.
+std::string copyBeside(const std::string& source, const std::string& backup);
