@@ -58,8 +58,8 @@ const Workspace& workspace() {
 }
 
 void ReaderOpensTheModel(benchmark::State& state) {
-  const std::string command = "node " + Quoted(kTools + "/bench/read-only.js") + " " +
-                              Quoted(workspace().model());
+  const std::string command =
+      "node " + Quoted(kTools + "/bench/read-only.js") + " " + Quoted(workspace().model());
   for (auto _ : state) Run(command);
 }
 
@@ -137,20 +137,21 @@ void MesherOnTheTeapot(benchmark::State& state) {
           triangles += meshes[m]->m_F[f].IsQuad() ? 2 : 1;
     }
   }
-  state.counters["triangles_per_second"] = benchmark::Counter(triangles, benchmark::Counter::kIsRate);
+  state.counters["triangles_per_second"] =
+      benchmark::Counter(triangles, benchmark::Counter::kIsRate);
 }
 
 double Minimum(const std::vector<double>& values) {
   return *std::min_element(values.begin(), values.end());
 }
 
-#define ORV_MODEL_BENCHMARK(name)                                                \
-  BENCHMARK(name)                                                                \
-      ->Unit(benchmark::kMillisecond)                                            \
-      ->UseRealTime()                                                            \
-      ->Iterations(1)                                                            \
-      ->Repetitions(5)                                                           \
-      ->ComputeStatistics("min", Minimum)                                        \
+#define ORV_MODEL_BENCHMARK(name)         \
+  BENCHMARK(name)                         \
+      ->Unit(benchmark::kMillisecond)     \
+      ->UseRealTime()                     \
+      ->Iterations(1)                     \
+      ->Repetitions(5)                    \
+      ->ComputeStatistics("min", Minimum) \
       ->ReportAggregatesOnly(true)
 
 ORV_MODEL_BENCHMARK(ReaderOpensTheModel);
@@ -159,6 +160,10 @@ ORV_MODEL_BENCHMARK(OrvexportLoadsExportsAndSaves);
 ORV_MODEL_BENCHMARK(SceneSaveAlone);
 ORV_MODEL_BENCHMARK(WholeCommand);
 ORV_MODEL_BENCHMARK(ReaderAndGltfExporter);
-BENCHMARK(MesherOnTheTeapot)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", Minimum)->ReportAggregatesOnly(true);
+BENCHMARK(MesherOnTheTeapot)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", Minimum)
+    ->ReportAggregatesOnly(true);
 
 }  // namespace
