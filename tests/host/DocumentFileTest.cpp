@@ -21,7 +21,8 @@ TEST(DocumentFile, ReadsUnitsByNameCodeOrCustomLength) {
   EXPECT_EQ(byName.UnitSystem(), ON::millimeters);
   EXPECT_EQ(byCode.UnitSystem(), ON::feet);
   EXPECT_EQ(custom.UnitSystem(), ON::custom_unit_system);
-  EXPECT_EQ(custom.Properties().ModelUnits().m_custom_unit_scale, 0.4572);
+  // One cubit is 0.4572 m: the host counts 1 / 0.4572 cubits in a metre.
+  EXPECT_DOUBLE_EQ(custom.Properties().ModelUnits().m_custom_unit_scale, 1 / 0.4572);
   EXPECT_EQ(Utf8(custom.Properties().ModelUnits().m_custom_unit_name), "cubits");
   EXPECT_EQ(none.UnitSystem(), ON::no_unit_system);
 }
