@@ -80,8 +80,9 @@ ON_UnitSystem ReadUnits(const Node& units) {
   } else if (units.isObject()) {
     units.checkKeys({"name", "meters"});
     result.m_unit_system = ON::custom_unit_system;
+    // The file gives one unit's length in metres; the host counts units in a metre.
     result.m_custom_unit_scale =
-        units.required("meters", "the length of one custom unit in metres").positive();
+        1.0 / units.required("meters", "the length of one custom unit in metres").positive();
     if (auto name = units.member("name")) result.m_custom_unit_name = Wide(name->text());
   } else {
     units.expected(std::string("a unit name, a unit code or custom units ") + kCustomUnitsForm);
