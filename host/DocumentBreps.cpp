@@ -12,13 +12,11 @@ namespace {
 
 /// An index into a list of `count` things of a kind ("surface", "edge") that the brep has.
 int IndexInto(const Node& index, int count, const std::string& kind) {
-  if (!index.value().is_number_integer()) index.expected("a " + kind + " index (an integer)");
-  const bool huge = index.value().is_number_unsigned() &&
-                    index.value().get<std::uint64_t>() > std::uint64_t(count);
-  const std::int64_t i = huge ? count : index.value().get<std::int64_t>();
+  if (!index.isInteger()) index.expected("a " + kind + " index (an integer)");
+  const std::int64_t i = IndexValue(index.numberValue(), count);
   if (i < 0 || i >= count)
-    index.fail("no " + kind + " " + Show(index.value()) + ": the brep has " +
-               std::to_string(count) + " " + kind + (count == 1 ? "" : "s") +
+    index.fail("no " + kind + " " + Show(index) + ": the brep has " + std::to_string(count) + " " +
+               kind + (count == 1 ? "" : "s") +
                (count > 0 ? ", 0 to " + std::to_string(count - 1) : std::string()));
   return static_cast<int>(i);
 }
@@ -50,12 +48,10 @@ std::unique_ptr<ON_NurbsCurve> ReadJsonEdgePoints(const Node& points, int degree
   if (cvs.size() < std::size_t(degree + 1))
     points.expected("at least " + std::to_string(degree + 1) + " control points");
   bool rational = false;
-  for (const Node& cv : cvs)
-    rational = rational || (cv.value().is_array() && cv.value().size() == 4);
+  for (const Node& cv : cvs) rational = rational || (cv.isArray() && cv.size() == 4);
   auto curve = std::make_unique<ON_NurbsCurve>(3, rational, degree + 1, int(cvs.size()));
   for (std::size_t i = 0; i < cvs.size(); ++i) {
-    const Json& value = cvs[i].value();
-    if (!value.is_array() || (value.size() != 3 && value.size() != 4))
+    if (!cvs[i].isArray() || (cvs[i].size() != 3 && cvs[i].size() != 4))
       cvs[i].expected("a control point [x, y, z] or [x, y, z, weight]");
     const std::vector<Node> xyzw = cvs[i].elements();
     curve->SetCV(int(i), ON_3dPoint(xyzw[0].finite(), xyzw[1].finite(), xyzw[2].finite()));
@@ -157,7 +153,7 @@ std::unique_ptr<ON_Brep> ReadBrep(const Node& brep) {
   brep.checkKeys({"surfaces", "edges", "faces", "tolerance"});
   auto result = std::make_unique<ON_Brep>();
   const Node surfaces = brep.required("surfaces", "the brep's surfaces [...]");
-  if (!surfaces.value().is_array() || surfaces.value().empty())
+  if (!surfaces.isArray() || surfaces.size() == 0)
     surfaces.expected("a non-empty array of surfaces");
   for (const Node& surface : surfaces.elements()) {
     if (auto mesh = surface.member("render_mesh"))
@@ -170,8 +166,7 @@ std::unique_ptr<ON_Brep> ReadBrep(const Node& brep) {
   const double tolerance =
       brep.member("tolerance") ? brep.member("tolerance")->positive() : 1e-6 * EdgeSize(*result);
   const Node faces = brep.required("faces", "the brep's faces [...]");
-  if (!faces.value().is_array() || faces.value().empty())
-    faces.expected("a non-empty array of faces");
+  if (!faces.isArray() || faces.size() == 0) faces.expected("a non-empty array of faces");
   for (const Node& face : faces.elements()) ReadBrepFace(face, *result, tolerance);
   return result;
 }

@@ -17,7 +17,7 @@ using namespace document;
 
 void ReadDocument(const Node& root, Source& source, CRhinoDoc& doc) {
   const std::string& fileName = source.file;
-  if (!root.value().is_object()) root.expected("a document object {...}");
+  if (!root.isObject()) root.expected("a document object {...}");
   root.checkKeys({"units", "path", "binary", "materials", "layers", "texture_mappings", "blocks",
                   "objects", "views", "earth_anchor", "sun"});
   std::optional<Sidecar> sidecar;
@@ -96,9 +96,9 @@ void LoadDocumentText(const std::string& text, const std::string& fileName, CRhi
   assert(doc.m_material_table.MaterialCount() == 0 && doc.m_layer_table.LayerCount() == 0 &&
          doc.m_object_table.ObjectCount() == 0 &&
          doc.m_instance_definition_table.InstanceDefinitionCount() == 0);
-  const Json root = ParseDocumentText(text, fileName);
-  Source source{fileName};
-  ReadDocument(Node(source, root, Pointer()), source, doc);
+  const ParsedText parsed = ParseDocumentText(text, fileName);
+  Source source{fileName, parsed};
+  ReadDocument(Node(source), source, doc);
 }
 
 void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc) {

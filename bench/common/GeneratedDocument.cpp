@@ -1,10 +1,13 @@
 #include "GeneratedDocument.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -170,6 +173,34 @@ GeneratedFiles WriteGeneratedDocument(const fs::path& folder, const std::string&
   json << "\n]}\n";
   files.bytes = json.close() + (sidecar ? sidecar->close() : 0);
   return files;
+}
+
+namespace {
+
+/// The folder of the benchmark documents, removed with them at exit.
+struct BenchFolder {
+  BenchFolder()
+      : path(fs::temp_directory_path() / ("bench_documents_" + std::to_string(getpid()))) {
+    fs::create_directories(path);
+  }
+  ~BenchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  fs::path path;
+  std::map<std::pair<std::size_t, bool>, GeneratedFiles> documents;
+};
+
+}  // namespace
+
+const GeneratedFiles& BenchDocument(std::size_t triangles, bool withSidecar) {
+  static BenchFolder folder;
+  auto [at, added] = folder.documents.try_emplace({triangles, withSidecar});
+  if (added)
+    at->second = WriteGeneratedDocument(
+        folder.path, "generated" + std::to_string(triangles) + (withSidecar ? "b" : "j"),
+        ShapeForTriangles(triangles), withSidecar);
+  return at->second;
 }
 
 }  // namespace benchdoc

@@ -40,4 +40,8 @@ struct GeneratedFiles {
 GeneratedFiles WriteGeneratedDocument(const std::filesystem::path& folder, const std::string& stem,
                                       const DocumentShape& shape, bool withSidecar);
 
+/// The document of ShapeForTriangles(triangles), generated on first use into a temporary folder
+/// that is removed when the program ends. Not thread-safe.
+const GeneratedFiles& BenchDocument(std::size_t triangles, bool withSidecar);
+
 }  // namespace benchdoc
