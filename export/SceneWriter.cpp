@@ -25,10 +25,12 @@ QzOrv::IOrvMgr* createManager(ORVFeedback& feedback) {
   return created;
 }
 
-// Metres per document unit; 0 when the document names no unit or its length is unknown.
+// Metres per document unit; 0 when the document names no unit, and not a positive finite number
+// when a custom unit's length is unknown.
 double metresPerUnit(const CRhinoDoc& doc) {
   const ON_UnitSystem& units = doc.Properties().ModelUnits();
-  if (units.m_unit_system == ON::custom_unit_system) return units.m_custom_unit_scale;
+  // The custom scale counts custom units in one metre.
+  if (units.m_unit_system == ON::custom_unit_system) return 1.0 / units.m_custom_unit_scale;
   return ON::UnitScaleToMeters(units.m_unit_system);
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "DocumentBinary.h"
 #include "DocumentReading.h"
 
 namespace document {
@@ -11,13 +12,11 @@ namespace {
 
 /// An index into a list of `count` things of a kind ("surface", "edge") that the brep has.
 int IndexInto(const Node& index, int count, const std::string& kind) {
-  if (!index.value().is_number_integer()) index.expected("a " + kind + " index (an integer)");
-  const bool huge = index.value().is_number_unsigned() &&
-                    index.value().get<std::uint64_t>() > std::uint64_t(count);
-  const std::int64_t i = huge ? count : index.value().get<std::int64_t>();
+  if (!index.isInteger()) index.expected("a " + kind + " index (an integer)");
+  const std::int64_t i = IndexValue(index.numberValue(), count);
   if (i < 0 || i >= count)
-    index.fail("no " + kind + " " + Show(index.value()) + ": the brep has " +
-               std::to_string(count) + " " + kind + (count == 1 ? "" : "s") +
+    index.fail("no " + kind + " " + Show(index) + ": the brep has " + std::to_string(count) + " " +
+               kind + (count == 1 ? "" : "s") +
                (count > 0 ? ", 0 to " + std::to_string(count - 1) : std::string()));
   return static_cast<int>(i);
 }
@@ -26,34 +25,56 @@ std::string ShowPoint(const ON_3dPoint& p) {
   return "[" + ShowNumber(p.x) + ", " + ShowNumber(p.y) + ", " + ShowNumber(p.z) + "]";
 }
 
+/// The control points of an edge of `degree` from a binary array [n, 3] or [n, 4] (with weights).
+std::unique_ptr<ON_NurbsCurve> ReadBinaryEdgePoints(const Node& points, int degree) {
+  BinaryArray array(points, ElementKind::numbers);
+  array.expectShape(2, {3, 4}, "[n, 3] or [n, 4]");
+  const int count = int(array.shape()[0]);
+  if (count < degree + 1)
+    array.expected("at least " + std::to_string(degree + 1) + " control points");
+  const bool rational = array.shape()[1] == 4;
+  auto curve = std::make_unique<ON_NurbsCurve>(3, rational, degree + 1, count);
+  for (int i = 0; i < count; ++i) {
+    const double x = array.finite(), y = array.finite(), z = array.finite();
+    curve->SetCV(i, ON_3dPoint(x, y, z));
+    if (rational) curve->SetWeight(i, array.positive());
+  }
+  return curve;
+}
+
+/// The control points of an edge of `degree` from JSON: [[x, y, z] or [x, y, z, weight], ...].
+std::unique_ptr<ON_NurbsCurve> ReadJsonEdgePoints(const Node& points, int degree) {
+  const std::vector<Node> cvs = points.elements();
+  if (cvs.size() < std::size_t(degree + 1))
+    points.expected("at least " + std::to_string(degree + 1) + " control points");
+  bool rational = false;
+  for (const Node& cv : cvs) rational = rational || (cv.isArray() && cv.size() == 4);
+  auto curve = std::make_unique<ON_NurbsCurve>(3, rational, degree + 1, int(cvs.size()));
+  for (std::size_t i = 0; i < cvs.size(); ++i) {
+    if (!cvs[i].isArray() || (cvs[i].size() != 3 && cvs[i].size() != 4))
+      cvs[i].expected("a control point [x, y, z] or [x, y, z, weight]");
+    const std::vector<Node> xyzw = cvs[i].elements();
+    curve->SetCV(int(i), ON_3dPoint(xyzw[0].finite(), xyzw[1].finite(), xyzw[2].finite()));
+    if (xyzw.size() == 4) curve->SetWeight(int(i), xyzw[3].positive());
+  }
+  return curve;
+}
+
 /// An edge's 3-D curve: {"degree": d, "points": [[x, y, z] or [x, y, z, w], ...], "knots": [...]}.
 std::unique_ptr<ON_NurbsCurve> ReadEdgeCurve(const Node& edge) {
   edge.checkKeys({"degree", "points", "knots"});
   const int degree = edge.required("degree", "the curve's degree").integer(1, 11);
   const Node points = edge.required("points", "the control points [[x, y, z], ...]");
-  const std::vector<Node> cvs = points.elements();
-  if (cvs.size() < std::size_t(degree + 1))
-    points.expected("at least " + std::to_string(degree + 1) + " control points");
-  bool rational = false;
-  for (const Node& cv : cvs)
-    rational = rational || (cv.value().is_array() && cv.value().size() == 4);
-  auto curve = std::make_unique<ON_NurbsCurve>(3, rational, degree + 1, int(cvs.size()));
+  std::unique_ptr<ON_NurbsCurve> curve = IsBinaryReference(points)
+                                             ? ReadBinaryEdgePoints(points, degree)
+                                             : ReadJsonEdgePoints(points, degree);
+  ON_3dPoint first, p;
+  curve->GetCV(0, first);
   bool moves = false;
-  for (std::size_t i = 0; i < cvs.size(); ++i) {
-    const Json& value = cvs[i].value();
-    if (!value.is_array() || (value.size() != 3 && value.size() != 4))
-      cvs[i].expected("a control point [x, y, z] or [x, y, z, weight]");
-    const std::vector<Node> xyzw = cvs[i].elements();
-    const ON_3dPoint p(xyzw[0].finite(), xyzw[1].finite(), xyzw[2].finite());
-    curve->SetCV(int(i), p);
-    if (xyzw.size() == 4) curve->SetWeight(int(i), xyzw[3].positive());
-    ON_3dPoint first;
-    curve->GetCV(0, first);
-    moves = moves || !(p == first);
-  }
+  for (int i = 1; i < curve->CVCount() && !moves; ++i) moves = curve->GetCV(i, p) && !(p == first);
   if (!moves) points.fail("the edge has length 0: all its control points are one point");
   if (auto knots = edge.member("knots")) {
-    const std::vector<double> values = ReadKnotVector(*knots, degree + 1, int(cvs.size()));
+    const std::vector<double> values = ReadKnotVector(*knots, degree + 1, curve->CVCount());
     for (std::size_t k = 0; k < values.size(); ++k) curve->SetKnot(int(k), values[k]);
   } else {
     curve->MakeClampedUniformKnotVector();
@@ -132,7 +153,7 @@ std::unique_ptr<ON_Brep> ReadBrep(const Node& brep) {
   brep.checkKeys({"surfaces", "edges", "faces", "tolerance"});
   auto result = std::make_unique<ON_Brep>();
   const Node surfaces = brep.required("surfaces", "the brep's surfaces [...]");
-  if (!surfaces.value().is_array() || surfaces.value().empty())
+  if (!surfaces.isArray() || surfaces.size() == 0)
     surfaces.expected("a non-empty array of surfaces");
   for (const Node& surface : surfaces.elements()) {
     if (auto mesh = surface.member("render_mesh"))
@@ -145,8 +166,7 @@ std::unique_ptr<ON_Brep> ReadBrep(const Node& brep) {
   const double tolerance =
       brep.member("tolerance") ? brep.member("tolerance")->positive() : 1e-6 * EdgeSize(*result);
   const Node faces = brep.required("faces", "the brep's faces [...]");
-  if (!faces.value().is_array() || faces.value().empty())
-    faces.expected("a non-empty array of faces");
+  if (!faces.isArray() || faces.size() == 0) faces.expected("a non-empty array of faces");
   for (const Node& face : faces.elements()) ReadBrepFace(face, *result, tolerance);
   return result;
 }

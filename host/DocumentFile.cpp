@@ -8,16 +8,20 @@
 #include <cerrno>
 #include <cstring>
 
+#include "DocumentBinary.h"
 #include "DocumentReading.h"
 
 namespace {
 
 using namespace document;
 
-void ReadDocument(const Node& root, const std::string& fileName, CRhinoDoc& doc) {
-  if (!root.value().is_object()) root.expected("a document object {...}");
-  root.checkKeys({"units", "path", "materials", "layers", "texture_mappings", "blocks", "objects",
-                  "views", "earth_anchor", "sun"});
+void ReadDocument(const Node& root, Source& source, CRhinoDoc& doc) {
+  const std::string& fileName = source.file;
+  if (!root.isObject()) root.expected("a document object {...}");
+  root.checkKeys({"units", "path", "binary", "materials", "layers", "texture_mappings", "blocks",
+                  "objects", "views", "earth_anchor", "sun"});
+  std::optional<Sidecar> sidecar;
+  if (auto name = root.member("binary")) source.sidecar = &sidecar.emplace(*name, fileName);
   if (auto units = root.member("units")) doc.Properties().SetModelUnits(ReadUnits(*units));
   if (auto path = root.member("path")) doc.SetPathName(Wide(SavedPath(*path, fileName)));
   References references{{"material", {}, {}}, {"layer", {}, {}}};
@@ -92,8 +96,9 @@ void LoadDocumentText(const std::string& text, const std::string& fileName, CRhi
   assert(doc.m_material_table.MaterialCount() == 0 && doc.m_layer_table.LayerCount() == 0 &&
          doc.m_object_table.ObjectCount() == 0 &&
          doc.m_instance_definition_table.InstanceDefinitionCount() == 0);
-  const Json root = ParseDocumentText(text, fileName);
-  ReadDocument(Node(fileName, root, Pointer()), fileName, doc);
+  const ParsedText parsed = ParseDocumentText(text, fileName);
+  Source source{fileName, parsed};
+  ReadDocument(Node(source), source, doc);
 }
 
 void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc) {

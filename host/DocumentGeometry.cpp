@@ -1,5 +1,6 @@
 #include <cmath>
 
+#include "DocumentBinary.h"
 #include "DocumentReading.h"
 
 namespace document {
@@ -10,8 +11,7 @@ namespace {
 
 /// Three finite numbers; `what` says what they make, for the complaint.
 ON_3dPoint ReadXyz(const Node& node, const std::string& what) {
-  const Json& value = node.value();
-  if (!value.is_array() || value.size() != 3) node.expected(what);
+  if (!node.isArray() || node.size() != 3) node.expected(what);
   const std::vector<Node> xyz = node.elements();
   return {xyz[0].finite(), xyz[1].finite(), xyz[2].finite()};
 }
@@ -42,13 +42,11 @@ double NonZero(const Node& number) {
 }
 
 ON_Xform ReadMatrix(const Node& matrix) {
-  const Json& value = matrix.value();
-  if (value.size() != 4) matrix.expected("a 4x4 matrix: four rows of four numbers");
+  if (matrix.size() != 4) matrix.expected("a 4x4 matrix: four rows of four numbers");
   ON_Xform result;
   const std::vector<Node> rows = matrix.elements();
   for (int i = 0; i < 4; ++i) {
-    if (!rows[i].value().is_array() || rows[i].value().size() != 4)
-      rows[i].expected("a matrix row of four numbers");
+    if (!rows[i].isArray() || rows[i].size() != 4) rows[i].expected("a matrix row of four numbers");
     const std::vector<Node> entries = rows[i].elements();
     for (int j = 0; j < 4; ++j) result.m_xform[i][j] = entries[j].finite();
   }
@@ -57,12 +55,12 @@ ON_Xform ReadMatrix(const Node& matrix) {
 
 ON_Xform ReadScale(const Node& scale) {
   ON_Xform result;
-  if (scale.value().is_number()) {
+  if (scale.isNumber()) {
     const double s = NonZero(scale);
     result.Scale(s, s, s);
     return result;
   }
-  if (!scale.value().is_array() || scale.value().size() != 3)
+  if (!scale.isArray() || scale.size() != 3)
     scale.expected("a scale factor or three factors [sx, sy, sz]");
   const std::vector<Node> factors = scale.elements();
   result.Scale(NonZero(factors[0]), NonZero(factors[1]), NonZero(factors[2]));
@@ -82,8 +80,8 @@ ON_Xform ReadRotation(const Node& rotation) {
 }  // namespace
 
 ON_Xform ReadTransform(const Node& transform) {
-  if (transform.value().is_array()) return ReadMatrix(transform);
-  if (!transform.value().is_object())
+  if (transform.isArray()) return ReadMatrix(transform);
+  if (!transform.isObject())
     transform.expected("a 4x4 matrix or {\"scale\": ..., \"rotate\": ..., \"translate\": ...}");
   transform.checkKeys({"scale", "rotate", "translate"});
   ON_Xform result(1);
@@ -104,16 +102,110 @@ namespace {
 
 /// A vertex index of a face: an integer naming one of the mesh's `count` vertices.
 int VertexIndex(const Node& index, int count) {
-  if (!index.value().is_number_integer()) index.expected("a vertex index (an integer)");
+  if (!index.isInteger()) index.expected("a vertex index (an integer)");
   if (count == 0) index.fail("the mesh has no vertices for a face to use");
-  // Indices too large for a signed integer are as missing as negative ones.
-  const bool huge = index.value().is_number_unsigned() &&
-                    index.value().get<std::uint64_t>() > std::uint64_t(count);
-  const std::int64_t i = huge ? count : index.value().get<std::int64_t>();
+  const std::int64_t i = IndexValue(index.numberValue(), count);
   if (i < 0 || i >= count)
-    index.fail("no vertex " + Show(index.value()) + ": the mesh has " + std::to_string(count) +
+    index.fail("no vertex " + Show(index) + ": the mesh has " + std::to_string(count) +
                " vertices, 0 to " + std::to_string(count - 1));
   return static_cast<int>(i);
+}
+
+}  // namespace
+
+namespace {
+
+/// Passes each point of a binary array of shape [n, 3] to `add`, in order.
+template <class Add>
+void AddBinaryPoints(BinaryArray& points, Add add) {
+  for (std::size_t i = 0; i < points.shape()[0]; ++i) {
+    const double x = points.finite(), y = points.finite(), z = points.finite();
+    add(ON_3dPoint(x, y, z));
+  }
+}
+
+/// Passes each point [x, y, z] of a JSON array to `add`, in order.
+template <class Add>
+void AddJsonPoints(const Node& points, Add add) {
+  for (ElementCursor point(points); point.next();) {
+    double xyz[3];
+    if (point.numbers(xyz, 3) == 3)
+      add(ON_3dPoint(xyz[0], xyz[1], xyz[2]));
+    else  // the general way, which also says what is wrong
+      add(ReadPoint(point.node()));
+  }
+}
+
+void AddVertex(const ON_3dPoint& p, bool exact, ON_Mesh& mesh) {
+  if (exact) mesh.m_dV.Append(p);
+  mesh.m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
+}
+
+void ReadVertices(const Node& vertices, bool exact, ON_Mesh& mesh) {
+  const auto add = [&](const ON_3dPoint& p) { AddVertex(p, exact, mesh); };
+  if (IsBinaryReference(vertices)) {
+    BinaryArray array(vertices, ElementKind::numbers);
+    array.expectShape(2, {3}, "[n, 3]");
+    mesh.m_V.Reserve(int(array.shape()[0]));
+    if (exact) mesh.m_dV.Reserve(int(array.shape()[0]));
+    AddBinaryPoints(array, add);
+    return;
+  }
+  mesh.m_V.Reserve(int(vertices.size()));
+  if (exact) mesh.m_dV.Reserve(int(vertices.size()));
+  AddJsonPoints(vertices, add);
+}
+
+void AddFace(const int vi[4], std::size_t corners, ON_Mesh& mesh) {
+  if (corners == 3)
+    mesh.SetTriangle(mesh.FaceCount(), vi[0], vi[1], vi[2]);
+  else
+    mesh.SetQuad(mesh.FaceCount(), vi[0], vi[1], vi[2], vi[3]);
+}
+
+/// The next vertex index of a binary faces array, naming one of the mesh's `count` vertices.
+int VertexIndex(BinaryArray& faces, int count) {
+  const std::int32_t i = faces.integer();
+  if (count == 0) faces.fail("the mesh has no vertices for a face to use");
+  if (i < 0 || i >= count)
+    faces.fail("no vertex " + std::to_string(i) + ": the mesh has " + std::to_string(count) +
+               " vertices, 0 to " + std::to_string(count - 1));
+  return i;
+}
+
+void ReadFaces(const Node& faces, ON_Mesh& mesh) {
+  if (IsBinaryReference(faces)) {
+    BinaryArray array(faces, ElementKind::integers);
+    // A triangle of an [n, 4] array repeats its third index, as the host keeps triangles.
+    array.expectShape(2, {3, 4}, "[n, 3] or [n, 4]");
+    const std::size_t corners = array.shape()[1];
+    mesh.m_F.Reserve(int(array.shape()[0]));
+    for (std::size_t f = 0; f < array.shape()[0]; ++f) {
+      int vi[4];
+      for (std::size_t k = 0; k < corners; ++k) vi[k] = VertexIndex(array, mesh.VertexCount());
+      AddFace(vi, corners, mesh);
+    }
+    return;
+  }
+  mesh.m_F.Reserve(int(faces.size()));
+  const int count = mesh.VertexCount();
+  for (ElementCursor cursor(faces); cursor.next();) {
+    int vi[4];
+    const std::size_t n = cursor.integers(vi, 4);
+    if ((n == 3 || n == 4) && vi[0] < count && vi[1] < count && vi[2] < count &&
+        vi[n - 1] < count) {
+      AddFace(vi, n, mesh);
+      continue;
+    }
+    // The general way, which also says what is wrong.
+    const Node face = cursor.node();
+    if (!face.isArray() || (face.size() != 3 && face.size() != 4))
+      face.expected("a triangle [a, b, c] or a quad [a, b, c, d] of vertex indices");
+    const std::vector<Node> corners = face.elements();
+    for (std::size_t k = 0; k < corners.size(); ++k)
+      vi[k] = VertexIndex(corners[k], mesh.VertexCount());
+    AddFace(vi, corners.size(), mesh);
+  }
 }
 
 }  // namespace
@@ -127,26 +219,8 @@ std::unique_ptr<ON_Mesh> ReadMesh(const Node& mesh) {
     if (kind != "float" && kind != "double") precision->expected("\"float\" or \"double\"");
     exact = kind == "double";
   }
-  for (const Node& vertex :
-       mesh.required("vertices", "the mesh's vertices [[x, y, z], ...]").elements()) {
-    const ON_3dPoint p = ReadPoint(vertex);
-    if (exact) result->m_dV.Append(p);
-    result->m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
-  }
-  if (auto faces = mesh.member("faces"))
-    for (const Node& face : faces->elements()) {
-      const Json& value = face.value();
-      if (!value.is_array() || (value.size() != 3 && value.size() != 4))
-        face.expected("a triangle [a, b, c] or a quad [a, b, c, d] of vertex indices");
-      int vi[4];
-      const std::vector<Node> corners = face.elements();
-      for (std::size_t k = 0; k < corners.size(); ++k)
-        vi[k] = VertexIndex(corners[k], result->VertexCount());
-      if (corners.size() == 3)
-        result->SetTriangle(result->FaceCount(), vi[0], vi[1], vi[2]);
-      else
-        result->SetQuad(result->FaceCount(), vi[0], vi[1], vi[2], vi[3]);
-    }
+  ReadVertices(mesh.required("vertices", "the mesh's vertices [[x, y, z], ...]"), exact, *result);
+  if (auto faces = mesh.member("faces")) ReadFaces(*faces, *result);
   return result;
 }
 
@@ -180,8 +254,8 @@ std::unique_ptr<ON_Surface> ReadPlane(const Node& plane) {
 /// Degrees in u and v: one number for both, or [u, v].
 void ReadDegrees(const Node& degree, int degrees[2]) {
   constexpr int kHighest = 11;
-  if (degree.value().is_array()) {
-    if (degree.value().size() != 2) degree.expected("a degree or two degrees [u, v]");
+  if (degree.isArray()) {
+    if (degree.size() != 2) degree.expected("a degree or two degrees [u, v]");
     const std::vector<Node> both = degree.elements();
     degrees[0] = both[0].integer(1, kHighest);
     degrees[1] = both[1].integer(1, kHighest);
@@ -192,21 +266,51 @@ void ReadDegrees(const Node& degree, int degrees[2]) {
 
 }  // namespace
 
+namespace {
+
+std::string KnotCountWanted(std::size_t inner, int order, int count) {
+  return "an array of " + std::to_string(inner) + " (or " + std::to_string(inner + 2) +
+         ") knots for order " + std::to_string(order) + " and " + std::to_string(count) +
+         " control points";
+}
+
+/// The knots of a binary array [n], checked as those of a JSON array.
+std::vector<double> ReadBinaryKnots(const Node& knots, int order, int count, std::size_t inner,
+                                    std::size_t& skip) {
+  BinaryArray array(knots, ElementKind::numbers);
+  if (array.shape().size() != 1 || (array.shape()[0] != inner && array.shape()[0] != inner + 2))
+    array.expected(KnotCountWanted(inner, order, count));
+  skip = array.shape()[0] == inner ? 0 : 1;
+  std::vector<double> result;
+  if (skip) array.skip();
+  for (std::size_t k = 0; k < inner; ++k) {
+    const double value = array.finite();
+    if (k > 0 && value < result.back())
+      array.expectedElement("a knot no smaller than the one before it", value);
+    result.push_back(value);
+  }
+  return result;
+}
+
+}  // namespace
+
 std::vector<double> ReadKnotVector(const Node& knots, int order, int count) {
   const std::size_t inner = order + count - 2;
-  const std::size_t given = knots.value().is_array() ? knots.value().size() : 0;
-  if (given != inner && given != inner + 2)
-    knots.expected("an array of " + std::to_string(inner) + " (or " + std::to_string(inner + 2) +
-                   ") knots for order " + std::to_string(order) + " and " + std::to_string(count) +
-                   " control points");
-  const std::vector<Node> values = knots.elements();
-  const std::size_t skip = given == inner ? 0 : 1;
+  std::size_t skip = 0;
   std::vector<double> result;
-  for (std::size_t k = 0; k < inner; ++k) {
-    const Node& knot = values[k + skip];
-    const double value = knot.finite();
-    if (k > 0 && value < result.back()) knot.expected("a knot no smaller than the one before it");
-    result.push_back(value);
+  if (IsBinaryReference(knots)) {
+    result = ReadBinaryKnots(knots, order, count, inner, skip);
+  } else {
+    const std::size_t given = knots.isArray() ? knots.size() : 0;
+    if (given != inner && given != inner + 2) knots.expected(KnotCountWanted(inner, order, count));
+    const std::vector<Node> values = knots.elements();
+    skip = given == inner ? 0 : 1;
+    for (std::size_t k = 0; k < inner; ++k) {
+      const Node& knot = values[k + skip];
+      const double value = knot.finite();
+      if (k > 0 && value < result.back()) knot.expected("a knot no smaller than the one before it");
+      result.push_back(value);
+    }
   }
   if (!(result[order - 2] < result[count - 1]))
     knots.fail("the knots leave an empty domain: knot " + std::to_string(order - 2 + skip) +
@@ -223,40 +327,68 @@ void ReadKnots(const Node& knots, ON_NurbsSurface& surface, int dir) {
   for (std::size_t k = 0; k < values.size(); ++k) surface.SetKnot(dir, int(k), values[k]);
 }
 
-std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
-  nurbs.checkKeys({"kind", "degree", "points", "knots", "render_mesh"});
-  int degrees[2];
-  ReadDegrees(nurbs.required("degree", "the degree, or degrees [u, v]"), degrees);
-  const Node points = nurbs.required("points", "the control points as rows along u");
+/// The control points of a binary array [rows, cols, 3] or [rows, cols, 4] (with weights).
+std::unique_ptr<ON_NurbsSurface> ReadBinaryNet(const Node& points, const int degrees[2]) {
+  BinaryArray array(points, ElementKind::numbers);
+  array.expectShape(3, {3, 4}, "[rows, cols, 3] or [rows, cols, 4]");
+  const std::vector<std::size_t>& shape = array.shape();
+  if (shape[0] < std::size_t(degrees[0] + 1))
+    array.expected("at least " + std::to_string(degrees[0] + 1) + " rows of control points");
+  if (shape[1] < std::size_t(degrees[1] + 1))
+    array.expected("rows of at least " + std::to_string(degrees[1] + 1) + " control points");
+  const bool rational = shape[2] == 4;
+  auto surface = std::make_unique<ON_NurbsSurface>(3, rational, degrees[0] + 1, degrees[1] + 1,
+                                                   int(shape[0]), int(shape[1]));
+  for (int i = 0; i < int(shape[0]); ++i)
+    for (int j = 0; j < int(shape[1]); ++j) {
+      const double x = array.finite(), y = array.finite(), z = array.finite();
+      surface->SetCV(i, j, {x, y, z});
+      if (rational) surface->SetWeight(i, j, array.positive());
+    }
+  return surface;
+}
+
+/// The control points as JSON rows of points, each [x, y, z] or [x, y, z, weight].
+std::unique_ptr<ON_NurbsSurface> ReadJsonNet(const Node& points, const int degrees[2]) {
   const std::vector<Node> rows = points.elements();
   if (rows.size() < std::size_t(degrees[0] + 1))
     points.expected("at least " + std::to_string(degrees[0] + 1) + " rows of control points");
   // Every row has as many points as the first.
-  const Json& first = rows[0].value();
-  if (!first.is_array() || first.size() < std::size_t(degrees[1] + 1))
+  const Node& first = rows[0];
+  if (!first.isArray() || first.size() < std::size_t(degrees[1] + 1))
     rows[0].expected("a row of at least " + std::to_string(degrees[1] + 1) + " control points");
   const int count0 = int(rows.size()), count1 = int(first.size());
   bool rational = false;
   for (const Node& row : rows)
-    for (const Json& point : row.value())
-      rational = rational || (point.is_array() && point.size() == 4);
+    if (row.isArray())
+      for (const Node& point : row.elements())
+        rational = rational || (point.isArray() && point.size() == 4);
   auto surface = std::make_unique<ON_NurbsSurface>(3, rational, degrees[0] + 1, degrees[1] + 1,
                                                    count0, count1);
   for (int i = 0; i < count0; ++i) {
-    if (!rows[i].value().is_array() || int(rows[i].value().size()) != count1)
+    if (!rows[i].isArray() || int(rows[i].size()) != count1)
       rows[i].expected("a row of " + std::to_string(count1) + " control points, as the first");
     const std::vector<Node> row = rows[i].elements();
     for (int j = 0; j < count1; ++j) {
-      const Json& value = row[j].value();
-      if (!value.is_array() || (value.size() != 3 && value.size() != 4))
+      if (!row[j].isArray() || (row[j].size() != 3 && row[j].size() != 4))
         row[j].expected("a control point [x, y, z] or [x, y, z, weight]");
       const std::vector<Node> xyzw = row[j].elements();
       surface->SetCV(i, j, {xyzw[0].finite(), xyzw[1].finite(), xyzw[2].finite()});
       if (xyzw.size() == 4) surface->SetWeight(i, j, xyzw[3].positive());
     }
   }
+  return surface;
+}
+
+std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
+  nurbs.checkKeys({"kind", "degree", "points", "knots", "render_mesh"});
+  int degrees[2];
+  ReadDegrees(nurbs.required("degree", "the degree, or degrees [u, v]"), degrees);
+  const Node points = nurbs.required("points", "the control points as rows along u");
+  std::unique_ptr<ON_NurbsSurface> surface =
+      IsBinaryReference(points) ? ReadBinaryNet(points, degrees) : ReadJsonNet(points, degrees);
   if (auto knots = nurbs.member("knots")) {
-    if (!knots->value().is_array() || knots->value().size() != 2)
+    if (!knots->isArray() || knots->size() != 2)
       knots->expected("two knot arrays [u knots, v knots]");
     const std::vector<Node> both = knots->elements();
     ReadKnots(both[0], *surface, 0);
@@ -271,10 +403,10 @@ std::unique_ptr<ON_Surface> ReadNurbs(const Node& nurbs) {
 }  // namespace
 
 std::unique_ptr<ON_Surface> ReadSurfaceGeometry(const Node& surface) {
-  if (!surface.value().is_object()) surface.expected("a surface {\"kind\": ...}");
+  if (!surface.isObject()) surface.expected("a surface {\"kind\": ...}");
   const Node kind = surface.required("kind", "\"plane\" or \"nurbs\"");
-  if (kind.value() == "plane") return ReadPlane(surface);
-  if (kind.value() == "nurbs") return ReadNurbs(surface);
+  if (kind.isString() && kind.text() == "plane") return ReadPlane(surface);
+  if (kind.isString() && kind.text() == "nurbs") return ReadNurbs(surface);
   kind.expected("a surface kind (plane, nurbs)");
 }
 
@@ -290,11 +422,11 @@ void ReadFace(const Node& face, ON_Brep& brep) {
 
 std::unique_ptr<ON_Brep> ReadSurface(const Node& surface) {
   auto brep = std::make_unique<ON_Brep>();
-  if (!surface.value().is_array()) {
+  if (!surface.isArray()) {
     ReadFace(surface, *brep);
     return brep;
   }
-  if (surface.value().empty()) surface.expected("a surface or a non-empty array of surfaces");
+  if (surface.size() == 0) surface.expected("a surface or a non-empty array of surfaces");
   for (const Node& face : surface.elements()) ReadFace(face, *brep);
   return brep;
 }
@@ -305,7 +437,15 @@ std::unique_ptr<ON_PolylineCurve> ReadCurve(const Node& curve) {
   curve.checkKeys({"points"});
   const Node points = curve.required("points", "the polyline's points [[x, y, z], ...]");
   auto result = std::make_unique<ON_PolylineCurve>();
-  for (const Node& point : points.elements()) result->m_pline.Append(ReadPoint(point));
+  const auto add = [&](const ON_3dPoint& p) { result->m_pline.Append(p); };
+  if (IsBinaryReference(points)) {
+    BinaryArray array(points, ElementKind::numbers);
+    array.expectShape(2, {3}, "[n, 3]");
+    if (array.shape()[0] < 2) array.expected("at least two points");
+    AddBinaryPoints(array, add);
+    return result;
+  }
+  AddJsonPoints(points, add);
   if (result->PointCount() < 2) points.expected("at least two points");
   return result;
 }

@@ -58,8 +58,7 @@ ON_Plane ReadFrame(const Node& mapping) {
 ON_Interval ReadExtent(const Node& mapping, const std::string& key) {
   const std::optional<Node> extent = mapping.member(key);
   if (!extent) return ON_Interval(0, 1);
-  const Json& value = extent->value();
-  if (!value.is_array() || value.size() != 2) extent->expected("an extent [from, to]");
+  if (!extent->isArray() || extent->size() != 2) extent->expected("an extent [from, to]");
   const std::vector<Node> ends = extent->elements();
   const double from = ends[0].finite(), to = ends[1].finite();
   if (!(from < to)) extent->expected("an extent [from, to] with from less than to");
@@ -103,7 +102,7 @@ bool ReadSphereMapping(const Node& mapping, ON_TextureMapping& result) {
 }
 
 ON_TextureMapping ReadTextureMapping(const Node& mapping) {
-  if (!mapping.value().is_object()) mapping.expected("a texture mapping {...}");
+  if (!mapping.isObject()) mapping.expected("a texture mapping {...}");
   ON_TextureMapping result;
   const ON_TextureMapping::TYPE type = MappingTypeOf(mapping.required("type", "the mapping type"));
   bool made = true;

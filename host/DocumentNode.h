@@ -2,8 +2,8 @@
 // complaint names the file, the JSON path and the value, and references by name or index.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
-#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,59 +11,68 @@
 
 #include "DocumentFile.h"
 #include "DocumentParser.h"
+#include "DocumentText.h"
 #include "rhinoSdk.h"
 
 namespace document {
 
-using Pointer = Json::json_pointer;
-
 constexpr double kPi = 3.14159265358979323846;
-
-/// A value as it appears in the file, cut short (on a character boundary) when it is long.
-std::string Show(const Json& value);
 
 std::string ShowNumber(double value);
 
 /// The UTF-8 text of the file as a host string.
 ON_wString Wide(const std::string& utf8);
 
-/// One value of the document with its place in it. Every complaint about it names the file, the
-/// place as a JSON path and the value.
+class Sidecar;
+
+/// What every value of one document shares: the file's name for messages, its checked text with
+/// the index, and the sidecar that holds its binary arrays (null when it names none). Outlives
+/// the document's nodes.
+struct Source {
+  const std::string& file;
+  const ParsedText& parsed;
+  const Sidecar* sidecar = nullptr;
+};
+
+/// One value of the document. A node is a position in the text (and in the index, where the
+/// value has an entry): cheap to copy, valid as long as its Source. Every complaint about it
+/// names the file, the place as a JSON path (found only then) and the value.
 class Node {
  public:
-  Node(const std::string& file, const Json& value, Pointer at)
-      : m_file(file), m_value(value), m_at(std::move(at)) {}
+  /// The top-level value.
+  explicit Node(const Source& source)
+      : m_source(&source), m_offset(source.parsed.entries[0].begin), m_entry(0) {}
 
-  const Json& value() const { return m_value; }
+  const Source& source() const { return *m_source; }
 
-  [[noreturn]] void fail(const std::string& problem) const {
-    const std::string place = m_at.empty() ? std::string("top level") : m_at.to_string();
-    throw DocumentError(m_file + ": " + place + ": " + problem);
-  }
+  Kind kind() const;
+  bool isObject() const { return kind() == Kind::object; }
+  bool isArray() const { return kind() == Kind::array; }
+  bool isString() const { return kind() == Kind::string; }
+  bool isNumber() const { return kind() == Kind::number; }
+  bool isBoolean() const { return kind() == Kind::boolean; }
+  /// A number written without fraction or exponent that 64 bits hold (2.0 is not an integer).
+  bool isInteger() const { return isNumber() && numberValue().isInteger(); }
+  /// The number this is (isNumber()), as the JSON library holds it.
+  Number numberValue() const { return ReadNumber(at()); }
 
-  [[noreturn]] void expected(const std::string& what) const {
-    fail("expected " + what + ", got " + Show(m_value));
-  }
+  /// The elements of an array or the members of an object; 0 for other values.
+  std::size_t size() const;
+
+  /// The JSON path of the value: "" for the top level, "/objects/3/mesh" below it.
+  std::string path() const;
+
+  [[noreturn]] void fail(const std::string& problem) const;
+
+  [[noreturn]] void expected(const std::string& what) const;
 
   /// Fails unless this is an object whose keys are all in `known`. Keys in `later` name features
   /// this build cannot read yet; they are refused as such rather than as typos.
   void checkKeys(std::initializer_list<std::string_view> known,
-                 std::initializer_list<std::string_view> later = {}) const {
-    if (!m_value.is_object()) expected("an object {...}");
-    for (const auto& [key, value] : m_value.items()) {
-      if (Contains(known, key)) continue;
-      const Node member(m_file, value, m_at / key);
-      if (Contains(later, key)) member.fail("\"" + key + "\" is not supported yet by this build");
-      member.fail("unknown key \"" + key + "\" (expected one of " + Join(known) + ")");
-    }
-  }
+                 std::initializer_list<std::string_view> later = {}) const;
 
   /// The member `key` of this object, or nothing when the object has none.
-  std::optional<Node> member(const std::string& key) const {
-    const auto it = m_value.find(key);
-    if (it == m_value.end()) return std::nullopt;
-    return Node(m_file, *it, m_at / key);
-  }
+  std::optional<Node> member(std::string_view key) const;
 
   /// The member `key`, which the object must have; `what` says what it gives.
   Node required(const std::string& key, const std::string& what) const {
@@ -71,27 +80,26 @@ class Node {
     fail("missing \"" + key + "\", " + what);
   }
 
-  std::vector<Node> elements() const {
-    if (!m_value.is_array()) expected("an array [...]");
-    std::vector<Node> out;
-    for (std::size_t i = 0; i < m_value.size(); ++i) out.emplace_back(m_file, m_value[i], m_at / i);
-    return out;
-  }
+  /// The elements of an array, in order; fails for any other value.
+  std::vector<Node> elements() const;
+
+  /// The members of an object in file order (each knows its key()); fails for any other value.
+  std::vector<Node> members() const;
+
+  /// The key of a member of an object (a node from member() or members()).
+  std::string key() const;
 
   std::string text() const {
-    if (!m_value.is_string()) expected("a string");
-    return m_value.get<std::string>();
+    if (!isString()) expected("a string");
+    return DecodeString(at());
   }
 
   /// Any finite number.
   double finite() const { return anyNumber("a number"); }
 
-  /// The last step of this value's path: its key in the enclosing object.
-  std::string key() const { return m_at.back(); }
-
   bool flag() const {
-    if (!m_value.is_boolean()) expected("true or false");
-    return m_value.get<bool>();
+    if (!isBoolean()) expected("true or false");
+    return *at() == 't';
   }
 
   /// A number from lo to hi, both included.
@@ -108,39 +116,78 @@ class Node {
   }
 
   /// An integer from lo to hi, both included; 2.0 is not an integer.
-  int integer(int lo, int hi) const {
-    const std::string range = "an integer from " + std::to_string(lo) + " to " + std::to_string(hi);
-    if (!m_value.is_number_integer()) expected(range);
-    if (m_value.is_number_unsigned() &&
-        m_value.get<std::uint64_t>() > std::uint64_t(std::numeric_limits<std::int64_t>::max()))
-      expected(range);
-    const std::int64_t x = m_value.get<std::int64_t>();
-    if (x < lo || x > hi) expected(range);
-    return static_cast<int>(x);
-  }
+  int integer(int lo, int hi) const;
+
+  /// An integer of 0 or more; `what` says what it counts, for the complaint.
+  std::uint64_t natural(const std::string& what) const;
+
+  /// The value as complaints show it: as the JSON library prints it, cut short (on a character
+  /// boundary) when it is long.
+  std::string show() const;
 
  private:
-  static bool Contains(std::initializer_list<std::string_view> keys, std::string_view key) {
-    for (std::string_view k : keys)
-      if (k == key) return true;
-    return false;
+  friend class ElementCursor;
+
+  Node(const Source& source, std::uint32_t offset, std::uint32_t entry, std::uint32_t key)
+      : m_source(&source), m_offset(offset), m_entry(entry), m_key(key) {}
+
+  const char* at() const { return m_source->parsed.text.data() + m_offset; }
+  const Entry* entry() const {
+    return m_entry == kNoEntry ? nullptr : &m_source->parsed.entries[m_entry];
   }
 
-  static std::string Join(std::initializer_list<std::string_view> keys) {
-    std::string out;
-    for (std::string_view k : keys) out += (out.empty() ? "" : ", ") + std::string(k);
-    return out;
-  }
+  /// Calls `visit(node)` for each element or member in order, until it returns false.
+  template <class Visit>
+  void forEachChild(Visit visit) const;
 
-  // Numbers too large for a double arrive as infinity.
+  // Numbers too large for a double were refused with the text.
   double anyNumber(const std::string& what) const {
-    if (!m_value.is_number() || !std::isfinite(m_value.get<double>())) expected(what);
-    return m_value.get<double>();
+    if (!isNumber()) expected(what);
+    return numberValue().value();
   }
 
-  const std::string& m_file;
-  const Json& m_value;
-  Pointer m_at;
+  static constexpr std::uint32_t kNoEntry = UINT32_MAX;
+
+  const Source* m_source;
+  std::uint32_t m_offset;            // the value's first byte in the text
+  std::uint32_t m_entry = kNoEntry;  // its entry in the index, if it has one
+  std::uint32_t m_key = kNoKey;      // members: the opening quote of their key
+};
+
+/// The value as complaints show it (Node::show).
+inline std::string Show(const Node& value) {
+  return value.show();
+}
+
+/// The elements of an array one after the other, without a node for each unless asked: the fast
+/// way through long arrays of numbers. Refers to the array's Source, which must outlive it.
+class ElementCursor {
+ public:
+  /// Fails at `array` unless it is an array.
+  explicit ElementCursor(const Node& array);
+
+  /// Moves to the next element (the first, at the start); false after the last.
+  bool next();
+
+  /// The current element.
+  Node node() const;
+
+  /// When the current element is an array of at most `max` numbers, stores their values (as
+  /// Node::finite gives them) and returns how many; otherwise returns max + 1 and stores nothing.
+  std::size_t numbers(double* out, std::size_t max);
+
+  /// When the current element is an array of at most `max` integers of up to 9 digits, stores
+  /// them and returns how many; otherwise returns max + 1 and stores nothing.
+  std::size_t integers(int* out, std::size_t max);
+
+ private:
+  const Source& m_source;
+  const char* m_next;  // where the next element (or the array's end) starts
+  const char* m_current = nullptr;
+  const char* m_currentEnd = nullptr;  // the end of the current element, once known
+  std::uint32_t m_entry;               // the current element's entry, in an indexed array
+  bool m_indexed;
+  bool m_started = false;
 };
 
 /// What a reference in the file points into: the names in table order and, for layers, their

@@ -24,11 +24,11 @@ constexpr std::string_view kGeometryKeys[] = {"mesh",  "surface",    "brep",  "c
 /// The one geometry key of an object; of two, the second in the file is refused.
 Node GeometryOf(const Node& object) {
   std::optional<Node> found;
-  for (const auto& [key, value] : object.value().items()) {
+  for (const Node& node : object.members()) {
+    const std::string key = node.key();
     if (std::find(std::begin(kGeometryKeys), std::end(kGeometryKeys), key) ==
         std::end(kGeometryKeys))
       continue;
-    const Node node = *object.member(key);
     if (found)
       node.fail("an object has one geometry, but \"" + found->key() + "\" and \"" + key +
                 "\" are both given");
@@ -205,7 +205,7 @@ void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc) {
     if (auto node = block.member("name")) {
       name = node->text();
       if (!name.empty() && !named.insert(name).second)
-        node->fail("another block is already named " + Show(node->value()));
+        node->fail("another block is already named " + Show(*node));
       definition->SetName(Wide(name));
     }
     doc.m_instance_definition_table.AddInstanceDefinition(definition.release());

@@ -10,6 +10,14 @@
 
 namespace document {
 
+/// An integer index (Number::isInteger) as a signed value; one beyond `count` reads as `count`,
+/// so that indices too large for a signed integer are as missing as negative ones.
+inline std::int64_t IndexValue(const Number& index, int count) {
+  if (index.form == Number::Form::natural)
+    return index.natural > std::uint64_t(count) ? count : std::int64_t(index.natural);
+  return index.negative;
+}
+
 // ---- tables (DocumentTables.cpp)
 
 ON_UnitSystem ReadUnits(const Node& units);

@@ -73,16 +73,16 @@ ON::unit_system UnitCoded(const Node& units) {
 
 ON_UnitSystem ReadUnits(const Node& units) {
   ON_UnitSystem result;
-  const Json& value = units.value();
-  if (value.is_string()) {
+  if (units.isString()) {
     result.m_unit_system = UnitNamed(units);
-  } else if (value.is_number_integer()) {
+  } else if (units.isInteger()) {
     result.m_unit_system = UnitCoded(units);
-  } else if (value.is_object()) {
+  } else if (units.isObject()) {
     units.checkKeys({"name", "meters"});
     result.m_unit_system = ON::custom_unit_system;
+    // The file gives one unit's length in metres; the host counts units in a metre.
     result.m_custom_unit_scale =
-        units.required("meters", "the length of one custom unit in metres").positive();
+        1.0 / units.required("meters", "the length of one custom unit in metres").positive();
     if (auto name = units.member("name")) result.m_custom_unit_name = Wide(name->text());
   } else {
     units.expected(std::string("a unit name, a unit code or custom units ") + kCustomUnitsForm);
@@ -102,8 +102,7 @@ std::string SavedPath(const Node& path, const std::string& fileName) {
 // ---- materials
 
 ON_Color ReadColour(const Node& colour) {
-  const Json& value = colour.value();
-  if (!value.is_array() || (value.size() != 3 && value.size() != 4))
+  if (!colour.isArray() || (colour.size() != 3 && colour.size() != 4))
     colour.expected("a colour [red, green, blue] or [red, green, blue, alpha]");
   int channels[4] = {0, 0, 0, 0};
   const std::vector<Node> elements = colour.elements();
@@ -193,7 +192,7 @@ void ReadLayer(const Node& layer, CRhinoDoc& doc, NameTable& layers, const NameT
       node->fail(
           "a layer name cannot contain \"::\", which separates the names of a layer path; "
           "got " +
-          Show(node->value()));
+          Show(*node));
   }
   result.SetLayerName(Wide(name));
   std::string path = name;

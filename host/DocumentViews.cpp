@@ -95,8 +95,10 @@ void ReadLocalTime(const Node& time, CRhRdkSunData& sun) {
 }  // namespace
 
 void ReadViews(const Node& views, CRhinoDoc& doc) {
-  std::optional<std::string> activeEntry;  // the index of the active view
-  for (const Node& view : views.elements()) {
+  std::optional<std::size_t> activeEntry;  // the index of the active view
+  const std::vector<Node> entries = views.elements();
+  for (std::size_t index = 0; index < entries.size(); ++index) {
+    const Node& view = entries[index];
     view.checkKeys({"name", "projection", "location", "direction", "up", "width", "height", "near",
                     "far", "active", "maximized", "page"});
     CRhinoViewport viewport(ReadViewport(view));
@@ -106,9 +108,9 @@ void ReadViews(const Node& views, CRhinoDoc& doc) {
     const bool active = FlagOr(view, "active", false);
     if (active) {
       if (activeEntry)
-        view.member("active")->fail("only one view can be active, and view " + *activeEntry +
-                                    " already is");
-      activeEntry = view.key();
+        view.member("active")->fail("only one view can be active, and view " +
+                                    std::to_string(*activeEntry) + " already is");
+      activeEntry = index;
       RhinoApp().SetActiveView(added);
     }
     if (auto maximized = view.member("maximized"); maximized && maximized->flag()) {
@@ -127,8 +129,7 @@ void ReadEarthAnchor(const Node& anchor, CRhinoDoc& doc) {
   if (auto longitude = anchor.member("longitude"))
     point.m_earth_basepoint_longitude = longitude->number(-180, 180);
   if (auto north = anchor.member("north")) {
-    const Json& value = north->value();
-    if (!value.is_array() || value.size() != 2) north->expected("a direction [x, y]");
+    if (!north->isArray() || north->size() != 2) north->expected("a direction [x, y]");
     const std::vector<Node> xy = north->elements();
     point.m_model_north = ON_3dVector(xy[0].finite(), xy[1].finite(), 0.0);
     if (!(point.m_model_north.Length() > 0.0))

@@ -1,5 +1,6 @@
-// orvexport, the host program: loads the export plug-in module, reads a JSON document file into a
-// host document and exports it through the plug-in exactly as the modelling host would.
+// orvexport, the host program: loads the export plug-in module, reads a JSON document file or a
+// .3dm model into a host document and exports it through the plug-in exactly as the modelling host
+// would.
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -11,6 +12,7 @@
 
 #include "ActivityIndicator.h"
 #include "DocumentFile.h"
+#include "ModelFile.h"
 #include "OptionsCommand.h"
 #include "PlugInModule.h"
 #include "RhinoHostServices.h"
@@ -40,6 +42,7 @@ struct HostArguments {
   bool selectedOnly = false;
   bool info = false;
   bool listFileTypes = false;
+  bool printDocument = false;  // print the document read from a .3dm model and stop
   OptionsRequest options;
 };
 
@@ -77,6 +80,11 @@ int GroupingModeNamed(const std::string& name) {
 
 /// Checks that the arguments ask for something whole; an error message, or empty.
 std::string MissingArgument(const HostArguments& args) {
+  if (args.printDocument) {
+    if (args.input.empty()) return "--print-document needs a .3dm MODEL";
+    if (!args.output.empty()) return "--print-document prints the document: -o is not used with it";
+    return {};
+  }
   if (!args.input.empty() && args.output.empty()) return "-o OUTPUT is required with INPUT";
   if (args.input.empty() && !args.output.empty()) return "INPUT is required with -o";
   if (args.input.empty() && !args.info && !args.listFileTypes && !args.options.dialog)
@@ -92,7 +100,8 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
       "Exit status: 0 written; 1 export failed (reason on standard error); 2 bad usage, a plug-in\n"
       "that cannot be loaded or a document that cannot be read (nothing written); 130 Ctrl-C in\n"
       "the options dialog (nothing written).");
-  app.add_option("INPUT", args.input, "Document file (JSON) to export")->option_text("FILE");
+  app.add_option("INPUT", args.input, "Document file (JSON) or .3dm model to export")
+      ->option_text("FILE");
   app.add_option("-o,--output", args.output, "Scene file to write; its name must end in .orv")
       ->option_text("OUTPUT.orv");
   app.add_flag("--selected-only", args.selectedOnly, "Export only the selected objects");
@@ -102,6 +111,8 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
       ->option_text("PATH");
   app.add_flag("--info", args.info, "Print the plug-in's information");
   app.add_flag("--list-file-types", args.listFileTypes, "List the file types the plug-in writes");
+  app.add_flag("--print-document", args.printDocument,
+               "Print the document read from the .3dm model INPUT (JSON) and exit");
 
   std::string grouping;
   CLI::Option* groupingOption =
@@ -196,7 +207,12 @@ int Export(PlugInModule& module, const HostArguments& args) {
                     args.output);
 
   CRhinoDoc doc;
-  LoadDocumentFile(args.input, doc);
+  // A model's embedded images stay in this folder until the plug-in has copied them.
+  std::optional<TemporaryFolder> converted;
+  if (IsModelFile(args.input))
+    converted.emplace(LoadModelFile(args.input, doc));
+  else
+    LoadDocumentFile(args.input, doc);
   CRhinoFileWriteOptions options;
   options.SetMode(CRhinoFileWriteOptions::SelectedMode, args.selectedOnly);
   int written = 0;
@@ -213,7 +229,19 @@ int Export(PlugInModule& module, const HostArguments& args) {
   return kExported;
 }
 
+/// --print-document: the document read from a .3dm model, on standard output.
+int PrintDocument(const HostArguments& args) {
+  try {
+    const std::string text = ModelDocumentText(args.input);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return std::fflush(stdout) == 0 ? kExported : Fail(kExportFailed, "cannot write the document");
+  } catch (const DocumentError& error) {
+    return Fail(kBadUsage, error.what());
+  }
+}
+
 int LoadAndRun(const HostArguments& args) {
+  if (args.printDocument) return PrintDocument(args);
   try {
     PlugInModule module(args.plugIn);
     if (args.info) PrintInfo(module);

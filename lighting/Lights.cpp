@@ -5,6 +5,7 @@
 #include "lighting/Lights.h"
 
 #include <cassert>
+#include <new>
 
 #include "export/SceneWriter.h"
 #include "export/Utf8Converter.h"
@@ -53,9 +54,9 @@ bool SceneWriter::exportLight(const CRhinoLight* light) {
       location.Transform(sceneFromLight);
       direction.Transform(sceneFromLight);
     }
-    const ON_3dPoint position = numberOr(location, ON_3dPoint::Origin);
+    const ON_3dPoint position = finiteOr(location, ON_3dPoint::Origin);
     // The direction is used as stored: the target lies at the tip of the direction vector.
-    const ON_3dPoint target = numberOr(location + direction, position);
+    const ON_3dPoint target = finiteOr(location + direction, position);
 
     QzOrv::IOrvList<QzOrv::IOrvLight>* lights = manager->lights();
     if (lights == nullptr) return false;
@@ -73,10 +74,10 @@ bool SceneWriter::exportLight(const CRhinoLight* light) {
     element->setPosition(&scenePosition);
     const QzOrv::OrvPoint sceneTarget = toOrvPoint(target);
     element->setTarget(&sceneTarget);
-    element->setSpotAngle(numberOr(source.SpotAngleRadians(), 0.0));
-    element->setIntensity(numberOr(source.Intensity(), 0.0));
-    // Not a number counts as no shadow, as 0 does.
-    const double shadowIntensity = source.ShadowIntensity();
+    element->setSpotAngle(finiteOr(source.SpotAngleRadians(), 0.0));
+    element->setIntensity(finiteOr(source.Intensity(), 0.0));
+    // A value that is not finite counts as no shadow, as 0 does.
+    const double shadowIntensity = finiteOr(source.ShadowIntensity(), 0.0);
     if (shadowIntensity > 0.0) {
       element->setShadowMode(kShadows);
       element->setShadowIntensity(shadowIntensity);
@@ -84,6 +85,8 @@ bool SceneWriter::exportLight(const CRhinoLight* light) {
       element->setShadowMode(kNoShadows);
     }
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;  // not this element's fault: a scene missing what could not be held is not whole
   } catch (...) {
     // A failed light leaves its element as far as it got; the export goes on without it.
     return false;

@@ -1,5 +1,5 @@
 // SceneValues: host points and numbers on their way into the scene's lights, heliodon, views and
-// cameras. Owns the rule that the scene never receives a value that is not a number.
+// cameras. Owns the rule that the scene never receives a value that is not finite.
 #pragma once
 
 #include <cmath>
@@ -7,15 +7,16 @@
 #include "orv/ORV6.h"
 #include "plugin/stdafx.h"
 
-/// `x`, or `fallback` when `x` is not a number (NaN).
-inline double numberOr(double x, double fallback) {
-  return std::isnan(x) ? fallback : x;
+/// `x`, or `fallback` when `x` is not finite (not a number, or infinite after an overflow).
+inline double finiteOr(double x, double fallback) {
+  return std::isfinite(x) ? x : fallback;
 }
 
-/// `point`, or `fallback` when one of its coordinates is not a number: a target that cannot be
+/// `point`, or `fallback` when one of its coordinates is not finite: a target that cannot be
 /// computed falls back to its eye, an eye to the origin.
-inline ON_3dPoint numberOr(const ON_3dPoint& point, const ON_3dPoint& fallback) {
-  return std::isnan(point.x) || std::isnan(point.y) || std::isnan(point.z) ? fallback : point;
+inline ON_3dPoint finiteOr(const ON_3dPoint& point, const ON_3dPoint& fallback) {
+  return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z) ? point
+                                                                                    : fallback;
 }
 
 /// The scene form of a point (already in centimetres).

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <stdexcept>
 
 #include "export/SceneWriter.h"
@@ -40,7 +41,7 @@ int wholeMinutesOfArc(double degrees, double limit) {
 // The angle of the model's north, counter-clockwise from the x axis, turned so that north along
 // +y gives 0.
 double northAngleOf(const ON_3dVector& north) {
-  return numberOr(std::atan2(north.y, north.x) * kDegreesPerRadian - 90.0, 0.0);
+  return finiteOr(std::atan2(north.y, north.x) * kDegreesPerRadian - 90.0, 0.0);
 }
 
 // A sub-object of the heliodon; the library giving none fails the heliodon like any error.
@@ -87,12 +88,12 @@ bool SceneWriter::exportHeliodon(const ON_EarthAnchorPoint& anchor, const CRhRdk
     place.setLongitude(wholeMinutesOfArc(anchor.m_earth_basepoint_longitude, 180.0));
     setDate(required(heliodon->dateTime(), "heliodon without a date"), kDefaultDay, kDefaultMonth,
             kDefaultYear, kDefaultHour, kDefaultMinute);
-    heliodon->setSkyShadowIntensity(numberOr(docSun.SkylightShadowIntensity(), 0.0));
+    heliodon->setSkyShadowIntensity(finiteOr(docSun.SkylightShadowIntensity(), 0.0));
 
     // A sun that is off leaves the anchor point's place and the default date.
     const IRhRdkSun& sun = docSun.Sun();
     if (!sun.On()) return true;
-    heliodon->setNorthAngle(numberOr(sun.North(), 0.0) - 90.0);
+    heliodon->setNorthAngle(finiteOr(sun.North(), 0.0) - 90.0);
     place.setLatitude(wholeMinutesOfArc(sun.Latitude(), 90.0));
     place.setLongitude(wholeMinutesOfArc(sun.Longitude(), 180.0));
     if (sun.PositionOnly()) return true;
@@ -109,6 +110,8 @@ bool SceneWriter::exportHeliodon(const ON_EarthAnchorPoint& anchor, const CRhRdk
     setDate(required(heliodon->dateTime(), "heliodon without a date"), day, month, year, hour,
             minute);
     return true;
+  } catch (const std::bad_alloc&) {
+    throw;  // not this element's fault: a scene missing what could not be held is not whole
   } catch (...) {
     // What was sent stays; the views still name whatever heliodonName holds.
     return false;

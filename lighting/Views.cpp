@@ -3,6 +3,7 @@
 // clang-format on
 
 #include <cmath>
+#include <new>
 
 #include "export/SceneWriter.h"
 #include "export/Utf8Converter.h"
@@ -84,13 +85,13 @@ void exportParallelView(SceneWriter& writer, const CRhinoViewport& viewport, boo
     width *= writer.unitTransform[0][0];
     height *= writer.unitTransform[0][0];
   }
-  eye = numberOr(eye, ON_3dPoint::Origin);
-  const ON_3dPoint target = numberOr(mirroredTarget(eye, direction), eye);
+  eye = finiteOr(eye, ON_3dPoint::Origin);
+  const ON_3dPoint target = finiteOr(mirroredTarget(eye, direction), eye);
   view->setViewKind(viewKindOf(direction));
   const QzOrv::OrvPoint sceneEye = toOrvPoint(eye), sceneTarget = toOrvPoint(target);
   view->setEye(&sceneEye);
   view->setTarget(&sceneTarget);
-  view->setFieldSize(numberOr(std::sqrt(height * height + width * width), 0.0));
+  view->setFieldSize(finiteOr(std::sqrt(height * height + width * width), 0.0));
   if (QzOrv::IOrvViewSettings* settings = view->settings()) settings->setMode(kSettingsMode);
   view->markUsed();
   view->setState(active ? kActiveView : kInactiveView);
@@ -117,8 +118,8 @@ void exportCamera(SceneWriter& writer, const CRhinoViewport& viewport, bool acti
     eye.Transform(writer.unitTransform);
     target.Transform(writer.unitTransform);
   }
-  eye = numberOr(eye, ON_3dPoint::Origin);
-  target = numberOr(target, eye);
+  eye = finiteOr(eye, ON_3dPoint::Origin);
+  target = finiteOr(target, eye);
   const QzOrv::OrvPoint sceneEye = toOrvPoint(eye), sceneTarget = toOrvPoint(target);
   camera->setEye(&sceneEye);
   camera->setTarget(&sceneTarget);
@@ -159,6 +160,8 @@ void SceneWriter::exportView(CRhinoViewport& viewport, bool active) {
       exportParallelView(*this, viewport, active);
     else
       exportCamera(*this, viewport, active);
+  } catch (const std::bad_alloc&) {
+    throw;  // not this element's fault: a scene missing what could not be held is not whole
   } catch (...) {
     // The failed viewport's element stays as far as it got; the next viewport is still exported.
   }

@@ -73,8 +73,20 @@ bool freeCopyPath(const TextureCopies& copies, const wchar_t* folder, const wcha
   }
 }
 
+// True when the file at `source` lies directly in `folder` (whatever paths reach them).
+bool liesIn(const wchar_t* source, const wchar_t* folder) {
+  wchar_t sourceFolder[MAX_PATH];
+  if (std::wcslen(source) >= MAX_PATH) return false;
+  std::wcscpy(sourceFolder, source);
+  PathRemoveFileSpecW(sourceFolder);
+  FileIdentity a, b;
+  return sourceFolder[0] != L'\0' && identifyFile(sourceFolder, a) && identifyFile(folder, b) &&
+         a == b;
+}
+
 // Copies the existing image at `source` into the texture folder, once per source file; false
-// when it could not be copied.
+// when it could not be copied. An image already in the folder is its own copy: it is neither
+// copied onto itself nor renamed, and its name is taken for other sources.
 bool copyIntoFolder(TextureCopies& copies, const wchar_t* source, const wchar_t* folder,
                     const wchar_t* fileName, CString& copyPath) {
   FileIdentity identity;
@@ -82,6 +94,12 @@ bool copyIntoFolder(TextureCopies& copies, const wchar_t* source, const wchar_t*
   if (identified) {
     if (const TextureCopies::Copy* earlier = earlierCopy(copies, identity, folder)) {
       copyPath = earlier->path;
+      return true;
+    }
+    wchar_t inFolder[MAX_PATH];
+    if (liesIn(source, folder) && PathCombineW(inFolder, folder, fileName) != nullptr) {
+      copies.copies.Append({true, identity, CString(folder), CString(inFolder)});
+      copyPath = inFolder;
       return true;
     }
   }

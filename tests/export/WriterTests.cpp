@@ -16,10 +16,10 @@
 
 namespace {
 
-void setUnits(CRhinoDoc& doc, ON::unit_system units, double customMetres = 0.0) {
+void setUnits(CRhinoDoc& doc, ON::unit_system units, double customPerMetre = 0.0) {
   ON_UnitSystem system;
   system.m_unit_system = units;
-  system.m_custom_unit_scale = customMetres;
+  system.m_custom_unit_scale = customPerMetre;
   doc.Properties().SetModelUnits(system);
 }
 
@@ -36,7 +36,7 @@ class CommandLine {
 TEST(UnitScaleTransform, ScalesEveryUnitExactlyToCentimetres) {
   struct Case {
     ON::unit_system units;
-    double customMetres;
+    double customPerMetre;  // custom units in one metre
     double centimetres;
   };
   const Case cases[] = {
@@ -50,15 +50,16 @@ TEST(UnitScaleTransform, ScalesEveryUnitExactlyToCentimetres) {
       {ON::meters, 0, 100.0},
       {ON::kilometers, 0, 1e5},
       {ON::no_unit_system, 0, 100.0},
-      {ON::custom_unit_system, 0.5, 50.0},  // custom units use the document's own length
-      {ON::custom_unit_system, 0, 100.0},   // a custom unit of unknown length stays metres
+      {ON::custom_unit_system, 2.0, 50.0},  // two custom units make a metre: 50 cm each
+      {ON::custom_unit_system, 0.4, 250.0},
+      {ON::custom_unit_system, 0, 100.0},  // a custom unit of unknown length stays metres
       {ON::custom_unit_system, -2, 100.0},
       {static_cast<ON::unit_system>(200), 0, 100.0},  // a code that names no unit
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << "unit code " << c.units << ", custom " << c.customMetres);
+    SCOPED_TRACE(testing::Message() << "unit code " << c.units << ", custom " << c.customPerMetre);
     CRhinoDoc doc;
-    setUnits(doc, c.units, c.customMetres);
+    setUnits(doc, c.units, c.customPerMetre);
     const ON_Xform xform = unitScaleTransform(doc);
     const ON_3dPoint p = xform * ON_3dPoint(1, -2, 3);
     EXPECT_DOUBLE_EQ(p.x, c.centimetres);

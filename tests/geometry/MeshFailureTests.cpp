@@ -90,7 +90,8 @@ TEST_F(MeshFailures, PointsBeyondTheRangeOfNumbersInSceneUnitsAreLeftOutWithAWar
 TEST_F(MeshFailures, HugeCustomUnitsLeaveEveryMeshOutButStillWriteTheScene) {
   ON_UnitSystem cubits;
   cubits.m_unit_system = ON::custom_unit_system;
-  cubits.m_custom_unit_scale = 1e307;  // metres per unit: 1e309 centimetres, beyond a double
+  // Custom units in one metre: one unit is 1e307 m, 1e309 cm, beyond a double.
+  cubits.m_custom_unit_scale = 1e-307;
   doc.Properties().SetModelUnits(cubits);
   doc.AddObject(quadObject(L"Floor"));
   doc.AddObject(quadObject(L"Roof", 3));

@@ -6,6 +6,7 @@
 // clang-format on
 
 #include <deque>
+#include <new>
 #include <string>
 
 #include "LightingTestSupport.h"
@@ -65,20 +66,29 @@ class RecordingView final : public IOrvView {
   int state = 0;
 };
 
-/// Hands out views; every other list is missing. Never owned: release does nothing.
+/// Hands out views; every other list is missing. With `outOfMemory` set, asking for the lights,
+/// heliodons or views fails as an exhausted library would. Never owned: release does nothing.
 class RecordingManager final : public IOrvMgr {
  public:
   unsigned long release() override { return 0; }
   bool setCreator(const char*, const char*) override { return true; }
   bool save(IOrvWriteStream*, int) override { return false; }
   IOrvList<IOrvCamera>* cameras() override { return nullptr; }
-  IOrvList<IOrvLight>* lights() override { return nullptr; }
-  IOrvList<IOrvView>* views() override { return &recordedViews; }
-  IOrvList<IOrvHeliodon>* heliodons() override { return nullptr; }
+  IOrvList<IOrvLight>* lights() override { return exhausted<IOrvLight>(nullptr); }
+  IOrvList<IOrvView>* views() override { return exhausted(&recordedViews); }
+  IOrvList<IOrvHeliodon>* heliodons() override { return exhausted<IOrvHeliodon>(nullptr); }
   IOrvList<IOrvObjectInstance>* objectInstances() override { return nullptr; }
   IOrvList<IOrvLayer>* layers() override { return nullptr; }
   IOrvList<IOrvObjectDefinition>* objectDefinitions() override { return nullptr; }
   AppendList<IOrvView, RecordingView> recordedViews;
+  bool outOfMemory = false;
+
+ private:
+  template <class T>
+  IOrvList<T>* exhausted(IOrvList<T>* list) {
+    if (outOfMemory) throw std::bad_alloc();
+    return list;
+  }
 };
 
 class Recorded : public LightingTest {
@@ -142,6 +152,17 @@ TEST_F(Recorded, WithoutTheirListsNoLightOrHeliodonIsMadeAndTheHeliodonNameStays
   anchor.m_name = L"After";
   EXPECT_FALSE(writer.exportHeliodon(anchor, CRhRdkDocSun(doc)));
   EXPECT_EQ(writer.heliodonName, CString(L"Before"));
+}
+
+TEST_F(Recorded, RunningOutOfMemoryEndsTheExportInsteadOfSkippingTheElement) {
+  const CRhinoObject* lamp = doc.AddObject(new CRhinoLight(new ON_Light));
+  addView(doc, L"Top", Camera{});
+  SceneWriter writer(doc);
+  useRecordingManager(writer);
+  recording.outOfMemory = true;
+  EXPECT_THROW(writer.exportLight(CRhinoLight::Cast(lamp)), std::bad_alloc);
+  EXPECT_THROW(writer.exportSun(), std::bad_alloc);
+  EXPECT_THROW(writer.exportViews(), std::bad_alloc);
 }
 
 }  // namespace

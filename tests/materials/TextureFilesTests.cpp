@@ -73,6 +73,19 @@ TEST_F(TextureFiles, EachSourceIsCopiedOnceAndSameNamedSourcesGetNamesOfTheirOwn
   EXPECT_EQ(copies.copies.Count(), 3);
 }
 
+TEST_F(TextureFiles, AnImageAlreadyInTheTextureFolderIsNeitherCopiedOntoItselfNorRenamed) {
+  write("out/house/wood.jpg", "in place");
+  write("maps/wood.jpg", "another oak");
+  const fs::path inPlace = textureFolder / "wood.jpg";
+  EXPECT_EQ(wide(resolve(root / "out" / "." / "house" / "wood.jpg")), inPlace.wstring());
+  EXPECT_EQ(contentsOf(inPlace), "in place");
+  // Its name is taken: another source of that name gets a name of its own.
+  EXPECT_EQ(wide(resolve(root / "maps" / "wood.jpg")), (textureFolder / "wood-2.jpg").wstring());
+  EXPECT_EQ(contentsOf(inPlace), "in place");
+  EXPECT_EQ(contentsOf(textureFolder / "wood-2.jpg"), "another oak");
+  EXPECT_EQ(fs::file_size(inPlace), 8u);
+}
+
 TEST_F(TextureFiles, AMissingImageIsFoundByNameIgnoringCaseAndNotCopied) {
   write("proj/tex/Wood.JPG", "found");
   EXPECT_EQ(wide(ResolveTextureFile(L"C:\\old\\wood.jpg", documentPath.c_str(), copies)),

@@ -237,6 +237,23 @@ TEST(BrepMesher, BoxFacesShareTheirEdgePointsSoTheMeshIsClosedAndFacesOutward) {
   EXPECT_NEAR(welded.Volume(), 24, 1e-9);
 }
 
+TEST(BrepMesher, CornersWhereEdgeEndsDisagreeInTheLastBitsStillClose) {
+  // Edges that meet at a corner of a real model end within its tolerance of each other, rarely
+  // on the same bits: nudge every edge's ends by a different hair.
+  const std::unique_ptr<ON_Brep> box = Box(2, 3, 4);
+  for (int i = 0; i < box->m_C3.Count(); ++i) {
+    auto* line = dynamic_cast<ON_NurbsCurve*>(box->m_C3[i]);
+    ASSERT_NE(line, nullptr);
+    const double hair = (i + 1) * 1e-13;
+    for (int k : {0, line->CVCount() - 1}) {
+      ON_3dPoint p;
+      line->GetCV(k, p);
+      line->SetCV(k, p + ON_3dVector(hair, -hair, hair));
+    }
+  }
+  ExpectClosedAndOriented(Weld(MeshFaces(*box)));
+}
+
 TEST(BrepMesher, HolesStayHolesAndTheOutlinesAreKept) {
   const std::vector<Hole> holes = {{5, 5, 2}, {1.5, 1.5, 0.5}, {8, 2, 1}};
   for (std::size_t count : {1u, 3u}) {

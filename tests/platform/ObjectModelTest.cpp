@@ -261,6 +261,46 @@ TEST(BlockDefinitions, OwnTheirObjectsAndGiveThemTheDocumentButNotItsObjectTable
   EXPECT_EQ(destroyed, 2);
 }
 
+CRhinoObject* OnLayer(int layer) {
+  auto* object = new CRhinoPointObject(new ON_Point(ON_3dPoint(0, 0, 0)));
+  CRhinoObjectAttributes attributes;
+  attributes.m_layer_index = layer;
+  object->SetAttributes(attributes);
+  return object;
+}
+
+TEST(DefaultLayer, ObjectsNamingNoLayerOfTheDocumentGoToItsFirstMadeWhenMissing) {
+  CRhinoDoc empty;
+  const CRhinoObject* lone = empty.AddObject(OnLayer(0));
+  ASSERT_EQ(empty.m_layer_table.LayerCount(), 1);  // a document always has a layer
+  EXPECT_STREQ(empty.m_layer_table[0].LayerName(), L"Default");
+  EXPECT_EQ(lone->Attributes().m_layer_index, 0);
+  EXPECT_TRUE(lone->IsVisible());
+
+  CRhinoDoc doc;
+  ON_Layer walls, hidden;
+  walls.SetLayerName(L"Walls");
+  hidden.SetLayerName(L"Hidden");
+  hidden.SetVisible(false);
+  doc.m_layer_table.AddLayer(walls);
+  doc.m_layer_table.AddLayer(hidden);
+  EXPECT_EQ(doc.AddObject(OnLayer(1))->Attributes().m_layer_index, 1);  // a real layer stays
+  EXPECT_EQ(doc.AddObject(OnLayer(7))->Attributes().m_layer_index, 0);
+  EXPECT_EQ(doc.AddObject(OnLayer(-1))->Attributes().m_layer_index, 0);
+  EXPECT_EQ(doc.m_layer_table.LayerCount(), 2);  // no layer made beside existing ones
+
+  // Block objects too, whether added before or after their definition joined the document.
+  auto* block = new CRhinoInstanceDefinition();
+  CRhinoObject* before = OnLayer(5);
+  block->AddObject(before);
+  EXPECT_EQ(before->Attributes().m_layer_index, 5);  // no document yet: nothing to go by
+  doc.m_instance_definition_table.AddInstanceDefinition(block);
+  EXPECT_EQ(before->Attributes().m_layer_index, 0);
+  CRhinoObject* after = OnLayer(9);
+  block->AddObject(after);
+  EXPECT_EQ(after->Attributes().m_layer_index, 0);
+}
+
 TEST(LayerMaterial, ReachesTheDocumentsMaterialOrTheDefault) {
   CRhinoDoc doc;
   ON_Material brick;

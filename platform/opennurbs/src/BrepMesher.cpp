@@ -190,6 +190,40 @@ class BrepMesher {
       for (double t : on_detail::EdgeParameters(*curve, m_mp, target))
         points.push_back(curve->PointAt(t));
     }
+    JoinEdgeEnds();
+  }
+
+  /// The ends of edges that meet in a loop are one corner of the brep, but curves ending there
+  /// rarely agree to the last bit. Each corner gets the point of one of its edge ends, so that
+  /// every face meeting there has the same vertex and the welded mesh does not open at corners.
+  void JoinEdgeEnds() {
+    // An edge end is 2 * edge + 0 for its start, + 1 for its end.
+    std::vector<int> parent(2 * m_edge_points.size());
+    for (std::size_t k = 0; k < parent.size(); ++k) parent[k] = int(k);
+    auto root = [&](int k) {
+      while (parent[k] != k) k = parent[k] = parent[parent[k]];
+      return k;
+    };
+    const double gap = kOpenLoop * m_size;
+    for (int li = 0; li < m_brep.m_L.Count(); ++li) {
+      const ON_BrepLoop& loop = m_brep.m_L[li];
+      for (int lti = 0; lti < loop.TrimCount(); ++lti) {
+        const ON_BrepTrim* before = loop.Trim(lti);
+        const ON_BrepTrim* after = loop.Trim((lti + 1) % loop.TrimCount());
+        if (!before || !after || !before->Edge() || !after->Edge()) continue;
+        if (m_edge_points[before->m_ei].empty() || m_edge_points[after->m_ei].empty()) continue;
+        const int end = 2 * before->m_ei + (before->m_bRev3d ? 0 : 1);
+        const int start = 2 * after->m_ei + (after->m_bRev3d ? 1 : 0);
+        if (EndPoint(end).DistanceTo(EndPoint(start)) <= gap) parent[root(end)] = root(start);
+      }
+    }
+    for (std::size_t k = 0; k < parent.size(); ++k)
+      if (!m_edge_points[k / 2].empty()) EndPoint(int(k)) = EndPoint(root(int(k)));
+  }
+
+  ON_3dPoint& EndPoint(int end) {
+    std::vector<ON_3dPoint>& points = m_edge_points[end / 2];
+    return end % 2 == 0 ? points.front() : points.back();
   }
 
   /// The loop's points in space, trim after trim; empty when a trim has no edge or the trims do

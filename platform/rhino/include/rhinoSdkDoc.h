@@ -6,14 +6,15 @@
 #include "../../opennurbs/include/opennurbs.h"
 #include "../../rdk/include/RhRdkDocSun.h"
 #include "rhinoSdkObject.h"
-#include "rhinoSdkView.h"
 #include "rhinoSdkTextureMapping.h"
+#include "rhinoSdkView.h"
 
-/// A document unit system; m_custom_unit_scale is the length of one custom unit in metres.
+/// A document unit system. For custom units, m_custom_unit_scale is the number of custom units in
+/// one metre (1 metre = m_custom_unit_scale custom units), as the geometry library defines it.
 class ON_CLASS ON_UnitSystem {
  public:
   ON::unit_system m_unit_system = ON::no_unit_system;
-  double m_custom_unit_scale = 0.0;  // metres per unit for custom_unit_system; 0: unknown
+  double m_custom_unit_scale = 0.0;  // custom units per metre for custom_unit_system; 0: unknown
   ON_wString m_custom_unit_name;
 };
 
@@ -66,6 +67,11 @@ class RHINO_SDK_CLASS CRhinoLayerTable {
   bool GetLayerPathName(int layer_index, ON_wString& layer_path_name) const;
   /// The index of the layer with this id, or -1.
   int FindLayerFromId(const ON_UUID& layer_id) const;
+  /// The layer that takes objects naming a layer the table does not have: the first one. A table
+  /// without layers gets one named "Default" first, as the host's documents always have a layer.
+  int DefaultLayerIndex();
+  /// Puts `object` on DefaultLayerIndex() when its layer index names no layer of the table.
+  void PlaceOnExistingLayer(CRhinoObject& object);
 
  private:
   friend class CRhinoDoc;
@@ -102,7 +108,8 @@ class RHINO_SDK_CLASS CRhinoInstanceDefinitionTable {
   int InstanceDefinitionCount() const;
   CRhinoInstanceDefinition* operator[](int i) const;
   /// Takes ownership of the definition (not null), gives it and its objects the table's document
-  /// and returns its index.
+  /// (objects naming a layer the document does not have go to its default layer) and returns its
+  /// index.
   int AddInstanceDefinition(CRhinoInstanceDefinition* definition);
   /// The first definition with this name (exact, case-sensitive), or null; null finds nothing.
   CRhinoInstanceDefinition* FindInstanceDefinition(const wchar_t* name) const;
@@ -110,7 +117,8 @@ class RHINO_SDK_CLASS CRhinoInstanceDefinitionTable {
  private:
   friend class CRhinoDoc;
   ON_SimpleArray<CRhinoInstanceDefinition*> m_definitions;
-  const CRhinoDoc* m_doc = nullptr;  // given to each definition added
+  const CRhinoDoc* m_doc = nullptr;           // given to each definition added
+  CRhinoLayerTable* m_layer_table = nullptr;  // the document's, given to each definition added
 };
 
 class RHINO_SDK_CLASS CRhinoDocProperties {
@@ -143,7 +151,9 @@ class RHINO_SDK_CLASS CRhinoDoc {
   void SetPathName(const wchar_t* path) { m_path_name = path; }
 
   /// Takes ownership of the object, sets its document and appends it to the object table;
-  /// returns the object. Objects of block definitions are added to their definition instead.
+  /// returns the object. An object naming a layer the document does not have goes to the default
+  /// layer (CRhinoLayerTable::DefaultLayerIndex). Objects of block definitions are added to their
+  /// definition instead.
   CRhinoObject* AddObject(CRhinoObject* object, bool bReference = false);
 
   /// Takes ownership of the view (not null), gives its main viewport a fresh id when it has none

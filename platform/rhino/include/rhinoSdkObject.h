@@ -6,6 +6,7 @@
 
 class CRhinoDoc;
 class CRhinoInstanceDefinition;
+class CRhinoLayerTable;
 
 class RHINO_SDK_CLASS CRhinoObjectAttributes : public ON_3dmObjectAttributes {
  public:
@@ -159,7 +160,9 @@ class RHINO_SDK_CLASS CRhinoInstanceDefinition : public ON_InstanceDefinition {
   CRhinoInstanceDefinition(const CRhinoInstanceDefinition&) = delete;
   CRhinoInstanceDefinition& operator=(const CRhinoInstanceDefinition&) = delete;
   ~CRhinoInstanceDefinition() override;
-  /// Takes ownership of the object (not null) and gives it the definition's document.
+  /// Takes ownership of the object (not null) and gives it the definition's document. Once the
+  /// definition is in a document's block table, an object naming a layer that document does not
+  /// have is put on its default layer (see CRhinoLayerTable::DefaultLayerIndex).
   void AddObject(CRhinoObject* object);
   /// Appends the block's objects in definition order; returns how many. They stay owned by the
   /// definition.
@@ -172,8 +175,10 @@ class RHINO_SDK_CLASS CRhinoInstanceDefinition : public ON_InstanceDefinition {
   void SetDocument(const CRhinoDoc* doc);
 
  private:
+  friend class CRhinoInstanceDefinitionTable;
   ON_SimpleArray<CRhinoObject*> m_objects;
   const CRhinoDoc* m_doc = nullptr;
+  CRhinoLayerTable* m_layer_table = nullptr;  // the document's, set by its block table
 };
 
 /// Walks a document's object table in the order the objects were added, returning those that

@@ -25,6 +25,7 @@ bool CRhinoObjectTable::IsReference(int i) const {
 CRhinoObject* CRhinoDoc::AddObject(CRhinoObject* object, bool bReference) {
   assert(object);
   object->SetDocument(this);
+  m_layer_table.PlaceOnExistingLayer(*object);
   m_object_table.m_objects.Append(object);
   m_object_table.m_reference.Append(bReference ? 1 : 0);
   return object;
@@ -39,6 +40,7 @@ CRhinoInstanceDefinition::~CRhinoInstanceDefinition() {
 void CRhinoInstanceDefinition::AddObject(CRhinoObject* object) {
   assert(object);
   object->SetDocument(m_doc);
+  if (m_layer_table) m_layer_table->PlaceOnExistingLayer(*object);
   m_objects.Append(object);
 }
 
@@ -67,6 +69,10 @@ CRhinoInstanceDefinition* CRhinoInstanceDefinitionTable::operator[](int i) const
 int CRhinoInstanceDefinitionTable::AddInstanceDefinition(CRhinoInstanceDefinition* definition) {
   assert(definition);
   definition->SetDocument(m_doc);
+  definition->m_layer_table = m_layer_table;
+  if (m_layer_table)
+    for (int i = 0; i < definition->m_objects.Count(); ++i)
+      m_layer_table->PlaceOnExistingLayer(*definition->m_objects[i]);
   m_definitions.Append(definition);
   return m_definitions.Count() - 1;
 }

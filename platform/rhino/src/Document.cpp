@@ -76,8 +76,26 @@ bool CRhinoLayerTable::GetLayerPathName(int layer_index, ON_wString& layer_path_
   return true;
 }
 
+int CRhinoLayerTable::DefaultLayerIndex() {
+  if (LayerCount() == 0) {
+    ON_Layer layer;
+    layer.SetLayerName(L"Default");
+    AddLayer(layer);
+  }
+  return 0;
+}
+
+void CRhinoLayerTable::PlaceOnExistingLayer(CRhinoObject& object) {
+  const int index = object.Attributes().m_layer_index;
+  if (index >= 0 && index < LayerCount()) return;
+  CRhinoObjectAttributes attributes = object.Attributes();
+  attributes.m_layer_index = DefaultLayerIndex();
+  object.SetAttributes(attributes);
+}
+
 CRhinoDoc::CRhinoDoc() {
   m_layer_table.m_material_table = &m_material_table;
   m_instance_definition_table.m_doc = this;
+  m_instance_definition_table.m_layer_table = &m_layer_table;
 }
 CRhinoDoc::~CRhinoDoc() = default;

@@ -1,0 +1,169 @@
+// .3dm models end to end. A generated model of about a million triangles (100 meshes of 9 800
+// triangles, 10 materials, 5 layers) is timed through its stages: the reader alone opening it,
+// the converter (reading, conversion, document written), orvexport on the converted document
+// (load, export, save), saving the scene alone, and the whole command; against it, the same
+// package reading it and a common JavaScript exporter writing it as glTF. The mesher is timed on
+// the teapot of the shared models. Every case runs several times and reports its minimum and
+// median.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+#include "ModelFile.h"
+#include "orv/SceneFileReader.h"
+#include "orv/SceneFileWriter.h"
+#include "rhinoSdk.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kTools = TOOLS_3DM_DIR;
+
+std::string Quoted(const fs::path& path) {
+  return "'" + path.string() + "'";
+}
+
+/// Runs a shell command with its output discarded; throws when it fails.
+void Run(const std::string& command) {
+  if (std::system((command + " > /dev/null 2>&1").c_str()) != 0)
+    throw std::runtime_error("failed: " + command);
+}
+
+/// The generated model, its converted document and the outputs, in a folder removed at exit.
+struct Workspace {
+  Workspace() : folder(fs::temp_directory_path() / ("model_bench_" + std::to_string(getpid()))) {
+    fs::create_directories(folder / "converted");
+    Run("node " + Quoted(kTools + "/bench/make-model.js") + " " + Quoted(model()));
+    Run("node " + Quoted(kTools + "/convert3dm.js") + " " + Quoted(model()) + " --out " +
+        Quoted(folder / "converted"));
+    Run(std::string(ORVEXPORT_PATH) + " " + Quoted(document()) + " -o " + Quoted(scene()));
+  }
+  ~Workspace() { fs::remove_all(folder); }
+  fs::path model() const { return folder / "million.3dm"; }
+  fs::path document() const { return folder / "converted" / "document.json"; }
+  fs::path scene() const { return folder / "million.orv"; }
+  fs::path folder;
+};
+
+const Workspace& workspace() {
+  static const Workspace instance;
+  return instance;
+}
+
+void ReaderOpensTheModel(benchmark::State& state) {
+  const std::string command =
+      "node " + Quoted(kTools + "/bench/read-only.js") + " " + Quoted(workspace().model());
+  for (auto _ : state) Run(command);
+}
+
+void ConverterWritesTheDocument(benchmark::State& state) {
+  const std::string command = "node " + Quoted(kTools + "/convert3dm.js") + " " +
+                              Quoted(workspace().model()) + " --out " +
+                              Quoted(workspace().folder / "converted");
+  for (auto _ : state) Run(command);
+  state.counters["document_bytes"] = double(fs::file_size(workspace().document()));
+}
+
+void OrvexportLoadsExportsAndSaves(benchmark::State& state) {
+  const fs::path target = workspace().folder / "from-document.orv";
+  const std::string command =
+      std::string(ORVEXPORT_PATH) + " " + Quoted(workspace().document()) + " -o " + Quoted(target);
+  for (auto _ : state) Run(command);
+}
+
+class FileStream final : public QzOrv::IOrvWriteStream {
+ public:
+  explicit FileStream(const fs::path& path) : file_(path, std::ios::binary) {}
+  void write(const void* bytes, std::uint64_t count) override {
+    file_.write(static_cast<const char*>(bytes), static_cast<std::streamsize>(count));
+  }
+
+ private:
+  std::ofstream file_;
+};
+
+void SceneSaveAlone(benchmark::State& state) {
+  const QzOrv::scene::Scene scene = QzOrv::scene::readSceneFile(workspace().scene());
+  const fs::path target = workspace().folder / "saved-again.orv";
+  for (auto _ : state) {
+    FileStream stream(target);
+    QzOrv::scene::writeSceneFile(scene, stream, {});
+  }
+  state.counters["scene_bytes"] = double(fs::file_size(target));
+}
+
+void WholeCommand(benchmark::State& state) {
+  const fs::path target = workspace().folder / "whole.orv";
+  const std::string command =
+      std::string(ORVEXPORT_PATH) + " " + Quoted(workspace().model()) + " -o " + Quoted(target);
+  for (auto _ : state) Run(command);
+  state.counters["scene_bytes"] = double(fs::file_size(target));
+}
+
+void ReaderAndGltfExporter(benchmark::State& state) {
+  const fs::path target = workspace().folder / "million.glb";
+  const std::string command = "node " + Quoted(kTools + "/bench/to-gltf.js") + " " +
+                              Quoted(workspace().model()) + " " + Quoted(target);
+  for (auto _ : state) Run(command);
+  state.counters["glb_bytes"] = double(fs::file_size(target));
+}
+
+/// The host's mesher on the teapot's three breps (97 faces, no saved render meshes): triangles
+/// made per second of processor time, a quad counting two.
+void MesherOnTheTeapot(benchmark::State& state) {
+  const std::string teapot = std::string(SHARED_3DM_DIR) + "/v5_teapot.3dm";
+  if (!fs::exists(teapot)) {
+    state.SkipWithError("no shared teapot model");
+    return;
+  }
+  CRhinoDoc doc;
+  const TemporaryFolder converted = LoadModelFile(teapot, doc);
+  double triangles = 0;
+  for (auto _ : state) {
+    for (int i = 0; i < doc.m_object_table.ObjectCount(); ++i) {
+      const CRhinoObject* object = doc.m_object_table.Object(i);
+      object->CreateMeshes(ON::render_mesh, ON_MeshParameters::QualityRenderMesh);
+      ON_SimpleArray<const ON_Mesh*> meshes;
+      object->GetMeshes(ON::render_mesh, meshes);
+      for (int m = 0; m < meshes.Count(); ++m)
+        for (int f = 0; f < meshes[m]->FaceCount(); ++f)
+          triangles += meshes[m]->m_F[f].IsQuad() ? 2 : 1;
+    }
+  }
+  state.counters["triangles_per_second"] =
+      benchmark::Counter(triangles, benchmark::Counter::kIsRate);
+}
+
+double Minimum(const std::vector<double>& values) {
+  return *std::min_element(values.begin(), values.end());
+}
+
+#define ORV_MODEL_BENCHMARK(name)         \
+  BENCHMARK(name)                         \
+      ->Unit(benchmark::kMillisecond)     \
+      ->UseRealTime()                     \
+      ->Iterations(1)                     \
+      ->Repetitions(5)                    \
+      ->ComputeStatistics("min", Minimum) \
+      ->ReportAggregatesOnly(true)
+
+ORV_MODEL_BENCHMARK(ReaderOpensTheModel);
+ORV_MODEL_BENCHMARK(ConverterWritesTheDocument);
+ORV_MODEL_BENCHMARK(OrvexportLoadsExportsAndSaves);
+ORV_MODEL_BENCHMARK(SceneSaveAlone);
+ORV_MODEL_BENCHMARK(WholeCommand);
+ORV_MODEL_BENCHMARK(ReaderAndGltfExporter);
+BENCHMARK(MesherOnTheTeapot)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", Minimum)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace

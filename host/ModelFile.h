@@ -1,0 +1,38 @@
+// .3dm model files for orvexport: the converter under tools/3dm (Node.js with the npm package
+// rhino3dm) turns a model into a document file, which the document loader then reads.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "DocumentFile.h"
+
+/// True when `fileName` is to be read as a .3dm model: its name ends in ".3dm" (any letter case)
+/// or its first bytes are the .3dm file signature.
+bool IsModelFile(const std::string& fileName);
+
+/// A temporary folder, removed with everything in it when the object is destroyed.
+class TemporaryFolder {
+ public:
+  /// Makes a new, empty folder below the system's temporary folder. Throws std::runtime_error.
+  TemporaryFolder();
+  TemporaryFolder(TemporaryFolder&& other) noexcept;
+  TemporaryFolder& operator=(TemporaryFolder&&) = delete;
+  ~TemporaryFolder();
+  const std::filesystem::path& Path() const { return m_path; }
+
+ private:
+  std::filesystem::path m_path;  // empty once moved from
+};
+
+/// The document read from the model `fileName`, as document-file text with every array inline
+/// (what `orvexport --print-document` prints). Throws DocumentError naming the file and the
+/// reason when the model cannot be read or the converter cannot run.
+std::string ModelDocumentText(const std::string& fileName);
+
+/// Fills `doc`, a new document with empty tables, from the .3dm model `fileName`. The converted
+/// document and the images embedded in the model that its materials use lie in the folder
+/// returned, which must outlive the export (the plug-in copies the images from there into the
+/// texture folder beside the scene). Throws DocumentError naming the file and the reason; `doc`
+/// is then partly filled and must be discarded.
+TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc);
