@@ -7,6 +7,7 @@
 #include <cassert>
 #include <exception>
 
+#include "geometry/PassIndex.h"
 #include "output/OutputFile.h"
 #include "plugin/ExportOptions.h"
 

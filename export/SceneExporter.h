@@ -2,8 +2,12 @@
 // copies of the materials already exported, and fixes the order of the whole export.
 #pragma once
 
+#include <memory>
+
 #include "export/SceneWriter.h"
 #include "plugin/stdafx.h"
+
+class PassIndex;
 
 /// Lives on the stack of one WriteFile call: construct, set the selection option, run once,
 /// destroy. Destruction deletes the material copies (in index order), then the writer, which
@@ -45,20 +49,14 @@ class SceneExporter {
   /// any block instance (`parentIndex` null) the parent is the object's layer.
   int materialIndexOf(const CRhinoObject* object, const int* parentIndex) const;
   /// Appends to `group` a duplicate of every eligible object whose material matches `material`,
-  /// flattening block instances into transformed duplicates. The group owns what is appended.
+  /// flattening block instances into duplicates moved into model space (objects of blocks
+  /// without geometry left out). The group owns what is appended. The objects are found in the
+  /// walk the first collection of an exportObjects call makes (see passIndex).
   void collectByMaterial(const ON_Material& material, ON_SimpleArray<CRhinoObject*>& group);
-  /// Appends duplicates of the objects of `instance` (nested ones included) whose material
-  /// matches, moved into model space by `transform` (null: the identity) × the instance's own
-  /// transform. Objects of the block without geometry are left out.
-  void collectInstanceByMaterial(const ON_Material& material, ON_SimpleArray<CRhinoObject*>& group,
-                                 const CRhinoInstanceObject* instance, const ON_Xform* transform);
   /// Appends to `group` a duplicate of every eligible object on document layer `layerIndex`;
-  /// objects inside block instances go by their own layer, not the instance's.
+  /// objects inside block instances go by their own layer, not the instance's, and are moved
+  /// into model space. Found as collectByMaterial finds them.
   void collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group);
-  /// Appends duplicates of the objects of `instance` on layer `layerIndex`, moved as
-  /// collectInstanceByMaterial moves them.
-  void collectInstanceByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group,
-                              const CRhinoInstanceObject* instance, const ON_Xform* transform);
   /// True when a material that MaterialsMatch `material` is already in exportedMaterials.
   bool IsMaterialExported(const ON_Material& material) const;
 
@@ -69,6 +67,9 @@ class SceneExporter {
   /// Heap copies of the materials already turned into scene objects, one per equivalence class;
   /// owned (deleted by the destructor).
   ON_SimpleArray<ON_Material*> exportedMaterials;
+  /// The document's eligible objects, walked once for all the material or layer passes of one
+  /// exportObjects call and dropped when it ends; null outside it until a collection needs it.
+  std::unique_ptr<PassIndex> passIndex;
 };
 
 /// Sets exportBaseName to the file name of `path` without folder and extension, and exportFolder

@@ -4,8 +4,10 @@
 
 #include "geometry/MeshExport.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -66,6 +68,20 @@ bool isFinite(const ON_3dPoint& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
+// Makes room in `gathered` for every vertex and face of `meshes` (null entries count nothing).
+void reserveFor(DefinitionMeshes& gathered, const ON_SimpleArray<ON_Mesh*>& meshes) {
+  std::size_t vertices = 0, faces = 0;
+  for (int i = 0; i < meshes.Count(); ++i) {
+    if (meshes[i] == nullptr) continue;
+    vertices += static_cast<std::size_t>(meshes[i]->VertexCount());
+    faces += static_cast<std::size_t>(meshes[i]->FaceCount());
+  }
+  // Beyond an int the scene cannot index the points anyway; the arrays then grow as they go.
+  constexpr std::size_t kMost = std::numeric_limits<int>::max() / 2;
+  gathered.Reserve(static_cast<int>(std::min(vertices, kMost)),
+                   static_cast<int>(std::min(faces, kMost)));
+}
+
 // Adds one mesh (null: none) to the definition named `definitionName`. A mesh that fails is
 // abandoned, keeping what it already added, the command line says so, and the export goes on
 // with the next one. Running out of memory ends the export instead: a scene missing what could
@@ -113,6 +129,14 @@ DefinitionMeshes::DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xfor
       m_scaleToUnits(!unitTransform.IsIdentity(0.0)),
       m_weld(weld) {}
 
+void DefinitionMeshes::Reserve(int vertices, int faces) {
+  if (m_weld)
+    m_welder.Reserve(vertices);
+  else
+    m_plain.Reserve(vertices);
+  m_polygons.Reserve(faces);
+}
+
 ON_3dPoint DefinitionMeshes::ScenePoint(ON_3dPoint p) const {
   if (m_moveByBlock) p.Transform(m_block);
   if (m_scaleToUnits) p.Transform(m_unit);
@@ -156,17 +180,16 @@ void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
     }
   }
   // Faces are checked before any is kept, so a bad mesh adds no polygon at all.
-  ON_SimpleArray<ON_MeshFace> faces;
-  faces.Reserve(mesh.FaceCount());
-  for (int f = 0; f < mesh.FaceCount(); ++f) {
-    ON_MeshFace face = mesh.m_F[f];
-    for (int& vi : face.vi) {
+  const int faceCount = mesh.FaceCount();
+  for (int f = 0; f < faceCount; ++f) {
+    for (int vi : mesh.m_F[f].vi)
       if (vi < 0 || vi >= vertexCount) throw missingVertex(f, vi, vertexCount);
-      vi = pointOf[vi];
-    }
-    faces.Append(face);
   }
-  for (int f = 0; f < faces.Count(); ++f) m_polygons.Append(faces[f]);
+  for (int f = 0; f < faceCount; ++f) {
+    ON_MeshFace face = mesh.m_F[f];
+    for (int& vi : face.vi) vi = pointOf[vi];
+    m_polygons.Append(face);
+  }
   if (m_polygons.Count() > 0) m_boxStarted = true;
 }
 
@@ -208,6 +231,7 @@ QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhin
   QzOrv::IOrvObjectDefinition* definition = newDefinition(writer, name);
   if (definition != nullptr) {
     DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, true);
+    reserveFor(gathered, meshes);
     // Each copy is freed as soon as it is read, so only one object's meshes are held at a time.
     for (int i = 0; i < meshes.Count(); ++i) {
       addMeshOrSkip(gathered, meshes[i], name);
@@ -232,6 +256,7 @@ QzOrv::IOrvObjectDefinition* exportMeshGroup(SceneWriter& writer,
     if (definition == nullptr) return nullptr;
   }
   DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, false);
+  reserveFor(gathered, meshes);
   for (int i = 0; i < meshes.Count(); ++i) addMeshOrSkip(gathered, meshes[i], name);
   if (gathered.Polygons().Count() > 0) {
     // Read before anything is inserted: this call's polygons refer to its own slot and points.

@@ -23,6 +23,10 @@ class DefinitionMeshes {
   /// Both transforms are copied; an exact identity is skipped.
   DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xform& unitTransform, bool weld);
 
+  /// Makes room for meshes of `vertices` vertices and `faces` faces in all, so that adding them
+  /// never regrows the points, the polygons or the weld index.
+  void Reserve(int vertices, int faces);
+
   /// Adds the mesh's box, its vertices, then its faces. Throws std::range_error, adding nothing,
   /// when a vertex or the box is not finite in scene units; std::out_of_range for a face that
   /// refers to a missing vertex (the mesh's points stay, none of its faces); std::bad_alloc when

@@ -6,78 +6,15 @@
 
 #include "export/SceneExporter.h"
 #include "geometry/BlockInstances.h"
+#include "geometry/DocumentWalk.h"
 #include "geometry/MeshExport.h"
 #include "geometry/OwnedArray.h"
+#include "geometry/PassIndex.h"
 #include "lighting/Lights.h"
 #include "materials/MaterialEquivalence.h"
 #include "plugin/ExportOptions.h"
 
 namespace {
-
-// Every walk sees normal, locked and hidden objects, active and referenced, never grips; the
-// callers decide on lights.
-CRhinoObjectIterator documentWalk(const CRhinoDoc& doc, bool includeLights) {
-  CRhinoObjectIterator it(doc, CRhinoObjectIterator::undeleted_objects,
-                          CRhinoObjectIterator::active_and_reference_objects);
-  it.IncludeGrips(false);
-  it.IncludeLights(includeLights);
-  return it;
-}
-
-// Only the objects of the document's own table are tested; the objects of a block definition
-// travel with the block instance that holds them.
-bool isEligible(const CRhinoObject& object, bool selectedOnly) {
-  return (!selectedOnly || object.IsSelected(false) != 0) && object.IsVisible();
-}
-
-// Whether an object whose effective material index is `index` belongs to the pass of `material`.
-// A missing material (negative, or beyond the table) counts as the host default material.
-bool materialMatches(const CRhinoDoc& doc, const ON_Material& material, int index) {
-  const CRhinoMaterialTable& table = doc.m_material_table;
-  if (index >= 0 && index < table.MaterialCount()) return MaterialsMatch(material, table[index]);
-  if (index < 0 && index == material.MaterialIndex()) return true;
-  return MaterialsMatch(material, CRhinoMaterial::DefaultMaterial());
-}
-
-// Moves a duplicate's geometry from block definition space into model space; false when it has
-// no geometry to move.
-bool moveIntoPlace(CRhinoObject& duplicate, const ON_Xform& xform) {
-  const ON_Geometry* geometry = duplicate.Geometry();
-  if (geometry == nullptr) return false;
-  // The duplicate is ours, so its geometry may be moved in place.
-  const_cast<ON_Geometry*>(geometry)->Transform(xform);
-  return true;
-}
-
-// The transform from `instance`'s block definition to model space: its own transform first,
-// then the enclosing ones (`outer`, null outside any block).
-ON_Xform placementOf(const CRhinoInstanceObject& instance, const ON_Xform* outer) {
-  return (outer != nullptr ? *outer : ON_Xform::IdentityTransformation) * instance.InstanceXform();
-}
-
-// Calls visit(object, parent material, block-to-model transform) for every object of the
-// instance's block, in block order, descending into nested block instances (whose transforms
-// compose outermost last). The parent material is the material index of the instance holding the
-// object, which it takes from its own parent in turn (`outerMaterial`, null outside any block).
-// A block instance without a definition contributes nothing.
-template <class Visit>
-void forEachPlacedObject(const SceneExporter& exporter, const CRhinoInstanceObject& instance,
-                         const ON_Xform* outer, const int* outerMaterial, Visit&& visit) {
-  const CRhinoInstanceDefinition* block = instance.InstanceDefinition();
-  if (block == nullptr) return;
-  ON_SimpleArray<const CRhinoObject*> objects;
-  block->GetObjects(objects);
-  const ON_Xform xform = placementOf(instance, outer);
-  const int material = exporter.materialIndexOf(&instance, outerMaterial);
-  for (int i = 0; i < objects.Count(); ++i) {
-    const CRhinoObject* object = objects[i];
-    if (object == nullptr) continue;
-    if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object))
-      forEachPlacedObject(exporter, *nested, &xform, &material, visit);
-    else
-      visit(*object, material, xform);
-  }
-}
 
 // The layer shared by every object of the group, or -1 when they lie on several.
 int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
@@ -116,6 +53,12 @@ void SceneExporter::exportObjects(int mode) {
     return;
   }
   if (mode != SingleObject && mode != ByMaterial && mode != ByLayer) return;
+  // The passes find their objects in one walk made by the first of them, dropped at the end.
+  passIndex.reset();
+  struct DropIndex {
+    std::unique_ptr<PassIndex>& index;
+    ~DropIndex() { index.reset(); }
+  } dropIndex{passIndex};
 
   // Visible lights reach the scene whatever the selection says.
   ON_SimpleArray<const CRhinoLight*> lights;
@@ -178,57 +121,13 @@ int SceneExporter::materialIndexOf(const CRhinoObject* object, const int* parent
 
 void SceneExporter::collectByMaterial(const ON_Material& material,
                                       ON_SimpleArray<CRhinoObject*>& group) {
-  CRhinoObjectIterator it = documentWalk(*doc, false);
-  for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
-    if (!isEligible(*object, selectedOnly)) continue;
-    if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object))
-      collectInstanceByMaterial(material, group, instance, nullptr);
-    else if (materialMatches(*doc, material, materialIndexOf(object, nullptr)))
-      group.Append(object->Duplicate());
-  }
-}
-
-void SceneExporter::collectInstanceByMaterial(const ON_Material& material,
-                                              ON_SimpleArray<CRhinoObject*>& group,
-                                              const CRhinoInstanceObject* instance,
-                                              const ON_Xform* transform) {
-  assert(instance != nullptr);
-  forEachPlacedObject(
-      *this, *instance, transform, nullptr,
-      [&](const CRhinoObject& object, int parentMaterial, const ON_Xform& xform) {
-        if (!materialMatches(*doc, material, materialIndexOf(&object, &parentMaterial))) return;
-        CRhinoObject* duplicate = object.Duplicate();
-        if (moveIntoPlace(*duplicate, xform))
-          group.Append(duplicate);
-        else
-          delete duplicate;  // nothing to export
-      });
+  if (!passIndex) passIndex = std::make_unique<PassIndex>(*this);
+  passIndex->collectByMaterial(material, group);
 }
 
 void SceneExporter::collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) {
-  CRhinoObjectIterator it = documentWalk(*doc, false);
-  for (CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
-    if (!isEligible(*object, selectedOnly)) continue;
-    if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object))
-      collectInstanceByLayer(layerIndex, group, instance, nullptr);
-    else if (object->Attributes().m_layer_index == layerIndex)
-      group.Append(object->Duplicate());
-  }
-}
-
-void SceneExporter::collectInstanceByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group,
-                                           const CRhinoInstanceObject* instance,
-                                           const ON_Xform* transform) {
-  assert(instance != nullptr);
-  forEachPlacedObject(
-      *this, *instance, transform, nullptr,
-      [&](const CRhinoObject& object, int /*parentMaterial*/, const ON_Xform& xform) {
-        if (object.Attributes().m_layer_index != layerIndex) return;
-        // Unlike the material walk, a duplicate without geometry still joins its layer's group.
-        CRhinoObject* duplicate = object.Duplicate();
-        moveIntoPlace(*duplicate, xform);
-        group.Append(duplicate);
-      });
+  if (!passIndex) passIndex = std::make_unique<PassIndex>(*this);
+  passIndex->collectByLayer(layerIndex, group);
 }
 
 QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(const ON_SimpleArray<CRhinoObject*>& group,

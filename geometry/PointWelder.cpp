@@ -4,6 +4,9 @@
 
 #include "geometry/PointWelder.h"
 
+#include <algorithm>
+#include <bit>
+#include <cassert>
 #include <cstring>
 
 namespace {
@@ -12,6 +15,12 @@ static_assert(sizeof(ON_3dPoint) == 3 * sizeof(std::uint64_t),
               "welding keys on the exact bytes of three doubles");
 
 constexpr std::size_t kFirstSlotCount = 64;
+
+// Slots needed to hold `points` at most three quarters full: probes stay short (and mostly within
+// one cache line), and the index is no larger than it needs to be for large meshes.
+std::size_t slotsFor(std::size_t points) {
+  return points * 4 / 3 + 1;
+}
 
 bool sameBytes(const ON_3dPoint& a, const ON_3dPoint& b) {
   return std::memcmp(&a, &b, sizeof(ON_3dPoint)) == 0;
@@ -34,6 +43,14 @@ std::uint64_t PointWelder::HashOf(const ON_3dPoint& p) {
   return h;
 }
 
+void PointWelder::Reserve(int count) {
+  assert(m_points.Count() == 0 && count >= 0);
+  // Room for every reserved point without growing.
+  const std::size_t slots =
+      std::bit_ceil(std::max(kFirstSlotCount, slotsFor(static_cast<std::size_t>(count))));
+  if (slots > m_slots.size()) m_slots.assign(slots, -1);
+}
+
 void PointWelder::Grow() {
   std::vector<int> slots(m_slots.empty() ? kFirstSlotCount : 2 * m_slots.size(), -1);
   const std::size_t mask = slots.size() - 1;
@@ -47,7 +64,7 @@ void PointWelder::Grow() {
 }
 
 int PointWelder::Add(const ON_3dPoint& p) {
-  if (2 * (static_cast<std::size_t>(m_points.Count()) + 1) > m_slots.size()) Grow();
+  if (slotsFor(static_cast<std::size_t>(m_points.Count()) + 1) > m_slots.size()) Grow();
   const std::size_t mask = m_slots.size() - 1;
   for (std::size_t slot = HashOf(p) & mask;; slot = (slot + 1) & mask) {
     const int index = m_slots[slot];

@@ -15,6 +15,9 @@ class PointWelder {
  public:
   PointWelder() = default;
 
+  /// Sizes the index once for up to `count` distinct points (the vertex count of what will be
+  /// welded bounds it), so that adding them never rebuilds it. Only before the first Add.
+  void Reserve(int count);
   /// Index of the first point with exactly p's bytes; p is appended when there is none.
   int Add(const ON_3dPoint& p);
   /// The distinct points in order of first insertion.
@@ -22,12 +25,12 @@ class PointWelder {
 
  private:
   static std::uint64_t HashOf(const ON_3dPoint& p);
-  /// Rebuilds the index with twice the slots.
+  /// Rebuilds the index with twice the slots: only when more points arrive than were reserved.
   void Grow();
 
   ON_SimpleArray<ON_3dPoint> m_points;
-  // Open addressing with linear probing: each slot holds a point index or -1. Kept at most half
-  // full, so probes stay short, and small (4 bytes a slot), so it stays in cache longer than
-  // the points themselves.
+  // Open addressing with linear probing: each slot holds a point index or -1. Kept at most three
+  // quarters full, so probes stay short, and small (4 bytes a slot), so it stays in cache longer
+  // than the points themselves.
   std::vector<int> m_slots;
 };

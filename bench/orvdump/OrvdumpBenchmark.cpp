@@ -1,6 +1,7 @@
 // orvdump --gltf and --preview against the cost of reading the scene file they start from: a
 // scene of one million triangles (100 definitions of 5000 quads in three materials, one of them
-// textured), read, and read then written as glTF or drawn and written as PNG.
+// textured), read, and read then written as glTF or drawn and written as PNG. orvdump --json on
+// twice that scene (one million quads), timed by turns with reading it.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include "GltfExport.h"
 #include "Picture.h"
 #include "Preview.h"
+#include "RatioTiming.h"
+#include "SceneJson.h"
 #include "orv/SceneFileReader.h"
 #include "orv/SceneFileWriter.h"
 
@@ -83,11 +86,23 @@ struct Workspace {
       instance.definitionLink.definition = scene.objectDefinitions[d].id;
       scene.objectInstances.push_back(instance);
     }
-    FileStream stream(sceneFile());
+    {
+      FileStream stream(sceneFile());
+      writeSceneFile(scene, stream, {});
+    }
+    // The same sheets twice over, moved up: one million quads.
+    for (int d = 0; d < kDefinitions; ++d) {
+      ObjectDefinition copy = scene.objectDefinitions[d];
+      copy.id.bytes[3] = 1;
+      for (OrvPoint& point : copy.vertices) point.z += 1000;
+      scene.objectDefinitions.push_back(std::move(copy));
+    }
+    FileStream stream(millionQuadsFile());
     writeSceneFile(scene, stream, {});
   }
   ~Workspace() { fs::remove_all(folder); }
   fs::path sceneFile() const { return folder / "sheets.orv"; }
+  fs::path millionQuadsFile() const { return folder / "million-quads.orv"; }
 
   fs::path folder;
 };
@@ -122,6 +137,28 @@ void ReadAndWritePreview(benchmark::State& state) {
   }
 }
 
+// orvdump --json: the scene read, then printed as JSON into a file as the shell would redirect
+// it; ratio is reading and printing over reading alone.
+void ReadAndPrintJson(benchmark::State& state) {
+  const fs::path file = workspace().millionQuadsFile();
+  const fs::path json = workspace().folder / "million-quads.json";
+  double readSeconds = 0, readAndPrintSeconds = 0;
+  for (auto _ : state) {
+    readSeconds += bench::timed([&] { benchmark::DoNotOptimize(readSceneFile(file)); });
+    readAndPrintSeconds += bench::timed([&] {
+      const Scene scene = readSceneFile(file);
+      std::ofstream out(json, std::ios::binary);
+      printSceneJson(out, scene);
+    });
+  }
+  state.counters["read_s"] = readSeconds / static_cast<double>(state.iterations());
+  state.counters["ratio"] = readAndPrintSeconds / readSeconds;
+  state.counters["json_bytes"] = static_cast<double>(fs::file_size(json));
+}
+
+BENCHMARK(ReadAndPrintJson)->Apply([](benchmark::internal::Benchmark* run) {
+  bench::asRatioRuns(run);
+});
 BENCHMARK(ReadSceneFile)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ReadAndWriteGltf)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(ReadAndWritePreview)->Unit(benchmark::kMillisecond)->UseRealTime();

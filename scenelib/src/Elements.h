@@ -7,6 +7,7 @@
 
 #include "ElementContext.h"
 #include "Lists.h"
+#include "PolygonElements.h"
 #include "orv/ORV6.h"
 #include "orv/SceneModel.h"
 
@@ -78,21 +79,6 @@ class MaterialElement final : public IOrvMaterial {
   IdentityElement identity_;
 };
 
-class PolygonElement final : public IOrvPolygon {
- public:
-  using Model = Polygon;
-  PolygonElement(Polygon& polygon, ElementContext&)
-      : polygon_(polygon), vertexIndices_(polygon.vertexIndices) {}
-
-  void setFlag(bool flag) override { polygon_.flag = flag; }
-  void setMaterialIndex(int index) override { polygon_.materialIndex = index; }
-  IOrvList<int>* vertexIndices() override { return &vertexIndices_; }
-
- private:
-  Polygon& polygon_;
-  ValueList<int> vertexIndices_;
-};
-
 class ObjectDefinitionElement final : public IOrvObjectDefinition {
  public:
   using Model = ObjectDefinition;
@@ -101,7 +87,7 @@ class ObjectDefinitionElement final : public IOrvObjectDefinition {
       : identity_(definition.id, definition.name),
         materials_(definition.materials, context),
         vertices_(definition.vertices),
-        polygons_(definition.polygons, context) {}
+        polygons_(definition.polygons) {}
 
   IOrvIdentity* identity() override { return &identity_; }
   IOrvList<IOrvMaterial>* materials() override { return &materials_; }
@@ -111,8 +97,8 @@ class ObjectDefinitionElement final : public IOrvObjectDefinition {
  private:
   IdentityElement identity_;
   ElementList<IOrvMaterial, MaterialElement> materials_;
-  ValueList<OrvPoint> vertices_;
-  ElementList<IOrvPolygon, PolygonElement> polygons_;
+  ValueList<OrvPoint, ChunkedArray<OrvPoint>> vertices_;
+  PolygonElementList polygons_;
 };
 
 class DefinitionLinkElement final : public IOrvDefinitionLink {

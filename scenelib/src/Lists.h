@@ -19,12 +19,22 @@ inline int insertPosition(int index, std::size_t count) {
   return index >= 0 && index <= size ? index : -1;
 }
 
-/// Values stored in a model vector (points, vertex indices, layer ids). Pointers returned by at
-/// and insert stay valid until the next insert into the same list.
+/// Inserts a zero value before `position` and returns its storage.
 template <class T>
+T& insertZero(std::vector<T>& values, std::size_t position) {
+  return *values.insert(values.begin() + static_cast<std::ptrdiff_t>(position), T{});
+}
+template <class T>
+T& insertZero(ChunkedArray<T>& values, std::size_t position) {
+  return values.insert(position, T{});
+}
+
+/// Values stored in a model array (points, layer ids): a std::vector or a ChunkedArray of T.
+/// Pointers returned by at and insert stay valid until the next insert into the same list.
+template <class T, class Values = std::vector<T>>
 class ValueList final : public IOrvList<T> {
  public:
-  explicit ValueList(std::vector<T>& values) : values_(values) {}
+  explicit ValueList(Values& values) : values_(values) {}
 
   int count() const override { return static_cast<int>(values_.size()); }
   T* at(int index) override {
@@ -33,11 +43,11 @@ class ValueList final : public IOrvList<T> {
   T* insert(int index) override {
     const int position = insertPosition(index, values_.size());
     if (position < 0) return nullptr;
-    return &*values_.insert(values_.begin() + position, T{});
+    return &insertZero(values_, static_cast<std::size_t>(position));
   }
 
  private:
-  std::vector<T>& values_;
+  Values& values_;
 };
 
 /// Elements stored in a model StableList, each with one implementation object (Impl, which

@@ -1,16 +1,20 @@
 #include "orv/ReferenceCheck.h"
 
+#include <algorithm>
 #include <cstring>
 #include <unordered_set>
 
 namespace QzOrv::scene {
 namespace {
 
+// Both halves count: ids written by hand or by a generator often differ only in their last bytes,
+// and hashing the first half alone would put them all in one bucket.
 struct IdHash {
   std::size_t operator()(const OrvId& id) const {
-    std::uint64_t prefix = 0;
+    std::uint64_t prefix = 0, suffix = 0;
     std::memcpy(&prefix, id.bytes, sizeof prefix);
-    return static_cast<std::size_t>(prefix);
+    std::memcpy(&suffix, id.bytes + sizeof prefix, sizeof suffix);
+    return static_cast<std::size_t>(prefix ^ (suffix * 0x9E3779B97F4A7C15ULL));
   }
 };
 using IdSet = std::unordered_set<OrvId, IdHash>;
@@ -20,6 +24,16 @@ IdSet idsOf(const StableList<Element>& elements) {
   IdSet ids;
   for (const Element& element : elements) ids.insert(element.id);
   return ids;
+}
+
+bool cornerCountIsBad(std::size_t corners) {
+  return corners < 3 || corners > 4;
+}
+bool vertexIsBad(int vertex, std::size_t vertexCount) {
+  return vertex < 0 || static_cast<std::size_t>(vertex) >= vertexCount;
+}
+bool materialIsBad(const std::optional<int>& material, std::size_t materialCount) {
+  return material && (*material < 0 || static_cast<std::size_t>(*material) >= materialCount);
 }
 
 /// "objectInstances[3] "Chair"", or "(unnamed)" in place of a name never set.
@@ -60,42 +74,57 @@ class Checker {
 
   void checkDefinition(std::size_t index) {
     const ObjectDefinition& definition = scene_.objectDefinitions[index];
-    const std::string name = describe("objectDefinitions", index, definition.name);
     const std::size_t vertexCount = definition.vertices.size();
     const std::size_t materialCount = definition.materials.size();
+    // Messages are composed only for a polygon found wrong: a sound definition of millions of
+    // polygons costs a few comparisons each.
     for (std::size_t p = 0; p < definition.polygons.size(); ++p) {
-      const Polygon& polygon = definition.polygons[p];
-      const std::string element = name + ", polygon " + std::to_string(p);
-      const std::size_t corners = polygon.vertexIndices.size();
-      if (corners < 3 || corners > 4) {
-        report(element, std::to_string(corners) + " vertex indices, where a polygon has 3 or 4");
+      const PolygonRef polygon = definition.polygons[p];
+      if (cornerCountIsBad(polygon.vertexIndices.size()) ||
+          std::ranges::any_of(polygon.vertexIndices,
+                              [&](int vertex) { return vertexIsBad(vertex, vertexCount); }) ||
+          materialIsBad(polygon.materialIndex, materialCount)) {
+        reportPolygon(index, p, vertexCount, materialCount);
       }
-      for (int vertex : polygon.vertexIndices) {
-        if (vertex < 0 || static_cast<std::size_t>(vertex) >= vertexCount) {
-          report(element, "vertex index " + std::to_string(vertex) + " is outside the " +
-                              std::to_string(vertexCount) + " vertices");
-        }
+    }
+  }
+
+  void reportPolygon(std::size_t index, std::size_t p, std::size_t vertexCount,
+                     std::size_t materialCount) {
+    const ObjectDefinition& definition = scene_.objectDefinitions[index];
+    const PolygonRef polygon = definition.polygons[p];
+    const std::string element =
+        describe("objectDefinitions", index, definition.name) + ", polygon " + std::to_string(p);
+    const std::size_t corners = polygon.vertexIndices.size();
+    if (cornerCountIsBad(corners)) {
+      report(element, std::to_string(corners) + " vertex indices, where a polygon has 3 or 4");
+    }
+    for (int vertex : polygon.vertexIndices) {
+      if (vertexIsBad(vertex, vertexCount)) {
+        report(element, "vertex index " + std::to_string(vertex) + " is outside the " +
+                            std::to_string(vertexCount) + " vertices");
       }
-      const std::optional<int>& material = polygon.materialIndex;
-      if (material && (*material < 0 || static_cast<std::size_t>(*material) >= materialCount)) {
-        report(element, "material index " + std::to_string(*material) + " is outside the " +
-                            std::to_string(materialCount) + " materials");
-      }
+    }
+    const std::optional<int>& material = polygon.materialIndex;
+    if (materialIsBad(material, materialCount)) {
+      report(element, "material index " + std::to_string(*material) + " is outside the " +
+                          std::to_string(materialCount) + " materials");
     }
   }
 
   void checkInstance(std::size_t index) {
     const ObjectInstance& instance = scene_.objectInstances[index];
-    const std::string element = describe("objectInstances", index, instance.name);
+    // Named only when something is wrong: scenes hold an instance per object.
+    auto element = [&] { return describe("objectInstances", index, instance.name); };
     const std::optional<OrvId>& definition = instance.definitionLink.definition;
     if (!definition) {
-      report(element, "no definition is set");
+      report(element(), "no definition is set");
     } else if (!definitionIds_.contains(*definition)) {
-      report(element, "definition id " + formatId(*definition) + " names no object definition");
+      report(element(), "definition id " + formatId(*definition) + " names no object definition");
     }
     const std::optional<OrvId>& layer = instance.layer;
     if (layer && !isNil(*layer) && !layerIds_.contains(*layer)) {
-      report(element, "layer id " + formatId(*layer) + " names no layer");
+      report(element(), "layer id " + formatId(*layer) + " names no layer");
     }
   }
 

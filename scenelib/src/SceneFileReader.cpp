@@ -192,13 +192,20 @@ Layer readLayer(Decoder& in) {
   return layer;
 }
 
-void readPolygons(Decoder& in, StableList<Polygon>& polygons) {
+/// The optional fields of a polygon record, read before its vertex indices.
+struct PolygonFields {
+  std::optional<bool> flag;
+  std::optional<int> materialIndex;
+};
+
+void readPolygons(Decoder& in, PolygonList& polygons) {
   const std::size_t count = in.count(layout::kMinPolygonBytes, "polygon");
   for (std::size_t i = 0; i < count; ++i) {
-    Polygon& polygon = polygons.push_back({});
-    layout::polygonFields(polygon, FieldsReader{in});
-    polygon.vertexIndices.resize(in.count(4, "vertex index"));
-    for (int& index : polygon.vertexIndices) in.read(index);
+    PolygonFields fields;
+    layout::polygonFields(fields, FieldsReader{in});
+    const std::size_t corners = in.count(4, "vertex index");
+    int* indices = polygons.append(fields.flag, fields.materialIndex, corners);
+    for (std::size_t c = 0; c < corners; ++c) in.read(indices[c]);
   }
 }
 

@@ -176,8 +176,8 @@ const ObjectInstance& instanceNamed(const Scene& scene, const std::string& name)
 
 std::vector<std::vector<int>> polygonIndices(const ObjectDefinition& definition) {
   std::vector<std::vector<int>> polygons;
-  for (const QzOrv::scene::Polygon& polygon : definition.polygons)
-    polygons.push_back(polygon.vertexIndices);
+  for (const QzOrv::scene::PolygonRef polygon : definition.polygons)
+    polygons.emplace_back(polygon.vertexIndices.begin(), polygon.vertexIndices.end());
   return polygons;
 }
 

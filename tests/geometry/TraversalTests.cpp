@@ -64,7 +64,7 @@ TEST_F(Traversal, SingleObjectAppendsOneSlotAndOneBlockOfPointsPerMaterial) {
   EXPECT_EQ(all.vertices.size(), 12u);
   ASSERT_EQ(all.polygons.size(), 3u);
   EXPECT_EQ(all.polygons[2].materialIndex, 1);
-  EXPECT_EQ(all.polygons[2].vertexIndices, (std::vector<int>{8, 9, 10, 11}));
+  EXPECT_EQ(polygonIndices(all)[2], (std::vector<int>{8, 9, 10, 11}));
   // The instance carries the definition's slots, on the root layer.
   EXPECT_EQ(scene.objectInstances[0].definitionLink.materials.size(), 2u);
   EXPECT_EQ(scene.objectInstances[0].definitionLink.materials[1].name, "Tile");

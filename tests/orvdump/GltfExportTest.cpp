@@ -439,8 +439,8 @@ TEST(GltfExample, TheExampleHouseExportsToAValidFileWithAllItsTriangles) {
   // Every polygon is a fan of triangles; those with a repeated corner have no area.
   std::size_t expected = 0;
   for (const scene::ObjectDefinition& definition : scene::readSceneFile(scene).objectDefinitions) {
-    for (const scene::Polygon& polygon : definition.polygons) {
-      const std::vector<int>& c = polygon.vertexIndices;
+    for (const scene::PolygonRef polygon : definition.polygons) {
+      const std::span<const int> c = polygon.vertexIndices;
       for (std::size_t i = 1; i + 1 < c.size(); ++i) {
         expected += c[0] != c[i] && c[i] != c[i + 1] && c[0] != c[i + 1];
       }

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <limits>
 #include <sstream>
 #include <string>
 
@@ -206,6 +207,59 @@ TEST(Orvdump, JsonMatchesTheReference) {
   const ToolRun run = orvdump("--json '" + scene.path + "'");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, reference("reference.json"));
+}
+
+/// Values that JSON prints in special ways: numbers that are not finite, negative zero, the
+/// extremes of a double, text with quotes, control characters, non-ASCII and bytes that are not
+/// UTF-8; and elements whose records and lists are all empty.
+void writeOddValuesScene(const std::string& path) {
+  IOrvMgr* manager = nullptr;
+  ASSERT_TRUE(newOrvMgr(&manager, ORV_VERSION_6, nullptr));
+  manager->layers()->insert(-1)->identity()->setName(
+      "tab\there \"quoted\" back\\slash \x01\x1f\x7f");
+  manager->layers()->insert(-1)->identity()->setName("caf\xc3\xa9 \xe2\x82\xac bad \xff\xc3( end");
+  IOrvObjectDefinition* odd = manager->objectDefinitions()->insert(-1);
+  odd->identity()->setName("");
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  const OrvPoint points[] = {
+      {nan, inf, -inf},
+      {-0.0, 0.0, 1.0},
+      {std::numeric_limits<double>::max(), std::numeric_limits<double>::min(),
+       std::numeric_limits<double>::denorm_min()},
+      {1e21, 1e-7, 123456789012345680.0},
+      {0.1, 1.0 / 3.0, -2.5e-300},
+      {1e15, 1e16, 1e17}};
+  for (const OrvPoint& point : points) *odd->vertices()->insert(-1) = point;
+  odd->polygons()->insert(-1);  // nothing set, no corners
+  IOrvPolygon* polygon = odd->polygons()->insert(-1);
+  polygon->setMaterialIndex(-2147483647 - 1);
+  for (int index : {2147483647, -1, 0}) *polygon->vertexIndices()->insert(-1) = index;
+  polygon = odd->polygons()->insert(0);
+  polygon->setFlag(false);
+  IOrvMaterial* material = odd->materials()->insert(-1);
+  material->setFactor(nan);
+  material->setTextureSize(-0.0, 5e-324);
+  odd->materials()->insert(-1);
+  manager->objectDefinitions()->insert(-1);
+  manager->objectInstances()->insert(-1);
+  manager->lights()->insert(-1)->setIntensity(-inf);
+  manager->heliodons()->insert(-1);
+  manager->views()->insert(-1);
+  manager->cameras()->insert(-1)->settings()->visibleLayers()->insert(-1);
+  {
+    FileStream stream(path);
+    EXPECT_TRUE(manager->save(&stream, 0));
+  }
+  manager->release();
+}
+
+TEST(Orvdump, JsonOfOddValuesMatchesTheReference) {
+  const TempFile scene("odd.orv");
+  writeOddValuesScene(scene.path);
+  const ToolRun run = orvdump("--json '" + scene.path + "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, reference("odd-values.json"));
 }
 
 TEST(Orvdump, ABadFileIsNamedOnStderrWithStatus1) {

@@ -1,279 +1,263 @@
 #include "SceneJson.h"
 
-#include <algorithm>
 #include <optional>
 #include <string>
+
+#include "JsonPrinter.h"
 
 namespace QzOrv::scene {
 namespace {
 
-using Json = nlohmann::ordered_json;
+// One print per value form of the model; each prints exactly one JSON value.
 
-Json toJson(bool value) {
-  return value;
+void print(JsonPrinter& json, bool value) {
+  json.value(value);
 }
-Json toJson(int value) {
-  return value;
+void print(JsonPrinter& json, int value) {
+  json.value(value);
 }
-Json toJson(double value) {
-  return value;
+void print(JsonPrinter& json, double value) {
+  json.value(value);
 }
-Json toJson(const std::string& text) {
-  return text;
+void print(JsonPrinter& json, const std::string& text) {
+  json.text(text);
 }
-Json toJson(const OrvId& id) {
-  return formatId(id);
+void print(JsonPrinter& json, const OrvId& id) {
+  json.plainText(formatId(id));
 }
-Json toJson(const OrvPoint& point) {
-  return Json::array({point.x, point.y, point.z});
+void print(JsonPrinter& json, const OrvPoint& point) {
+  json.beginInlineArray();
+  json.value(point.x);
+  json.value(point.y);
+  json.value(point.z);
+  json.end();
 }
-Json toJson(const OrvColor& color) {
-  return Json::array({color.a, color.r, color.g, color.b});
+void print(JsonPrinter& json, const OrvColor& color) {
+  json.beginInlineArray();
+  for (std::uint8_t channel : {color.a, color.r, color.g, color.b}) json.value(unsigned{channel});
+  json.end();
 }
-Json toJson(const Frame& frame) {
-  return Json::array({toJson(frame.point), toJson(frame.xAxis), toJson(frame.yAxis)});
+void print(JsonPrinter& json, const Frame& frame) {
+  json.beginArray();
+  print(json, frame.point);
+  print(json, frame.xAxis);
+  print(json, frame.yAxis);
+  json.end();
 }
-Json toJson(const TextureFlags& flags) {
-  return Json::array({flags.first, flags.second});
+void print(JsonPrinter& json, const TextureFlags& flags) {
+  json.beginInlineArray();
+  json.value(flags.first);
+  json.value(flags.second);
+  json.end();
 }
-Json toJson(const TextureSize& size) {
-  return Json{{"height", size.height}, {"width", size.width}};
+void print(JsonPrinter& json, const TextureSize& size) {
+  json.beginObject();
+  json.key("height");
+  json.value(size.height);
+  json.key("width");
+  json.value(size.width);
+  json.end();
 }
 
-Json toJson(const Layer& layer);
-Json toJson(const Material& material);
-Json toJson(const Polygon& polygon);
-Json toJson(const ObjectDefinition& definition);
-Json toJson(const ObjectInstance& instance);
-Json toJson(const Light& light);
-Json toJson(const Heliodon& heliodon);
-Json toJson(const View& view);
-Json toJson(const Camera& camera);
-
-/// Adds `key` only when the setter was called.
+/// Prints `key` only when the setter was called.
 template <class T>
-void put(Json& object, const char* key, const std::optional<T>& value) {
-  if (value) object[key] = toJson(*value);
+void put(JsonPrinter& json, const char* key, const std::optional<T>& value) {
+  if (!value) return;
+  json.key(key);
+  print(json, *value);
 }
 
-/// Adds `key: true` only when the call (markUsed, makeCurrent) was made.
-void putCall(Json& object, const char* key, bool made) {
-  if (made) object[key] = true;
+/// Prints `key: true` only when the call (markUsed, makeCurrent) was made.
+void putCall(JsonPrinter& json, const char* key, bool made) {
+  if (!made) return;
+  json.key(key);
+  json.value(true);
 }
 
+/// Opens the element's object with its id and name.
 template <class Element>
-Json identity(const Element& element) {
-  Json object = Json::object();
-  object["id"] = formatId(element.id);
-  put(object, "name", element.name);
-  return object;
+void beginIdentity(JsonPrinter& json, const Element& element) {
+  json.beginObject();
+  json.key("id");
+  print(json, element.id);
+  put(json, "name", element.name);
 }
 
-template <class Values>
-Json arrayOf(const Values& values) {
-  Json array = Json::array();
-  for (const auto& value : values) array.push_back(toJson(value));
-  return array;
+/// Prints `key` and every item of `items` by `printItem`, as an array on one line when
+/// `inlined`, else one item per line.
+template <class Items, class PrintItem>
+void putArray(JsonPrinter& json, const char* key, const Items& items, PrintItem printItem,
+              bool inlined = false) {
+  json.key(key);
+  if (inlined)
+    json.beginInlineArray();
+  else
+    json.beginArray();
+  for (const auto& item : items) printItem(json, item);
+  json.end();
 }
 
-template <class Element>
-Json arrayOf(const StableList<Element>& elements) {
-  Json array = Json::array();
-  for (const Element& element : elements) array.push_back(toJson(element));
-  return array;
+void printMaterial(JsonPrinter& json, const Material& m) {
+  beginIdentity(json, m);
+  put(json, "enabled", m.enabled);
+  put(json, "factor", m.factor);
+  put(json, "diffuse", m.diffuse);
+  put(json, "specular", m.specular);
+  put(json, "shininess", m.shininess);
+  put(json, "transparency", m.transparency);
+  put(json, "textureFile", m.textureFile);
+  put(json, "mappingKind", m.mappingKind);
+  put(json, "mappingOrigin", m.mappingOrigin);
+  put(json, "mappingFrame", m.mappingFrame);
+  put(json, "textureFlags", m.textureFlags);
+  put(json, "textureSize", m.textureSize);
+  put(json, "ambient", m.ambient);
+  put(json, "textureEnabled", m.textureEnabled);
+  put(json, "reflection", m.reflection);
+  put(json, "emission", m.emission);
+  json.end();
 }
 
-Json toJson(const Layer& layer) {
-  return identity(layer);
+void printPolygon(JsonPrinter& json, const PolygonRef& polygon) {
+  json.beginObject();
+  put(json, "flag", polygon.flag);
+  put(json, "materialIndex", polygon.materialIndex);
+  putArray(
+      json, "vertexIndices", polygon.vertexIndices,
+      [](JsonPrinter& out, int index) { out.value(index); }, true);
+  json.end();
 }
 
-Json toJson(const Material& m) {
-  Json object = identity(m);
-  put(object, "enabled", m.enabled);
-  put(object, "factor", m.factor);
-  put(object, "diffuse", m.diffuse);
-  put(object, "specular", m.specular);
-  put(object, "shininess", m.shininess);
-  put(object, "transparency", m.transparency);
-  put(object, "textureFile", m.textureFile);
-  put(object, "mappingKind", m.mappingKind);
-  put(object, "mappingOrigin", m.mappingOrigin);
-  put(object, "mappingFrame", m.mappingFrame);
-  put(object, "textureFlags", m.textureFlags);
-  put(object, "textureSize", m.textureSize);
-  put(object, "ambient", m.ambient);
-  put(object, "textureEnabled", m.textureEnabled);
-  put(object, "reflection", m.reflection);
-  put(object, "emission", m.emission);
-  return object;
+void printLayer(JsonPrinter& json, const Layer& layer) {
+  beginIdentity(json, layer);
+  json.end();
 }
 
-Json toJson(const Polygon& polygon) {
-  Json object = Json::object();
-  put(object, "flag", polygon.flag);
-  put(object, "materialIndex", polygon.materialIndex);
-  object["vertexIndices"] = arrayOf(polygon.vertexIndices);
-  return object;
+void printDefinition(JsonPrinter& json, const ObjectDefinition& definition) {
+  beginIdentity(json, definition);
+  putArray(json, "materials", definition.materials, printMaterial);
+  putArray(json, "vertices", definition.vertices,
+           [](JsonPrinter& out, const OrvPoint& point) { print(out, point); });
+  putArray(json, "polygons", definition.polygons, printPolygon);
+  json.end();
 }
 
-Json toJson(const ObjectDefinition& definition) {
-  Json object = identity(definition);
-  object["materials"] = arrayOf(definition.materials);
-  object["vertices"] = arrayOf(definition.vertices);
-  object["polygons"] = arrayOf(definition.polygons);
-  return object;
+void printInstance(JsonPrinter& json, const ObjectInstance& instance) {
+  beginIdentity(json, instance);
+  put(json, "kind", instance.kind);
+  json.key("definitionLink");
+  json.beginObject();
+  put(json, "definition", instance.definitionLink.definition);
+  putArray(json, "materials", instance.definitionLink.materials, printMaterial);
+  json.end();
+  put(json, "layer", instance.layer);
+  json.end();
 }
 
-Json toJson(const ObjectInstance& instance) {
-  Json object = identity(instance);
-  put(object, "kind", instance.kind);
-  Json link = Json::object();
-  put(link, "definition", instance.definitionLink.definition);
-  link["materials"] = arrayOf(instance.definitionLink.materials);
-  object["definitionLink"] = std::move(link);
-  put(object, "layer", instance.layer);
-  return object;
+void printLight(JsonPrinter& json, const Light& light) {
+  beginIdentity(json, light);
+  put(json, "type", light.type);
+  put(json, "color", light.color);
+  put(json, "position", light.position);
+  put(json, "target", light.target);
+  put(json, "spotAngle", light.spotAngle);
+  put(json, "shadowMode", light.shadowMode);
+  put(json, "shadowIntensity", light.shadowIntensity);
+  put(json, "intensity", light.intensity);
+  json.end();
 }
 
-Json toJson(const Light& light) {
-  Json object = identity(light);
-  put(object, "type", light.type);
-  put(object, "color", light.color);
-  put(object, "position", light.position);
-  put(object, "target", light.target);
-  put(object, "spotAngle", light.spotAngle);
-  put(object, "shadowMode", light.shadowMode);
-  put(object, "shadowIntensity", light.shadowIntensity);
-  put(object, "intensity", light.intensity);
-  return object;
+void printHeliodon(JsonPrinter& json, const Heliodon& heliodon) {
+  beginIdentity(json, heliodon);
+  put(json, "enabled", heliodon.enabled);
+  json.key("dateTime");
+  json.beginObject();
+  put(json, "month", heliodon.dateTime.month);
+  put(json, "day", heliodon.dateTime.day);
+  put(json, "hour", heliodon.dateTime.hour);
+  put(json, "minute", heliodon.dateTime.minute);
+  put(json, "year", heliodon.dateTime.year);
+  json.end();
+  json.key("place");
+  json.beginObject();
+  put(json, "longitude", heliodon.place.longitude);
+  put(json, "latitude", heliodon.place.latitude);
+  put(json, "timeZone", heliodon.place.timeZone);
+  put(json, "daylightSaving", heliodon.place.daylightSaving);
+  json.end();
+  put(json, "northAngle", heliodon.northAngle);
+  put(json, "skyShadowIntensity", heliodon.skyShadowIntensity);
+  put(json, "mode", heliodon.mode);
+  put(json, "subMode", heliodon.subMode);
+  json.end();
 }
 
-Json toJson(const DateTime& dateTime) {
-  Json object = Json::object();
-  put(object, "month", dateTime.month);
-  put(object, "day", dateTime.day);
-  put(object, "hour", dateTime.hour);
-  put(object, "minute", dateTime.minute);
-  put(object, "year", dateTime.year);
-  return object;
+void putSettingsAndStage(JsonPrinter& json, const ViewSettings& settings,
+                         const RenderSetup& setup) {
+  json.key("settings");
+  json.beginObject();
+  put(json, "mode", settings.mode);
+  put(json, "heliodon", settings.heliodon);
+  putArray(
+      json, "visibleLayers", settings.visibleLayers,
+      [](JsonPrinter& out, const OrvId& id) { print(out, id); }, true);
+  json.end();
+  json.key("renderSetup");
+  json.beginObject();
+  json.key("stage");
+  json.beginObject();
+  put(json, "mode", setup.stage.mode);
+  json.end();
+  json.end();
 }
 
-Json toJson(const Place& place) {
-  Json object = Json::object();
-  put(object, "longitude", place.longitude);
-  put(object, "latitude", place.latitude);
-  put(object, "timeZone", place.timeZone);
-  put(object, "daylightSaving", place.daylightSaving);
-  return object;
+void printView(JsonPrinter& json, const View& view) {
+  beginIdentity(json, view);
+  putSettingsAndStage(json, view.settings, view.renderSetup);
+  put(json, "viewKind", view.viewKind);
+  put(json, "state", view.state);
+  putCall(json, "used", view.used);
+  put(json, "fieldSize", view.fieldSize);
+  put(json, "eye", view.eye);
+  put(json, "target", view.target);
+  json.end();
 }
 
-Json toJson(const Heliodon& heliodon) {
-  Json object = identity(heliodon);
-  put(object, "enabled", heliodon.enabled);
-  object["dateTime"] = toJson(heliodon.dateTime);
-  object["place"] = toJson(heliodon.place);
-  put(object, "northAngle", heliodon.northAngle);
-  put(object, "skyShadowIntensity", heliodon.skyShadowIntensity);
-  put(object, "mode", heliodon.mode);
-  put(object, "subMode", heliodon.subMode);
-  return object;
-}
-
-Json toJson(const ViewSettings& settings) {
-  Json object = Json::object();
-  put(object, "mode", settings.mode);
-  put(object, "heliodon", settings.heliodon);
-  object["visibleLayers"] = arrayOf(settings.visibleLayers);
-  return object;
-}
-
-Json toJson(const RenderSetup& setup) {
-  Json stage = Json::object();
-  put(stage, "mode", setup.stage.mode);
-  return Json{{"stage", std::move(stage)}};
-}
-
-Json toJson(const View& view) {
-  Json object = identity(view);
-  object["settings"] = toJson(view.settings);
-  object["renderSetup"] = toJson(view.renderSetup);
-  put(object, "viewKind", view.viewKind);
-  put(object, "state", view.state);
-  putCall(object, "used", view.used);
-  put(object, "fieldSize", view.fieldSize);
-  put(object, "eye", view.eye);
-  put(object, "target", view.target);
-  return object;
-}
-
-Json toJson(const Camera& camera) {
-  Json object = identity(camera);
-  object["settings"] = toJson(camera.settings);
-  object["renderSetup"] = toJson(camera.renderSetup);
-  put(object, "eye", camera.eye);
-  put(object, "target", camera.target);
-  putCall(object, "current", camera.current);
-  put(object, "enabled", camera.enabled);
-  put(object, "roll", camera.roll);
-  put(object, "focal", camera.focal);
-  return object;
-}
-
-std::string plain(const Json& value) {
-  return value.dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
-bool isPlainArray(const Json& value) {
-  return value.is_array() && std::none_of(value.begin(), value.end(),
-                                          [](const Json& item) { return item.is_structured(); });
-}
-
-void printPlainArray(std::ostream& out, const Json& array) {
-  out << '[';
-  for (std::size_t i = 0; i < array.size(); ++i) out << (i ? ", " : "") << plain(array[i]);
-  out << ']';
-}
-
-void printValue(std::ostream& out, const Json& value, int depth) {
-  if (isPlainArray(value)) return printPlainArray(out, value);
-  if (!value.is_structured() || value.empty()) {
-    out << plain(value);
-    return;
-  }
-  const bool isObject = value.is_object();
-  const std::string inner(2 * (depth + 1), ' ');
-  out << (isObject ? "{\n" : "[\n");
-  bool first = true;
-  for (auto item = value.begin(); item != value.end(); ++item) {
-    out << (first ? "" : ",\n") << inner;
-    if (isObject) out << plain(item.key()) << ": ";
-    printValue(out, item.value(), depth + 1);
-    first = false;
-  }
-  out << '\n' << std::string(2 * depth, ' ') << (isObject ? '}' : ']');
+void printCamera(JsonPrinter& json, const Camera& camera) {
+  beginIdentity(json, camera);
+  putSettingsAndStage(json, camera.settings, camera.renderSetup);
+  put(json, "eye", camera.eye);
+  put(json, "target", camera.target);
+  putCall(json, "current", camera.current);
+  put(json, "enabled", camera.enabled);
+  put(json, "roll", camera.roll);
+  put(json, "focal", camera.focal);
+  json.end();
 }
 
 }  // namespace
 
-void printJson(std::ostream& out, const nlohmann::ordered_json& json) {
-  printValue(out, json, 0);
-  out << '\n';
-}
-
-nlohmann::ordered_json sceneToJson(const Scene& scene) {
-  Json object = Json::object();
+void printSceneJson(std::ostream& out, const Scene& scene) {
+  JsonPrinter json(out);
+  json.beginObject();
   if (scene.creator) {
-    object["creator"] =
-        Json{{"application", scene.creator->application}, {"version", scene.creator->version}};
+    json.key("creator");
+    json.beginObject();
+    json.key("application");
+    json.text(scene.creator->application);
+    json.key("version");
+    json.text(scene.creator->version);
+    json.end();
   }
-  object["layers"] = arrayOf(scene.layers);
-  object["objectDefinitions"] = arrayOf(scene.objectDefinitions);
-  object["objectInstances"] = arrayOf(scene.objectInstances);
-  object["lights"] = arrayOf(scene.lights);
-  object["heliodons"] = arrayOf(scene.heliodons);
-  object["views"] = arrayOf(scene.views);
-  object["cameras"] = arrayOf(scene.cameras);
-  return object;
+  putArray(json, "layers", scene.layers, printLayer);
+  putArray(json, "objectDefinitions", scene.objectDefinitions, printDefinition);
+  putArray(json, "objectInstances", scene.objectInstances, printInstance);
+  putArray(json, "lights", scene.lights, printLight);
+  putArray(json, "heliodons", scene.heliodons, printHeliodon);
+  putArray(json, "views", scene.views, printView);
+  putArray(json, "cameras", scene.cameras, printCamera);
+  json.end();
+  json.finish();
 }
 
 }  // namespace QzOrv::scene

@@ -122,7 +122,7 @@ void writeSection(std::ostream& out, const char* heading, const StableList<Eleme
 std::vector<std::string> describeDefinition(const ObjectDefinition& definition) {
   std::size_t triangles = 0;
   std::size_t quads = 0;
-  for (const Polygon& polygon : definition.polygons) {
+  for (const PolygonRef polygon : definition.polygons) {
     triangles += polygon.vertexIndices.size() == 3;
     quads += polygon.vertexIndices.size() == 4;
   }

@@ -124,7 +124,7 @@ int main(int argc, char** argv) {
   try {
     const Scene scene = readSceneFile(request.scenePath);
     if (json) {
-      printJson(std::cout, sceneToJson(scene));
+      printSceneJson(std::cout, scene);
     } else {
       writeSummary(std::cout, scene);
     }

@@ -12,7 +12,9 @@
 #include <utility>
 #include <vector>
 
+#include "orv/ChunkedArray.h"
 #include "orv/ORV6.h"
+#include "orv/PolygonList.h"
 
 namespace QzOrv {
 
@@ -179,19 +181,12 @@ struct Material {
   bool operator==(const Material&) const = default;
 };
 
-struct Polygon {
-  std::optional<bool> flag;
-  std::optional<int> materialIndex;
-  std::vector<int> vertexIndices;
-  bool operator==(const Polygon&) const = default;
-};
-
 struct ObjectDefinition {
   OrvId id{};
   std::optional<std::string> name;
   StableList<Material> materials;
-  std::vector<OrvPoint> vertices;
-  StableList<Polygon> polygons;
+  ChunkedArray<OrvPoint> vertices;
+  PolygonList polygons;
   bool operator==(const ObjectDefinition&) const = default;
 };
 

@@ -1,0 +1,148 @@
+// The polygons of one object definition stored flat: one small record per polygon in list order
+// and every vertex index in shared blocks, instead of a heap block or two per polygon.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+#include "orv/ChunkedArray.h"
+
+namespace QzOrv::scene {
+
+/// A polygon as a plain value: what tests and tools build a scene from (PolygonList::push_back).
+struct Polygon {
+  std::optional<bool> flag;
+  std::optional<int> materialIndex;
+  std::vector<int> vertexIndices;
+  bool operator==(const Polygon&) const = default;
+};
+
+/// One polygon as a PolygonList holds it: the recorded values and a view of its vertex indices,
+/// valid until the list changes.
+struct PolygonRef {
+  std::optional<bool> flag;
+  std::optional<int> materialIndex;
+  std::span<const int> vertexIndices;
+};
+
+/// An ordered list of polygons. Vertex indices live in blocks that never move, so the address of
+/// a polygon's index stays valid while other polygons are added or receive indices; only an
+/// insert into the same polygon's indices may move them. Copies are deep and compact; two lists
+/// are equal when their polygons are equal in order.
+class PolygonList {
+ public:
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = PolygonRef;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = PolygonRef;
+
+    Iterator() = default;
+    Iterator(const PolygonList* list, std::size_t index) : list_(list), index_(index) {}
+    PolygonRef operator*() const { return (*list_)[index_]; }
+    Iterator& operator++() {
+      ++index_;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator old = *this;
+      ++index_;
+      return old;
+    }
+    bool operator==(const Iterator& other) const { return index_ == other.index_; }
+
+   private:
+    const PolygonList* list_ = nullptr;
+    std::size_t index_ = 0;
+  };
+
+  PolygonList() = default;
+  PolygonList(const PolygonList& other);
+  PolygonList(PolygonList&& other) noexcept;
+  PolygonList& operator=(const PolygonList& other);
+  PolygonList& operator=(PolygonList&& other) noexcept;
+  ~PolygonList() = default;
+
+  std::size_t size() const { return records_.size(); }
+  bool empty() const { return records_.empty(); }
+  PolygonRef operator[](std::size_t index) const {
+    const Record& record = records_[index];
+    PolygonRef polygon;
+    if (record.present & kHasFlag) polygon.flag = (record.present & kFlag) != 0;
+    if (record.present & kHasMaterial) polygon.materialIndex = record.materialIndex;
+    polygon.vertexIndices = std::span<const int>(record.corners, record.count);
+    return polygon;
+  }
+  Iterator begin() const { return Iterator(this, 0); }
+  Iterator end() const { return Iterator(this, size()); }
+  bool operator==(const PolygonList& other) const;
+
+  /// Appends a copy of `polygon`.
+  void push_back(const Polygon& polygon);
+  /// Appends a polygon with `cornerCount` vertex indices and returns their storage, which the
+  /// caller fills at once (its contents are unspecified until then).
+  int* append(std::optional<bool> flag, std::optional<int> materialIndex, std::size_t cornerCount);
+
+  // Editing one polygon in place, as the scene library's elements do. `polygon` is a position
+  // from 0 to size() - 1; `corner` counts the polygon's vertex indices.
+
+  /// Inserts a polygon with nothing set and no vertex index before `position` (0 to size()).
+  void insert(std::size_t position);
+  void setFlag(std::size_t polygon, bool flag);
+  void setMaterialIndex(std::size_t polygon, int materialIndex);
+  std::size_t cornerCount(std::size_t polygon) const { return records_[polygon].count; }
+  /// The vertex index at `corner` (0 to cornerCount - 1); valid until the next insertCorner on
+  /// the same polygon.
+  int* corner(std::size_t polygon, std::size_t corner) {
+    return records_[polygon].corners + corner;
+  }
+  /// Inserts a vertex index 0 before `corner` (0 to cornerCount) and returns its storage, valid
+  /// until the next insertCorner on the same polygon.
+  int* insertCorner(std::size_t polygon, std::size_t corner);
+
+ private:
+  // Present bits of a record.
+  static constexpr std::uint8_t kHasFlag = 1, kFlag = 2, kHasMaterial = 4;
+
+  struct Record {
+    int* corners = nullptr;  // in blocks_, or null with capacity 0
+    std::uint32_t count = 0;
+    std::uint32_t capacity = 0;
+    int materialIndex = 0;
+    std::uint8_t present = 0;
+  };
+
+  /// Storage for vertex indices in blocks that are never moved or freed before the list is.
+  class Blocks {
+   public:
+    /// Room for `count` indices, contiguous.
+    int* allocate(std::size_t count);
+    /// Grows the allocation ending at `end` by `count` in place when it is the newest one and the
+    /// block has room; false otherwise.
+    bool extend(const int* end, std::size_t count);
+    void clear();
+
+   private:
+    std::vector<std::unique_ptr<int[]>> blocks_;
+    static constexpr std::size_t kFirstBlockIndices = 256;
+
+    int* free_ = nullptr;  // the unused end of the newest block
+    int* limit_ = nullptr;
+    std::size_t nextBlock_ = kFirstBlockIndices;  // indices in the next shared block
+  };
+
+  /// Makes room for one more index in `record`, moving its indices when they cannot grow.
+  void growByOne(Record& record);
+
+  ChunkedArray<Record> records_;
+  Blocks blocks_;
+};
+
+}  // namespace QzOrv::scene
