@@ -405,6 +405,25 @@ TEST(BrepMesher, LoopsAlongSeamsKeepTheirSidesThroughPolesAndOnNearlyClosedSurfa
   }
 }
 
+TEST(BrepMesher, ALoopThatCrossesItselfGetsNoVertexOfItsOwnWhereItCrosses) {
+  // A bow tie: the diagonal from (0, 0) to (4, 4) crosses the side from (4, 0) to (0, 3) at
+  // x = y = 12 / 7, where no edge has a point.
+  auto brep = std::make_unique<ON_Brep>();
+  const int fi = brep->NewFace(Rectangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 4, 4)).m_face_index;
+  const ON_3dPoint corners[4] = {{0, 0, 0}, {4, 4, 0}, {4, 0, 0}, {0, 3, 0}};
+  std::vector<std::pair<int, bool>> trims;
+  for (int k = 0; k < 4; ++k)
+    trims.emplace_back(AddEdge(*brep, Line(corners[k], corners[(k + 1) % 4])), false);
+  AddLoop(*brep, fi, ON_BrepLoop::outer, trims);
+  const Meshes meshes = MeshFaces(*brep);
+  ASSERT_NE(meshes[0], nullptr);
+  const ON_3dPoint crossing(12.0 / 7, 12.0 / 7, 0);
+  for (int i = 0; i < meshes[0]->VertexCount(); ++i)
+    EXPECT_GT(ON_3dPoint(meshes[0]->Vertex(i)).DistanceTo(crossing), 1e-6);
+  // The two triangles the loop encloses, give or take the cells next to the crossing.
+  EXPECT_NEAR(Weld(meshes).Area(), 50.0 / 7, 0.15 * 50.0 / 7);
+}
+
 TEST(BrepMesher, DensityFollowsTheParametersAndStaysBoundedOnHugeThinPlanes) {
   const std::unique_ptr<ON_Brep> plate = Plate(10, 10, {{5, 5, 2}});
   ON_MeshParameters dense = ON_MeshParameters::QualityRenderMesh;
