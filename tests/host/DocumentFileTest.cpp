@@ -103,12 +103,6 @@ TEST(DocumentFile, TakesARelativeSavedPathFromTheDocumentFilesFolder) {
   EXPECT_EQ(Utf8(unsaved.GetPathName()), "");
 }
 
-struct BadDocument {
-  const char* text;
-  const char* place;    // the JSON path the message must name
-  const char* excerpt;  // and a part of the message showing the bad value or the problem
-};
-
 TEST(DocumentFile, NamesTheFileThePlaceAndTheBadValueOfEveryMistake) {
   const BadDocument cases[] = {
       {R"({"materials": [{}, {}, {"diffuse": [1, 300, 3]}]})", "/materials/2/diffuse/1", "got 300"},
@@ -145,13 +139,7 @@ TEST(DocumentFile, NamesTheFileThePlaceAndTheBadValueOfEveryMistake) {
       {R"({"materials": [{}], "layers": [{"material": 1}]})", "/layers/0/material", "got 1"},
       {R"([1, 2])", "top level", "expected a document object"},
   };
-  for (const BadDocument& bad : cases) {
-    const std::string message = ErrorFor(bad.text);
-    EXPECT_EQ(message.rfind(std::string("doc.json: ") + bad.place + ": ", 0), 0u)
-        << "document: " << bad.text << "\nmessage: " << message;
-    EXPECT_NE(message.find(bad.excerpt), std::string::npos)
-        << "document: " << bad.text << "\nmessage: " << message;
-  }
+  ExpectEachRefusedWhereItStands(cases);
 }
 
 TEST(DocumentFile, ReportsSyntaxErrorsByLineAndColumnAndAcceptsComments) {

@@ -88,11 +88,6 @@ TEST(DocumentMappings, ChannelsNameMappingsByNameOrIndexInObjectsAndBlocks) {
 }
 
 TEST(DocumentMappings, BadMappingsAndChannelsAreReportedWhereTheyStand) {
-  struct BadDocument {
-    const char* text;
-    const char* place;
-    const char* excerpt;
-  };
   const BadDocument cases[] = {
       {R"({"texture_mappings": [{"name": "A"}]})", "/texture_mappings/0", "missing \"type\""},
       {R"({"texture_mappings": [{"type": "cone"}]})", "/texture_mappings/0/type", "got \"cone\""},
@@ -139,13 +134,7 @@ TEST(DocumentMappings, BadMappingsAndChannelsAreReportedWhereTheyStand) {
        "/objects/0/mappings/0/uv", "unknown key"},
       {R"({"objects": [{"point": [0, 0, 0], "mappings": {}}]})", "/objects/0/mappings", "an array"},
   };
-  for (const BadDocument& bad : cases) {
-    const std::string message = ErrorFor(bad.text);
-    EXPECT_EQ(message.rfind(std::string("doc.json: ") + bad.place + ": ", 0), 0u)
-        << "document: " << bad.text << "\nmessage: " << message;
-    EXPECT_NE(message.find(bad.excerpt), std::string::npos)
-        << "document: " << bad.text << "\nmessage: " << message;
-  }
+  ExpectEachRefusedWhereItStands(cases);
 }
 
 }  // namespace

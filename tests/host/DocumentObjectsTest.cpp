@@ -198,11 +198,6 @@ TEST(DocumentObjects, BlocksOwnTheirObjectsAndInstancesPlaceThemByTransform) {
 }
 
 TEST(DocumentObjects, BadObjectsAndBlocksAreReportedWhereTheyStand) {
-  struct BadDocument {
-    const char* text;
-    const char* place;
-    const char* excerpt;
-  };
   const BadDocument cases[] = {
       {R"({"objects": [{"mesh": {"vertices": [[0, 0, 0], [1, 0, 0], [1, 1, 0]],
                                   "faces": [[0, 1, 2], [0, 1, 3]]}}]})",
@@ -288,13 +283,7 @@ TEST(DocumentObjects, BadObjectsAndBlocksAreReportedWhereTheyStand) {
        "/blocks/2/objects/0/instance/block",
        "block \"A\" would contain itself: \"A\" > \"B\" > \"C\" > \"A\""},
   };
-  for (const BadDocument& bad : cases) {
-    const std::string message = ErrorFor(bad.text);
-    EXPECT_EQ(message.rfind(std::string("doc.json: ") + bad.place + ": ", 0), 0u)
-        << "document: " << bad.text << "\nmessage: " << message;
-    EXPECT_NE(message.find(bad.excerpt), std::string::npos)
-        << "document: " << bad.text << "\nmessage: " << message;
-  }
+  ExpectEachRefusedWhereItStands(cases);
 }
 
 /// Blocks "B0" to "B<count - 1>", each placing the next; the last places `lastPlaces` (a block

@@ -115,11 +115,6 @@ TEST(DocumentViews, AnAnchorPointWithoutPlaceStaysUnplaced) {
 }
 
 TEST(DocumentViews, RefuseWhatAViewOrSunCannotBe) {
-  struct BadDocument {
-    std::string text;
-    const char* place;
-    const char* excerpt;
-  };
   const std::string view = R"("location": [0, 0, 1], "direction": [0, 0, -1], "width": 1, )"
                            R"("height": 1)";
   const BadDocument cases[] = {
@@ -159,13 +154,7 @@ TEST(DocumentViews, RefuseWhatAViewOrSunCannotBe) {
       {R"({"sun": {"local_time": {"year": 2023, "month": 2, "day": 1}}})", "/sun/local_time",
        "missing \"hours\""},
   };
-  for (const BadDocument& bad : cases) {
-    const std::string message = ErrorFor(bad.text);
-    EXPECT_EQ(message.rfind(std::string("doc.json: ") + bad.place + ": ", 0), 0u)
-        << "document: " << bad.text << "\nmessage: " << message;
-    EXPECT_NE(message.find(bad.excerpt), std::string::npos)
-        << "document: " << bad.text << "\nmessage: " << message;
-  }
+  ExpectEachRefusedWhereItStands(cases);
   EXPECT_EQ(RhinoApp().ActiveView(), nullptr);  // the refused document took its views with it
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../host/Subprocess.h"
+#include "Subprocess.h"
 #include "MaterialLook.h"
 #include "orv/SceneModel.h"
 

@@ -55,4 +55,15 @@ int DistinctKnots(int order, int cv_count, const double* knots, double* out) {
   return count;
 }
 
+void TransformControlPoints(const ON_Xform& xform, ON_SimpleArray<ON_3dPoint>& points,
+                            ON_SimpleArray<double>& weights) {
+  const auto& m = xform.m_xform;
+  for (int k = 0; k < points.Count(); ++k) {
+    const ON_3dPoint& p = points[k];
+    const double w = m[3][0] * p.x + m[3][1] * p.y + m[3][2] * p.z + m[3][3];
+    points[k] = xform * p;
+    if (w != 0.0 && w != 1.0) weights[k] *= w;
+  }
+}
+
 }  // namespace on_detail

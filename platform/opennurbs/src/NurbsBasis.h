@@ -4,6 +4,9 @@
 
 #include <cassert>
 
+#include "opennurbs_array.h"
+#include "opennurbs_point.h"
+
 namespace on_detail {
 
 /// Highest order evaluated (degree 15); documents allow degree 11 at most.
@@ -22,5 +25,10 @@ void BasisFunctions(int order, const double* knots, int span, double t, double* 
 /// Writes the distinct knots of the domain, from its start to its end, into out (room for the
 /// span count + 1 of them); returns how many there are.
 int DistinctKnots(int order, int cv_count, const double* knots, double* out);
+
+/// Moves control points by xform; each weight scales by the transform's w row at its point,
+/// which is 1 (no change) for every affine transform.
+void TransformControlPoints(const ON_Xform& xform, ON_SimpleArray<ON_3dPoint>& points,
+                            ON_SimpleArray<double>& weights);
 
 }  // namespace on_detail

@@ -127,14 +127,7 @@ bool ON_NurbsSurface::Create(int dim, bool is_rat, int order0, int order1, int c
 }
 
 bool ON_NurbsSurface::Transform(const ON_Xform& xform) {
-  const auto& m = xform.m_xform;
-  for (int k = 0; k < m_points.Count(); ++k) {
-    // The weight scales by the transform's w row, which is 1 for every affine transform.
-    const ON_3dPoint& p = m_points[k];
-    const double w = m[3][0] * p.x + m[3][1] * p.y + m[3][2] * p.z + m[3][3];
-    m_points[k] = xform * p;
-    if (w != 0.0 && w != 1.0) m_weights[k] *= w;
-  }
+  on_detail::TransformControlPoints(xform, m_points, m_weights);
   return true;
 }
 
