@@ -58,10 +58,10 @@ double Coordinate(const Uv& uv, int dir) {
 }
 
 /// Whether the sides of direction dir meet in space, so that a loop may run along them as along
-/// a seam: the surface is closed there, or its sides lie within `gap` of each other and close
+/// a seam: the surface is `closed` there, or its sides lie within `gap` of each other and close
 /// compared with the surface's width (surfaces saved as closed to a model's tolerance only).
-bool Seamed(const ON_Surface& surface, int dir, double gap) {
-  if (surface.IsClosed(dir)) return true;
+bool Seamed(const ON_Surface& surface, bool closed, int dir, double gap) {
+  if (closed) return true;
   const ON_Interval along = surface.Domain(dir), across = surface.Domain(1 - dir);
   auto at = [&](double s, double t) {
     return dir == 0 ? surface.PointAt(s, t) : surface.PointAt(t, s);
@@ -327,8 +327,10 @@ class BrepMesher {
   }
 
   /// Pulls the loop's points into the surface's parameters, each search starting where the
-  /// previous point landed, then settles the points on seams and at poles.
+  /// previous point landed, then settles the points on the seams (in the directions `seamed`) and
+  /// at the poles.
   void PullBack(std::vector<LoopPoint>& loop, const ON_Surface& surface,
+                const on_detail::SurfaceShape& shape, const bool seamed[2],
                 const on_detail::SurfacePullback& pullback) const {
     for (std::size_t k = 0; k < loop.size(); ++k) {
       const Uv* seed = k > 0 ? &loop[k - 1].uv : nullptr;
@@ -337,8 +339,7 @@ class BrepMesher {
       loop[k].uv = pullback.Pull(loop[k].p, seed, accept);
     }
     const ON_Interval domain[2] = {surface.Domain(0), surface.Domain(1)};
-    bool singular[4];
-    for (int side = 0; side < 4; ++side) singular[side] = surface.IsSingular(side);
+    const bool* singular = shape.singular;
     // Points at a pole are no guide to a seam's side.
     std::vector<bool> at_pole(loop.size(), false);
     for (std::size_t k = 0; k < loop.size(); ++k)
@@ -350,14 +351,17 @@ class BrepMesher {
           at_pole[k] = true;
       }
     for (int dir = 0; dir < 2; ++dir)
-      if (Seamed(surface, dir, kOpenLoop * m_size)) ResolveSeam(loop, at_pole, dir, domain[dir]);
+      if (seamed[dir]) ResolveSeam(loop, at_pole, dir, domain[dir]);
     for (int side = 0; side < 4; ++side)
       if (singular[side]) ResolvePole(loop, side, domain);
   }
 
   ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface) const {
     const ON_BrepFace& face = m_brep.m_F[fi];
-    const on_detail::SurfacePullback pullback(surface);
+    const on_detail::SurfaceShape shape = on_detail::SurfaceShape::Of(surface);
+    const bool seamed[2] = {Seamed(surface, shape.closed[0], 0, kOpenLoop * m_size),
+                            Seamed(surface, shape.closed[1], 1, kOpenLoop * m_size)};
+    const on_detail::SurfacePullback pullback(surface, shape);
     std::vector<LoopPoint> boundary;
     std::vector<std::vector<int>> loops;
     for (int fli = 0; fli < face.LoopCount(); ++fli) {
@@ -367,7 +371,7 @@ class BrepMesher {
       // A hole of tiny edges only has shrunk to a point: nothing to cut out.
       if (points.size() == 1 && fli > 0 && loop->m_type == ON_BrepLoop::inner) continue;
       if (points.size() < 2) return nullptr;
-      PullBack(points, surface, pullback);
+      PullBack(points, surface, shape, seamed, pullback);
       std::vector<int>& indices = loops.emplace_back();
       for (const LoopPoint& point : points) {
         indices.push_back(static_cast<int>(boundary.size()));

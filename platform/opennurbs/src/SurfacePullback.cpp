@@ -18,13 +18,21 @@ constexpr double kOffPole = 0.25;
 
 }  // namespace
 
-SurfacePullback::SurfacePullback(const ON_Surface& surface) : m_surface(surface) {
+SurfaceShape SurfaceShape::Of(const ON_Surface& surface) {
+  SurfaceShape shape;
+  for (int dir = 0; dir < 2; ++dir) shape.closed[dir] = surface.IsClosed(dir);
+  for (int side = 0; side < 4; ++side) shape.singular[side] = surface.IsSingular(side);
+  return shape;
+}
+
+SurfacePullback::SurfacePullback(const ON_Surface& surface, const SurfaceShape& shape)
+    : m_surface(surface) {
   for (int dir = 0; dir < 2; ++dir) {
     m_domain[dir] = surface.Domain(dir);
-    m_closed[dir] = surface.IsClosed(dir);
+    m_closed[dir] = shape.closed[dir];
     // West and south are sides 3 and 0, at the start of u and v; east and north 1 and 2.
-    m_pole_at_start[dir] = surface.IsSingular(dir == 0 ? 3 : 0);
-    m_pole_at_end[dir] = surface.IsSingular(dir == 0 ? 1 : 2);
+    m_pole_at_start[dir] = shape.singular[dir == 0 ? 3 : 0];
+    m_pole_at_end[dir] = shape.singular[dir == 0 ? 1 : 2];
     const int spans = std::max(1, surface.SpanCount(dir));
     const int per_span = surface.Degree(dir) > 1 ? kSamplesPerSpan : 1;
     m_cells[dir] = std::clamp(spans * per_span, 2, kMostSampleCells);
