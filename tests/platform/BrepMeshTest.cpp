@@ -335,6 +335,95 @@ TEST(BrepMesher, ClosedCylinderAndSphereAcrossSeamsAndPolesHaveNoOpenEdges) {
   EXPECT_NEAR(ball.Volume(), 4.0 / 3 * kPi * 8, 0.03 * 4.0 / 3 * kPi * 8);
 }
 
+/// A dome of radius r over the origin closed by a round floor: the dome is a surface of
+/// revolution (u around, 0 to 4; v up from the equator, 0 to 1, to a pole) whose loop starts at
+/// the pole, runs down the seam at u = 0, around the equator and back up the seam at u = 4.
+std::unique_ptr<ON_Brep> Dome(double r) {
+  auto brep = std::make_unique<ON_Brep>();
+  const std::pair<ON_3dPoint, double> meridian[3] = {
+      {{r, 0, 0}, 1.0}, {{r, 0, r}, kHalfRoot2}, {{0, 0, r}, 1.0}};
+  auto* surface = new ON_NurbsSurface(3, true, 3, 3, 9, 3);
+  const auto circle = UnitCircle();
+  for (int i = 0; i < 9; ++i)
+    for (int j = 0; j < 3; ++j) {
+      const ON_3dPoint& m = meridian[j].first;
+      surface->SetCV(i, j, {circle[i].first.x * m.x, circle[i].first.y * m.x, m.z});
+      surface->SetWeight(i, j, circle[i].second * meridian[j].second);
+    }
+  const double u_knots[10] = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4};
+  for (int k = 0; k < 10; ++k) surface->SetKnot(0, k, u_knots[k]);
+  surface->MakeClampedUniformKnotVector(1);
+  auto* seam = new ON_NurbsCurve(3, true, 3, 3);
+  for (int j = 0; j < 3; ++j) {
+    seam->SetCV(j, meridian[j].first);
+    seam->SetWeight(j, meridian[j].second);
+  }
+  seam->MakeClampedUniformKnotVector();
+  const int seam_edge = AddEdge(*brep, seam);
+  const int equator = AddEdge(*brep, Circle({0, 0, 0}, r));
+  const int dome = brep->NewFace(surface).m_face_index;
+  AddLoop(*brep, dome, ON_BrepLoop::outer,
+          {{seam_edge, true}, {equator, false}, {seam_edge, false}});
+  ON_BrepFace& floor = brep->NewFace(Rectangle({-r, -r, 0}, {1, 0, 0}, {0, 1, 0}, 2 * r, 2 * r));
+  floor.m_bRev = true;
+  AddLoop(*brep, floor.m_face_index, ON_BrepLoop::outer, {{equator, false}});
+  return brep;
+}
+
+/// A closed cylinder whose side surface misses closing by `gap`: the side at u = 4 stands that
+/// far off the seam edge, as in models saved with surfaces closed only to their tolerance. The
+/// side's loop starts up the seam at u = 4, whose first point lies closer to the side at u = 0.
+std::unique_ptr<ON_Brep> NearlyClosedCylinder(double r, double h, double gap) {
+  std::unique_ptr<ON_Brep> brep = Cylinder(r, h);
+  auto* side = dynamic_cast<ON_NurbsSurface*>(brep->m_S[brep->Face(0)->m_si]);
+  for (int j = 0; j < 2; ++j) {
+    ON_3dPoint p;
+    side->GetCV(8, j, p);
+    side->SetCV(8, j, p + ON_3dVector(0, gap, 0));
+  }
+  ON_BrepLoop& loop = *brep->Face(0)->Loop(0);
+  const int bottom = loop.m_ti[0];
+  for (int k = 0; k + 1 < loop.m_ti.Count(); ++k) loop.m_ti[k] = loop.m_ti[k + 1];
+  loop.m_ti[loop.m_ti.Count() - 1] = bottom;
+  return brep;
+}
+
+TEST(BrepMesher, LoopsAlongSeamsKeepTheirSidesThroughPolesAndOnNearlyClosedSurfaces) {
+  {
+    SCOPED_TRACE("a loop that leaves a pole down one side of the seam and returns up the other");
+    const Welded dome = Weld(MeshFaces(*Dome(2)));
+    ExpectClosedAndOriented(dome);
+    EXPECT_NEAR(dome.Volume(), 2.0 / 3 * kPi * 8, 0.03 * 2.0 / 3 * kPi * 8);
+  }
+  for (double gap : {1e-6, 3e-3}) {
+    SCOPED_TRACE(gap);
+    const std::unique_ptr<ON_Brep> cylinder = NearlyClosedCylinder(1.5, 4, gap);
+    ASSERT_FALSE(cylinder->Face(0)->SurfaceOf()->IsClosed(0));
+    const Welded tube = Weld(MeshFaces(*cylinder));
+    ExpectClosedAndOriented(tube);
+    EXPECT_NEAR(tube.Volume(), kPi * 1.5 * 1.5 * 4, 0.02 * kPi * 1.5 * 1.5 * 4);
+  }
+}
+
+TEST(BrepMesher, ALoopThatCrossesItselfGetsNoVertexOfItsOwnWhereItCrosses) {
+  // A bow tie: the diagonal from (0, 0) to (4, 4) crosses the side from (4, 0) to (0, 3) at
+  // x = y = 12 / 7, where no edge has a point.
+  auto brep = std::make_unique<ON_Brep>();
+  const int fi = brep->NewFace(Rectangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 4, 4)).m_face_index;
+  const ON_3dPoint corners[4] = {{0, 0, 0}, {4, 4, 0}, {4, 0, 0}, {0, 3, 0}};
+  std::vector<std::pair<int, bool>> trims;
+  for (int k = 0; k < 4; ++k)
+    trims.emplace_back(AddEdge(*brep, Line(corners[k], corners[(k + 1) % 4])), false);
+  AddLoop(*brep, fi, ON_BrepLoop::outer, trims);
+  const Meshes meshes = MeshFaces(*brep);
+  ASSERT_NE(meshes[0], nullptr);
+  const ON_3dPoint crossing(12.0 / 7, 12.0 / 7, 0);
+  for (int i = 0; i < meshes[0]->VertexCount(); ++i)
+    EXPECT_GT(ON_3dPoint(meshes[0]->Vertex(i)).DistanceTo(crossing), 1e-6);
+  // The two triangles the loop encloses, give or take the cells next to the crossing.
+  EXPECT_NEAR(Weld(meshes).Area(), 50.0 / 7, 0.15 * 50.0 / 7);
+}
+
 TEST(BrepMesher, DensityFollowsTheParametersAndStaysBoundedOnHugeThinPlanes) {
   const std::unique_ptr<ON_Brep> plate = Plate(10, 10, {{5, 5, 2}});
   ON_MeshParameters dense = ON_MeshParameters::QualityRenderMesh;

@@ -3,6 +3,7 @@
 // points come from the edges so that neighbouring faces share them.
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -21,6 +22,11 @@ using on_detail::Uv;
 constexpr double kOpenLoop = 1e-3;
 // A parameter this fraction of the domain from its end lies on that end.
 constexpr double kOnSide = 1e-7;
+// Edge points closer than this fraction of the brep's size are one point: about what the mesh's
+// single-precision vertices tell apart.
+constexpr double kTinyEdge = 1e-7;
+// Sides of a surface closer than this fraction of its width apart make a seam.
+constexpr double kSeamShare = 0.01;
 
 struct PointHash {
   std::size_t operator()(const ON_3dPoint& p) const {
@@ -51,46 +57,85 @@ double Coordinate(const Uv& uv, int dir) {
   return dir == 0 ? uv.u : uv.v;
 }
 
-/// Points on a closed surface's seam pulled back to either side; each goes to the side of the
-/// last point before it that is off the seam. A loop with no such point (a loop along seams and
-/// poles only) keeps its first run of seam points and alternates the sides of the others.
-void ResolveSeam(std::vector<LoopPoint>& loop, const std::vector<bool>& skip, int dir,
-                 const ON_Interval& domain) {
-  const double lo = domain.Min(), hi = domain.Max(), eps = kOnSide * (hi - lo);
-  const std::size_t n = loop.size();
-  auto on_seam = [&](std::size_t k) {
-    const double c = Coordinate(loop[k].uv, dir);
-    return c - lo <= eps || hi - c <= eps;
+/// Whether the sides of direction dir meet in space, so that a loop may run along them as along
+/// a seam: the surface is `closed` there, or its sides lie within `gap` of each other and close
+/// compared with the surface's width (surfaces saved as closed to a model's tolerance only).
+bool Seamed(const ON_Surface& surface, bool closed, int dir, double gap) {
+  if (closed) return true;
+  const ON_Interval along = surface.Domain(dir), across = surface.Domain(1 - dir);
+  auto at = [&](double s, double t) {
+    return dir == 0 ? surface.PointAt(s, t) : surface.PointAt(t, s);
   };
-  std::size_t start = n;
-  for (std::size_t k = 0; k < n && start == n; ++k)
-    if (!skip[k] && !on_seam(k)) start = k;
-  if (start == n) {
-    bool first_run = true, in_run = false;
-    double side = lo;
-    for (std::size_t k = 0; k < n; ++k) {
-      if (skip[k]) {
-        in_run = false;
-        continue;
-      }
-      double& c = Coordinate(loop[k].uv, dir);
-      if (!in_run && !first_run) side = side == lo ? hi : lo;
-      if (first_run) side = c - lo <= eps ? lo : hi;
-      c = side;
-      in_run = true;
-      first_run = false;
+  for (double x : {0.0, 0.25, 0.5, 0.75, 1.0}) {
+    const double t = across.ParameterAt(x);
+    const ON_3dPoint lo = at(along[0], t), hi = at(along[1], t),
+                     mid = at(along.ParameterAt(0.5), t);
+    const double apart = lo.DistanceTo(hi);
+    if (!(apart <= gap) || !(apart <= kSeamShare * lo.DistanceTo(mid))) return false;
+  }
+  return true;
+}
+
+/// Points on or near a seam pulled back to either side of it. A loop never steps across more than
+/// half the domain between two of its points, so each point goes to the side that keeps it near
+/// the point before it, walking from the point farthest from the seam. A loop may leave a pole
+/// anywhere along it, so poles cut the loop into pieces, each walked both ways from its own
+/// farthest point; a piece lying wholly on the seam (between two poles) keeps its side if it is
+/// the first such piece and takes the other side from the one before it otherwise.
+void ResolveSeam(std::vector<LoopPoint>& loop, const std::vector<bool>& at_pole, int dir,
+                 const ON_Interval& domain) {
+  const double lo = domain.Min(), hi = domain.Max(), period = hi - lo, eps = kOnSide * period;
+  const std::size_t n = loop.size();
+  auto from_seam = [&](std::size_t k) {
+    const double c = Coordinate(loop[k].uv, dir);
+    return std::min(c - lo, hi - c);
+  };
+  auto follow = [&](std::size_t k, double before) {
+    double& c = Coordinate(loop[k].uv, dir);
+    if (c - before > 0.5 * period)
+      c = std::max(lo, c - period);
+    else if (before - c > 0.5 * period)
+      c = std::min(hi, c + period);
+    return c;
+  };
+  double seam_side = std::numeric_limits<double>::quiet_NaN();
+  // Walks the points piece[0..] in loop order; `around` when the piece is the whole loop.
+  auto settle = [&](const std::vector<std::size_t>& piece, bool around) {
+    std::size_t anchor = 0;
+    for (std::size_t i = 1; i < piece.size(); ++i)
+      if (from_seam(piece[i]) > from_seam(piece[anchor])) anchor = i;
+    if (from_seam(piece[anchor]) <= eps) {
+      const double own = Coordinate(loop[piece[0]].uv, dir) - lo <= eps ? lo : hi;
+      seam_side = std::isnan(seam_side) ? own : (seam_side == lo ? hi : lo);
+      for (std::size_t k : piece) Coordinate(loop[k].uv, dir) = seam_side;
+      return;
     }
+    const double start = Coordinate(loop[piece[anchor]].uv, dir);
+    double before = start;
+    const std::size_t forward = around ? piece.size() : piece.size() - anchor;
+    for (std::size_t step = 1; step < forward; ++step)
+      before = follow(piece[(anchor + step) % piece.size()], before);
+    before = start;
+    if (!around)
+      for (std::size_t i = anchor; i-- > 0;) before = follow(piece[i], before);
+  };
+  std::size_t first_pole = 0;
+  while (first_pole < n && !at_pole[first_pole]) ++first_pole;
+  if (first_pole == n) {
+    std::vector<std::size_t> all(n);
+    for (std::size_t k = 0; k < n; ++k) all[k] = k;
+    settle(all, true);
     return;
   }
-  double last = Coordinate(loop[start].uv, dir);
-  for (std::size_t step = 1; step < n; ++step) {
-    const std::size_t k = (start + step) % n;
-    if (skip[k]) continue;
-    double& c = Coordinate(loop[k].uv, dir);
-    if (!on_seam(k))
-      last = c;
-    else
-      c = last - lo < hi - last ? lo : hi;
+  std::vector<std::size_t> piece;
+  for (std::size_t step = 1; step <= n; ++step) {
+    const std::size_t k = (first_pole + step) % n;
+    if (!at_pole[k]) {
+      piece.push_back(k);
+      continue;
+    }
+    if (!piece.empty()) settle(piece, false);
+    piece.clear();
   }
 }
 
@@ -129,6 +174,20 @@ void ResolvePole(std::vector<LoopPoint>& loop, int side, const ON_Interval domai
     step += (last + n - k) % n;
   }
   loop.swap(out);
+}
+
+/// Drops the inner points of an edge that lie within `spacing` of the point kept before them (or
+/// of the edge's end): a span shrunk to a point, cut as finely as a real one, would pile up
+/// points that pull back to one place.
+void ThinOut(std::vector<ON_3dPoint>& points, double spacing) {
+  if (points.size() < 3) return;
+  const ON_3dPoint end = points.back();
+  std::size_t kept = 1;
+  for (std::size_t k = 1; k + 1 < points.size(); ++k)
+    if (points[k].DistanceTo(points[kept - 1]) > spacing) points[kept++] = points[k];
+  if (kept > 1 && end.DistanceTo(points[kept - 1]) <= spacing) --kept;
+  points[kept++] = end;
+  points.resize(kept);
 }
 
 /// Meshes the faces of one brep with shared edge points.
@@ -189,6 +248,7 @@ class BrepMesher {
       std::vector<ON_3dPoint>& points = m_edge_points[ei];
       for (double t : on_detail::EdgeParameters(*curve, m_mp, target))
         points.push_back(curve->PointAt(t));
+      ThinOut(points, kTinyEdge * m_size);
     }
     JoinEdgeEnds();
   }
@@ -196,6 +256,7 @@ class BrepMesher {
   /// The ends of edges that meet in a loop are one corner of the brep, but curves ending there
   /// rarely agree to the last bit. Each corner gets the point of one of its edge ends, so that
   /// every face meeting there has the same vertex and the welded mesh does not open at corners.
+  /// Tiny edges shrink to their corner's one point.
   void JoinEdgeEnds() {
     // An edge end is 2 * edge + 0 for its start, + 1 for its end.
     std::vector<int> parent(2 * m_edge_points.size());
@@ -204,6 +265,17 @@ class BrepMesher {
       while (parent[k] != k) k = parent[k] = parent[parent[k]];
       return k;
     };
+    // An edge the mesh cannot tell from a point is a corner saved as an edge: its points, pulled
+    // back, would pile up on one parameter or scatter along a pole.
+    std::vector<bool> tiny(m_edge_points.size(), false);
+    for (std::size_t ei = 0; ei < m_edge_points.size(); ++ei) {
+      const std::vector<ON_3dPoint>& points = m_edge_points[ei];
+      double length = 0.0;
+      for (std::size_t k = 1; k < points.size(); ++k) length += points[k].DistanceTo(points[k - 1]);
+      if (points.empty() || !(length <= kTinyEdge * m_size)) continue;
+      tiny[ei] = true;
+      parent[root(int(2 * ei + 1))] = root(int(2 * ei));
+    }
     const double gap = kOpenLoop * m_size;
     for (int li = 0; li < m_brep.m_L.Count(); ++li) {
       const ON_BrepLoop& loop = m_brep.m_L[li];
@@ -219,6 +291,8 @@ class BrepMesher {
     }
     for (std::size_t k = 0; k < parent.size(); ++k)
       if (!m_edge_points[k / 2].empty()) EndPoint(int(k)) = EndPoint(root(int(k)));
+    for (std::size_t ei = 0; ei < tiny.size(); ++ei)
+      if (tiny[ei]) m_edge_points[ei].resize(1);
   }
 
   ON_3dPoint& EndPoint(int end) {
@@ -253,8 +327,10 @@ class BrepMesher {
   }
 
   /// Pulls the loop's points into the surface's parameters, each search starting where the
-  /// previous point landed, then settles the points on seams and at poles.
+  /// previous point landed, then settles the points on the seams (in the directions `seamed`) and
+  /// at the poles.
   void PullBack(std::vector<LoopPoint>& loop, const ON_Surface& surface,
+                const on_detail::SurfaceShape& shape, const bool seamed[2],
                 const on_detail::SurfacePullback& pullback) const {
     for (std::size_t k = 0; k < loop.size(); ++k) {
       const Uv* seed = k > 0 ? &loop[k - 1].uv : nullptr;
@@ -263,8 +339,7 @@ class BrepMesher {
       loop[k].uv = pullback.Pull(loop[k].p, seed, accept);
     }
     const ON_Interval domain[2] = {surface.Domain(0), surface.Domain(1)};
-    bool singular[4];
-    for (int side = 0; side < 4; ++side) singular[side] = surface.IsSingular(side);
+    const bool* singular = shape.singular;
     // Points at a pole are no guide to a seam's side.
     std::vector<bool> at_pole(loop.size(), false);
     for (std::size_t k = 0; k < loop.size(); ++k)
@@ -276,22 +351,27 @@ class BrepMesher {
           at_pole[k] = true;
       }
     for (int dir = 0; dir < 2; ++dir)
-      if (surface.IsClosed(dir)) ResolveSeam(loop, at_pole, dir, domain[dir]);
+      if (seamed[dir]) ResolveSeam(loop, at_pole, dir, domain[dir]);
     for (int side = 0; side < 4; ++side)
       if (singular[side]) ResolvePole(loop, side, domain);
   }
 
   ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface) const {
     const ON_BrepFace& face = m_brep.m_F[fi];
-    const on_detail::SurfacePullback pullback(surface);
+    const on_detail::SurfaceShape shape = on_detail::SurfaceShape::Of(surface);
+    const bool seamed[2] = {Seamed(surface, shape.closed[0], 0, kOpenLoop * m_size),
+                            Seamed(surface, shape.closed[1], 1, kOpenLoop * m_size)};
+    const on_detail::SurfacePullback pullback(surface, shape);
     std::vector<LoopPoint> boundary;
     std::vector<std::vector<int>> loops;
     for (int fli = 0; fli < face.LoopCount(); ++fli) {
       const ON_BrepLoop* loop = face.Loop(fli);
       if (!loop) return nullptr;
       std::vector<LoopPoint> points = LoopPoints(*loop);
+      // A hole of tiny edges only has shrunk to a point: nothing to cut out.
+      if (points.size() == 1 && fli > 0 && loop->m_type == ON_BrepLoop::inner) continue;
       if (points.size() < 2) return nullptr;
-      PullBack(points, surface, pullback);
+      PullBack(points, surface, shape, seamed, pullback);
       std::vector<int>& indices = loops.emplace_back();
       for (const LoopPoint& point : points) {
         indices.push_back(static_cast<int>(boundary.size()));

@@ -68,6 +68,31 @@ void MarkDepths(Triangulation& triangulation) {
   }
 }
 
+/// The caller's point nearest to the crossing v along the segments through it (the loops' own
+/// points; any neighbour when none is), or -1 when it has no neighbour of the caller's.
+int NearestGiven(const Triangulation& triangulation, Triangulation::Vertex_handle v) {
+  int nearest = -1;
+  bool along = false;
+  double best = 0.0;
+  auto edge = triangulation.incident_edges(v), done = edge;
+  do {
+    if (triangulation.is_infinite(edge)) continue;
+    const Triangulation::Face_handle face = edge->first;
+    const int i = edge->second;
+    Triangulation::Vertex_handle other = face->vertex(Triangulation::cw(i));
+    if (other == v) other = face->vertex(Triangulation::ccw(i));
+    if (other->info().index < 0) continue;
+    const bool constrained = triangulation.is_constrained(*edge);
+    const double d = CGAL::squared_distance(other->point(), v->point());
+    if (nearest < 0 || (constrained && !along) || (constrained == along && d < best)) {
+      nearest = other->info().index;
+      along = constrained;
+      best = d;
+    }
+  } while (++edge != done);
+  return nearest;
+}
+
 }  // namespace
 
 bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
@@ -102,6 +127,9 @@ bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
     for (const std::array<int, 2>& border : borders)
       triangulation.insert_constraint(handle[first[border[0]]], handle[first[border[1]]]);
     MarkDepths(triangulation);
+    for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end();
+         ++v)
+      if (v->info().index < 0) v->info().index = NearestGiven(triangulation, v);
     for (auto face = triangulation.finite_faces_begin(); face != triangulation.finite_faces_end();
          ++face) {
       if (face->info().depth % 2 == 0) continue;
@@ -115,6 +143,9 @@ bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
         }
         triangle[i] = info.index;
       }
+      // A triangle at a crossing that became one of its neighbours has collapsed.
+      if (triangle[0] == triangle[1] || triangle[1] == triangle[2] || triangle[2] == triangle[0])
+        continue;
       triangles.push_back(triangle);
     }
     return true;

@@ -14,9 +14,11 @@ namespace on_detail {
 /// into points, the last joined back to the first) and single segments `borders` bound the domain
 /// by the even-odd rule: inside the outer loop, outside the holes and outside any region the
 /// borders close off. Every point is a vertex unless another has the same coordinates; points
-/// outside the domain end up in no triangle. Where segments cross, the crossing point is appended
-/// to points. Appends the triangles, counter-clockwise in (u, v), to `triangles`. False, with
-/// `points` and `triangles` as they were, when the triangulation fails.
+/// outside the domain end up in no triangle. Where segments cross, the crossing takes the place of
+/// the nearest point next to it, so that the given points stay the only vertices along the loops
+/// (neighbouring faces share them); triangles that collapse so are left out. Appends the
+/// triangles, counter-clockwise in (u, v), to `triangles`. False, with `points` and `triangles`
+/// as they were, when the triangulation fails.
 bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
                        const std::vector<std::vector<int>>& loops,
                        const std::vector<std::array<int, 2>>& borders,

@@ -13,12 +13,26 @@ namespace {
 constexpr int kMostSampleCells = 64;
 constexpr int kSamplesPerSpan = 4;
 constexpr int kMostSteps = 24;
+// How far (in sample cells) samples on a pole's side move inside.
+constexpr double kOffPole = 0.25;
 
 }  // namespace
 
-SurfacePullback::SurfacePullback(const ON_Surface& surface) : m_surface(surface) {
+SurfaceShape SurfaceShape::Of(const ON_Surface& surface) {
+  SurfaceShape shape;
+  for (int dir = 0; dir < 2; ++dir) shape.closed[dir] = surface.IsClosed(dir);
+  for (int side = 0; side < 4; ++side) shape.singular[side] = surface.IsSingular(side);
+  return shape;
+}
+
+SurfacePullback::SurfacePullback(const ON_Surface& surface, const SurfaceShape& shape)
+    : m_surface(surface) {
   for (int dir = 0; dir < 2; ++dir) {
     m_domain[dir] = surface.Domain(dir);
+    m_closed[dir] = shape.closed[dir];
+    // West and south are sides 3 and 0, at the start of u and v; east and north 1 and 2.
+    m_pole_at_start[dir] = shape.singular[dir == 0 ? 3 : 0];
+    m_pole_at_end[dir] = shape.singular[dir == 0 ? 1 : 2];
     const int spans = std::max(1, surface.SpanCount(dir));
     const int per_span = surface.Degree(dir) > 1 ? kSamplesPerSpan : 1;
     m_cells[dir] = std::clamp(spans * per_span, 2, kMostSampleCells);
@@ -34,8 +48,7 @@ Uv SurfacePullback::NearestSample(const ON_3dPoint& p) const {
     m_samples.reserve((m_cells[0] + 1) * (m_cells[1] + 1));
     for (int i = 0; i <= m_cells[0]; ++i)
       for (int j = 0; j <= m_cells[1]; ++j)
-        m_samples.push_back(m_surface.PointAt(m_domain[0].ParameterAt(double(i) / m_cells[0]),
-                                              m_domain[1].ParameterAt(double(j) / m_cells[1])));
+        m_samples.push_back(m_surface.PointAt(SampleAt(0, i), SampleAt(1, j)));
   }
   std::size_t best = 0;
   double best_distance = -1.0;
@@ -49,8 +62,27 @@ Uv SurfacePullback::NearestSample(const ON_3dPoint& p) const {
   }
   const int i = static_cast<int>(best) / (m_cells[1] + 1),
             j = static_cast<int>(best) % (m_cells[1] + 1);
-  return {m_domain[0].ParameterAt(double(i) / m_cells[0]),
-          m_domain[1].ParameterAt(double(j) / m_cells[1])};
+  return {SampleAt(0, i), SampleAt(1, j)};
+}
+
+double SurfacePullback::SampleAt(int dir, int i) const {
+  // A search cannot leave a pole (the surface does not move along it there), so samples on a
+  // pole's side sit a little inside instead.
+  double x = i;
+  if (i == 0 && m_pole_at_start[dir]) x = kOffPole;
+  if (i == m_cells[dir] && m_pole_at_end[dir]) x = i - kOffPole;
+  return m_domain[dir].ParameterAt(x / m_cells[dir]);
+}
+
+double SurfacePullback::Settle(double t, int dir) const {
+  const double lo = m_domain[dir].Min(), hi = m_domain[dir].Max();
+  // A step past the seam of a closed direction goes on from the other side.
+  if (m_closed[dir] && (t < lo || t > hi)) {
+    const double period = hi - lo;
+    t = lo + std::fmod(t - lo, period);
+    if (t < lo) t += period;
+  }
+  return std::clamp(t, lo, hi);
 }
 
 Uv SurfacePullback::Descend(const ON_3dPoint& p, Uv uv) const {
@@ -67,8 +99,8 @@ Uv SurfacePullback::Descend(const ON_3dPoint& p, Uv uv) const {
     const double ru = Dot(r, su), rv = Dot(r, sv);
     const double det = a * c - b * b;
     if (!(std::fabs(det) > 1e-300)) break;  // a pole or a flat spot of the parametrisation
-    const Uv next{std::clamp(uv.u + (-ru * c + rv * b) / det, lo[0], hi[0]),
-                  std::clamp(uv.v + (-rv * a + ru * b) / det, lo[1], hi[1])};
+    const Uv next{Settle(uv.u + (-ru * c + rv * b) / det, 0),
+                  Settle(uv.v + (-rv * a + ru * b) / det, 1)};
     const bool settled = std::fabs(next.u - uv.u) <= 1e-15 * (hi[0] - lo[0]) &&
                          std::fabs(next.v - uv.v) <= 1e-15 * (hi[1] - lo[1]);
     ON_3dPoint next_s;
