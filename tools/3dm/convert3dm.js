@@ -52,7 +52,7 @@ async function main() {
   });
   if (!args.inline) {
     document.binary = 'document.bin';
-    fs.writeFileSync(path.join(args.out, 'document.bin'), store.sidecar());
+    store.write(path.join(args.out, 'document.bin'));
   }
   fs.writeFileSync(path.join(args.out, 'document.json'), JSON.stringify(document));
 }
