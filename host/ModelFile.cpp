@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -23,15 +24,37 @@ namespace fs = std::filesystem;
 
 constexpr char kSignature[] = "3D Geometry File Format ";
 
+// The converter's last line on standard output once the document and its binary file are
+// complete (with --out); Node.js then still takes a moment to end.
+constexpr std::string_view kDocumentWritten = "document written\n";
+
 struct Finished {
   int status = -1;  // exit status; -1 when the converter did not exit normally
   int signal = 0;
+  pid_t ending = 0;  // the converter, still ending after it said its document is written
   std::string out;
   std::string err;
 };
 
-/// Runs `node` with `arguments`, gathering both output streams. Returns false with errno set when
-/// node cannot be started.
+/// Waits for a converter that has written its document to end, so that it leaves no zombie.
+class ConverterEnd {
+ public:
+  explicit ConverterEnd(pid_t pid) : m_pid(pid) {}
+  ConverterEnd(const ConverterEnd&) = delete;
+  ConverterEnd& operator=(const ConverterEnd&) = delete;
+  ~ConverterEnd() {
+    while (m_pid > 0 && waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+
+ private:
+  pid_t m_pid;
+};
+
+/// Runs `node` with `arguments`, gathering both output streams. When standard output ends in
+/// kDocumentWritten, returns at once with status 0 and the process in `finished.ending`, for the
+/// caller to wait for once it has read the document; otherwise returns once node has ended.
+/// Returns false with errno set when node cannot be started.
 bool RunNode(const std::vector<std::string>& arguments, Finished& finished) {
   int out[2], err[2];
   if (pipe(out) != 0) return false;
@@ -72,6 +95,13 @@ bool RunNode(const std::vector<std::string>& arguments, Finished& finished) {
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
       if (n > 0) {
         sinks[k]->append(buffer, std::size_t(n));
+        if (k == 0 && finished.out.ends_with(kDocumentWritten)) {
+          for (pollfd& f : fds)
+            if (f.fd >= 0) close(f.fd);
+          finished.status = 0;
+          finished.ending = pid;
+          return true;
+        }
       } else if (n == 0 || errno != EINTR) {
         close(fds[k].fd);
         fds[k].fd = -1;
@@ -170,7 +200,7 @@ TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc) {
       throw DocumentError(fileName + ": " + error.what());
     }
   }();
-  Convert(fileName, {"--out", folder.Path().string()});
+  const ConverterEnd converterEnd(Convert(fileName, {"--out", folder.Path().string()}).ending);
   try {
     LoadDocumentFile((folder.Path() / "document.json").string(), doc);
   } catch (const DocumentError& error) {

@@ -2,7 +2,20 @@
 // Arrays inline or in the binary sidecar: the references' offsets, shapes and bytes.
 const test = require('node:test');
 const assert = require('node:assert');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
 const { ArrayStore } = require('../../tools/3dm/lib/ArrayStore');
+
+function writtenSidecar(store) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'array-store-'));
+  try {
+    store.write(path.join(folder, 'document.bin'));
+    return fs.readFileSync(path.join(folder, 'document.bin'));
+  } finally {
+    fs.rmSync(folder, { recursive: true });
+  }
+}
 
 test('inline arrays are the document format\'s nested JSON arrays', () => {
   const store = new ArrayStore(false);
@@ -10,7 +23,8 @@ test('inline arrays are the document format\'s nested JSON arrays', () => {
   assert.deepStrictEqual(store.grid([1, 2, 3, 4, 5, 6, 7, 8], 2, 1, 4), [[[1, 2, 3, 4]], [[5, 6, 7, 8]]]);
   // A triangle repeats its third index among quadruples; inline it has three.
   assert.deepStrictEqual(store.faces(Int32Array.from([0, 1, 2, 2, 0, 2, 3, 1])), [[0, 1, 2], [0, 2, 3, 1]]);
-  assert.strictEqual(store.sidecar().length, 0);
+  assert.deepStrictEqual(store.triangles(Int32Array.from([0, 1, 2, 2, 3, 0])), [[0, 1, 2], [2, 3, 0]]);
+  assert.strictEqual(store.size, 0);
 });
 
 test('binary arrays are aligned little-endian references that read back', () => {
@@ -24,10 +38,25 @@ test('binary arrays are aligned little-endian references that read back', () => 
   // 24 + 12 bytes of triangle indices, padded to 40.
   assert.deepStrictEqual(quads, { binary: 'i32', offset: 40, shape: [2, 4] });
   assert.deepStrictEqual(grid, { binary: 'f64', offset: 72, shape: [1, 2, 3] });
-  const bytes = store.sidecar();
+  const bytes = writtenSidecar(store);
   assert.strictEqual(bytes.length, 72 + 48);
   assert.strictEqual(bytes.readDoubleLE(8), 0.5);
   assert.deepStrictEqual([0, 1, 2].map((k) => bytes.readInt32LE(24 + 4 * k)), [0, 1, 2]);
   assert.strictEqual(bytes.readInt32LE(40 + 28), 1);
   assert.strictEqual(bytes.readDoubleLE(72 + 40), 6);
+});
+
+test('a sidecar of more arrays than one write takes holds every array at its offset', () => {
+  const store = new ArrayStore(true);
+  // Odd lengths of triangle indices: most arrays are followed by padding, over 3000 pieces.
+  const references = [];
+  for (let k = 0; k < 1500; ++k) references.push(store.triangles(Int32Array.from([k, k + 1, k + 2])));
+  references.push(store.points(Float64Array.from([1.5, 2.5, 3.5]), 3));
+  const bytes = writtenSidecar(store);
+  assert.strictEqual(bytes.length, store.size);
+  references.slice(0, 1500).forEach((reference, k) => {
+    assert.strictEqual(reference.offset, 16 * k);
+    assert.strictEqual(bytes.readInt32LE(reference.offset + 8), k + 2);
+  });
+  assert.strictEqual(bytes.readDoubleLE(references[1500].offset + 16), 3.5);
 });

@@ -2,7 +2,9 @@
 // (tests/host/fixtures/3dm/), each checked in the scene against what the script put in; and the
 // command's refusals of models it cannot read.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -10,9 +12,11 @@
 #include <set>
 #include <string>
 
+#include "ModelFile.h"
 #include "ModelTestSupport.h"
 #include "SceneNames.h"
 #include "TempFolder.h"
+#include "rhinoSdk.h"
 
 namespace {
 
@@ -161,6 +165,19 @@ TEST_F(ModelExport, CustomUnitsWithoutTheirLengthReadAsMetres) {
   double far = 0;
   for (const auto& p : scene.objectDefinitions[0].vertices) far = std::max(far, p.x);
   EXPECT_DOUBLE_EQ(far, 100);
+}
+
+// The converter says when its document is written and the document is read while Node.js ends;
+// it must still be waited for.
+TEST_F(ModelExport, AModelReadInProcessIsCompleteAndLeavesNoConverterBehind) {
+  CRhinoDoc doc;
+  const TemporaryFolder converted = LoadModelFile(kModels + "house.3dm", doc);
+  EXPECT_GT(doc.m_object_table.ObjectCount(), 0);
+  EXPECT_TRUE(fs::exists(converted.Path() / "document.bin"));
+  int status = 0;
+  errno = 0;
+  EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
 }
 
 TEST_F(ModelExport, EveryGroupingModeExportsEveryFixture) {

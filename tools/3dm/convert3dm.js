@@ -8,7 +8,8 @@
 //   node convert3dm.js MODEL.3dm --out FOLDER [--inline]
 //       writes FOLDER/document.json (and its arrays to FOLDER/document.bin unless --inline); images
 //       embedded in the model that it uses go to FOLDER/textures/, where the document refers to
-//       them
+//       them. Then prints the line "document written": everything is in place, and orvexport
+//       reads the document while Node.js is still ending.
 //
 // A model that cannot be read is reported on standard error, naming the file and the reason, with
 // exit status 2; nothing is written then.
@@ -52,9 +53,10 @@ async function main() {
   });
   if (!args.inline) {
     document.binary = 'document.bin';
-    fs.writeFileSync(path.join(args.out, 'document.bin'), store.sidecar());
+    store.write(path.join(args.out, 'document.bin'));
   }
   fs.writeFileSync(path.join(args.out, 'document.json'), JSON.stringify(document));
+  fs.writeSync(1, 'document written\n');
 }
 
 main().catch((error) => {

@@ -18,7 +18,7 @@ function convertMesh(rh, mesh, store) {
   const whole = buffers && buffers.vertexCount === count && buffers.position.length === 3 * count;
   let flat;
   if (whole && !doubles) {
-    flat = Float64Array.from(buffers.position);
+    flat = new Float64Array(buffers.position);
   } else {
     flat = new Float64Array(3 * count);
     const points = vertexList.toPoint3dArray();
@@ -26,22 +26,37 @@ function convertMesh(rh, mesh, store) {
   }
   const result = { vertices: store.points(flat, 3) };
   if (doubles) result.precision = 'double';
-  const faces = faceQuadruples(mesh.faces(), count, whole ? buffers.index : null);
+  const faceList = mesh.faces();
+  const triangles = whole ? triangleIndices(faceList, buffers.index) : null;
+  if (triangles) {
+    if (triangles.length > 0) result.faces = store.triangles(triangles);
+    return result;
+  }
+  const faces = faceQuadruples(faceList, count, whole ? buffers.index : null);
   if (faces.length > 0) result.faces = store.faces(faces);
   return result;
 }
 
 /**
+ * The faces of a mesh of triangles only, three indices each, straight from the reader's triangle
+ * `index` buffer (the same bytes: indices are far below 2^31); null for any other mesh.
+ */
+function triangleIndices(faceList, index) {
+  const total = faceList.count;
+  if (faceList.quadCount !== 0 || faceList.triangleCount !== total) return null;
+  if (!(index instanceof Uint32Array) || index.length !== 3 * total) return null;
+  return new Int32Array(index.buffer, index.byteOffset, index.length);
+}
+
+/**
  * Four vertex indices per face (a triangle repeats its third). Faces naming a vertex the mesh
- * does not have are left out. Meshes of triangles only or quads only are read from the reader's
- * triangle `index` buffer (when given); mixed ones face by face.
+ * does not have are left out. Meshes of quads only are read from the reader's triangle `index`
+ * buffer (when given); others face by face.
  */
 function faceQuadruples(faceList, vertexCount, index) {
   const total = faceList.count;
-  const quads = faceList.quadCount;
-  const triangles = faceList.triangleCount;
-  if (index && total > 0 && quads + triangles === total && (quads === 0 || triangles === 0)) {
-    const fast = uniformFaces(index, total, quads > 0);
+  if (index && total > 0 && faceList.quadCount === total) {
+    const fast = quadsFromTriangles(index, total);
     if (fast) return fast;
   }
   const result = new Int32Array(4 * total);
@@ -55,22 +70,13 @@ function faceQuadruples(faceList, vertexCount, index) {
 }
 
 /**
- * The faces of a mesh of triangles only (or quads only) from the reader's triangle index buffer,
- * where a quad a b c d comes as the triangles a b c and c d a. Null when the buffer is not of that
- * form, so that the caller reads face by face.
+ * The faces of a mesh of quads only from the reader's triangle index buffer, where a quad a b c d
+ * comes as the triangles a b c and c d a. Null when the buffer is not of that form, so that the
+ * caller reads face by face.
  */
-function uniformFaces(index, total, quads) {
-  const result = new Int32Array(4 * total);
-  if (!quads) {
-    if (index.length !== 3 * total) return null;
-    for (let f = 0; f < total; ++f) {
-      result[4 * f] = index[3 * f];
-      result[4 * f + 1] = index[3 * f + 1];
-      result[4 * f + 2] = result[4 * f + 3] = index[3 * f + 2];
-    }
-    return result;
-  }
+function quadsFromTriangles(index, total) {
   if (index.length !== 6 * total) return null;
+  const result = new Int32Array(4 * total);
   for (let f = 0; f < total; ++f) {
     const t = 6 * f;
     if (index[t + 3] !== index[t + 2] || index[t + 5] !== index[t]) return null;
