@@ -46,6 +46,7 @@ async function main() {
     process.stdout.write(JSON.stringify(document, null, 1) + '\n');
     return;
   }
+  fs.mkdirSync(args.out, { recursive: true });
   const { document, store } = convertModel(rh, model, {
     modelFile,
     binary: !args.inline,
