@@ -4,7 +4,6 @@
 
 #include "ORVExportPlugIn.h"
 
-
 #include "CommandORVExportPlugIn.h"
 #include "ExportOptions.h"
 #include "export/SceneExporter.h"

@@ -18,6 +18,7 @@
 
 #include "GeneratedDocument.h"
 #include "NumberScan.h"
+#include "RatioTiming.h"
 
 extern char** environ;
 
@@ -66,18 +67,6 @@ double EmptyDocumentPeak(benchmark::State& state) {
   return peak;
 }
 
-template <class Work>
-double SecondsOf(Work work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
 // Arguments: the triangle count and the form (0 JSON, 1 sidecar).
 void WholeCommand(benchmark::State& state) {
   const std::size_t triangles = std::size_t(state.range(0));
@@ -89,7 +78,7 @@ void WholeCommand(benchmark::State& state) {
   std::vector<double> floors, times, peaks;
   for (auto _ : state) {
     floors.push_back(
-        SecondsOf([&] { benchmark::DoNotOptimize(benchdoc::ScanNumbers(json.json)); }));
+        bench::wallSeconds([&] { benchmark::DoNotOptimize(benchdoc::ScanNumbers(json.json)); }));
     const Run run = Export(input.json, scene, state);
     times.push_back(run.seconds);
     peaks.push_back(run.peakBytes);
@@ -97,13 +86,13 @@ void WholeCommand(benchmark::State& state) {
   }
   const double count = double(benchdoc::ShapeForTriangles(triangles).triangles());
   const double fastest = *std::min_element(times.begin(), times.end());
-  const double peak = Median(peaks), sceneBytes = double(fs::file_size(scene));
+  const double peak = bench::median(peaks), sceneBytes = double(fs::file_size(scene));
   state.counters["triangles"] = count;
   state.counters["input_MB"] = double(input.bytes) / 1e6;
   state.counters["scene_MB"] = sceneBytes / 1e6;
   state.counters["Mtri_per_s"] = count / fastest / 1e6;
   state.counters["vs_floor_min"] = fastest / *std::min_element(floors.begin(), floors.end());
-  state.counters["vs_floor_median"] = Median(times) / Median(floors);
+  state.counters["vs_floor_median"] = bench::median(times) / bench::median(floors);
   state.counters["peak_MB"] = peak / 1e6;
   state.counters["B_per_tri"] = (peak - empty) / count;
   state.counters["vs_memory_goal"] = (peak - empty) / (2 * double(input.bytes) + sceneBytes);

@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -23,6 +22,7 @@
 #include "DocumentParser.h"
 #include "GeneratedDocument.h"
 #include "NumberScan.h"
+#include "RatioTiming.h"
 
 #if HAVE_RAPIDJSON
 #include <rapidjson/reader.h>
@@ -57,18 +57,6 @@ void operator delete(void* block, std::size_t) noexcept {
 namespace {
 
 using benchdoc::BenchDocument;
-
-template <class Work>
-double SecondsOf(Work work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
 
 /// Reads `file` as the load does and checks and indexes its text, as the load does first.
 bool ScanDocument(const std::filesystem::path& file) {
@@ -107,22 +95,23 @@ void LoadAgainstFloor(benchmark::State& state) {
   std::size_t heldAtOnce = 0;
   for (auto _ : state) {
     floors.push_back(
-        SecondsOf([&] { benchmark::DoNotOptimize(benchdoc::ScanNumbers(json.json)); }));
+        bench::wallSeconds([&] { benchmark::DoNotOptimize(benchdoc::ScanNumbers(json.json)); }));
     if (!sidecar)
-      scans.push_back(SecondsOf([&] { benchmark::DoNotOptimize(ScanDocument(json.json)); }));
+      scans.push_back(
+          bench::wallSeconds([&] { benchmark::DoNotOptimize(ScanDocument(json.json)); }));
 #if HAVE_RAPIDJSON
     if (!sidecar) {
       bool read = false, readExactly = false;
-      peers.push_back(SecondsOf([&] { read = RapidJsonSax<kRapidJsonFlags>(json.json); }));
+      peers.push_back(bench::wallSeconds([&] { read = RapidJsonSax<kRapidJsonFlags>(json.json); }));
       exactPeers.push_back(
-          SecondsOf([&] { readExactly = RapidJsonSax<kRapidJsonExactFlags>(json.json); }));
+          bench::wallSeconds([&] { readExactly = RapidJsonSax<kRapidJsonExactFlags>(json.json); }));
       if (!read || !readExactly) state.SkipWithError("RapidJSON refuses the document");
     }
 #endif
     auto doc = std::make_unique<CRhinoDoc>();
     const std::size_t before = gLiveBytes;
     gPeakBytes = before;
-    loads.push_back(SecondsOf([&] { LoadDocumentFile(input.json.string(), *doc); }));
+    loads.push_back(bench::wallSeconds([&] { LoadDocumentFile(input.json.string(), *doc); }));
     heldAtOnce = std::max(heldAtOnce, gPeakBytes - before);
     state.SetIterationTime(loads.back());
     doc.reset();  // not timed: the command frees its document after the export
@@ -135,13 +124,13 @@ void LoadAgainstFloor(benchmark::State& state) {
   state.counters["load_ms"] = fastest * 1e3;
   state.counters["Mtri_per_s"] = state.counters["triangles"] / fastest / 1e6;
   state.counters["vs_floor_min"] = fastest / floor;
-  state.counters["vs_floor_median"] = Median(loads) / Median(floors);
+  state.counters["vs_floor_median"] = bench::median(loads) / bench::median(floors);
   // Each as a ratio to the floor of the same run: the fastest runs, and the median ones.
   const auto againstFloor = [&](const std::string& name, const std::vector<double>& seconds) {
     if (seconds.empty()) return;
     state.counters[name + "_vs_floor_min"] =
         *std::min_element(seconds.begin(), seconds.end()) / floor;
-    state.counters[name + "_vs_floor_median"] = Median(seconds) / Median(floors);
+    state.counters[name + "_vs_floor_median"] = bench::median(seconds) / bench::median(floors);
   };
   againstFloor("scan", scans);
   againstFloor("rapidjson", peers);

@@ -6,6 +6,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace bench {
@@ -15,6 +16,20 @@ inline double threadSeconds() {
   timespec now{};
   clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
   return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+/// Wall-clock seconds that `work` takes, for work done in other processes or by the kernel.
+template <class Work>
+double wallSeconds(Work&& work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/// The median of `values` (the upper middle one of an even count); `values` is not empty.
+inline double median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 /// Thread CPU seconds that `work` takes.

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "Subprocess.h"
 #include "MaterialLook.h"
+#include "Subprocess.h"
 #include "orv/SceneModel.h"
 
 namespace QzOrv::test {
