@@ -14,12 +14,13 @@ bool isLink(const wchar_t* path) {
 
 }  // namespace
 
-FolderTreeIndex::FolderTreeIndex(const wchar_t* root) : m_root(root) {
+FolderTreeIndex::FolderTreeIndex(const wchar_t* root, int maxFolders)
+    : m_root(root), m_maxFolders(maxFolders) {
   list(root, 0);
 }
 
 void FolderTreeIndex::list(const wchar_t* folder, int depth) {
-  if (m_folders >= kMaxSearchFolders) {
+  if (m_folders >= m_maxFolders) {
     m_cutShort = true;
     return;
   }

@@ -9,14 +9,14 @@
 /// The files in a folder tree by name, listed once: first the folder's own files, then each
 /// subfolder in turn, depth first, in name order. Links to folders are not entered, so the
 /// listing never leaves the tree; it goes no deeper than kMaxSearchDepth levels below the root
-/// and lists at most kMaxSearchFolders folders (the root included).
+/// and lists at most `maxFolders` folders (the root included; kMaxSearchFolders for an export).
 class FolderTreeIndex {
  public:
   static constexpr int kMaxSearchDepth = 32;
   static constexpr int kMaxSearchFolders = 10000;
 
   /// Lists the tree below `root` (not null). A root that cannot be listed gives an empty index.
-  explicit FolderTreeIndex(const wchar_t* root);
+  explicit FolderTreeIndex(const wchar_t* root, int maxFolders = kMaxSearchFolders);
 
   /// The first file listed named `wanted` (name and extension, letter case ignored): true with
   /// `found` set to its full path; false with `found` unchanged.
@@ -35,6 +35,7 @@ class FolderTreeIndex {
 
   CString m_root;
   std::vector<Entry> m_files;  // in listing order
+  int m_maxFolders;
   int m_folders = 0;
   bool m_cutShort = false;
 };

@@ -3,15 +3,14 @@
 // clang-format on
 
 #include <filesystem>
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <set>
 #include <string>
 
 #include "MaterialsTestSupport.h"
-#include "TempFolder.h"
 #include "RhinoHostServices.h"
+#include "TempFolder.h"
 #include "materials/ImageSignature.h"
 #include "materials/TextureFiles.h"
 
@@ -180,23 +179,18 @@ TEST_F(TextureFiles, MissingImagesShareOneListingOfTheTreePerExport) {
 
 TEST(FolderTreeIndex, ListsNoMoreThanTheFolderLimit) {
   TempFolder temp("search");
-  char name[16];
-  // With the root, the limit exactly; "zz" comes last in name order, one folder too many.
-  for (int i = 1; i < FolderTreeIndex::kMaxSearchFolders; ++i) {
-    std::snprintf(name, sizeof name, "d%05d", i);
-    fs::create_directory(temp.path / name);
-  }
-  std::ofstream(temp.path / "d00001" / "early.jpg") << "early";
-  fs::create_directory(temp.path / "zz");
+  // With the root, the limit of 3 exactly; "zz" comes last in name order, one folder too many.
+  for (const char* name : {"a", "b", "zz"}) fs::create_directory(temp.path / name);
+  std::ofstream(temp.path / "b" / "early.jpg") << "early";
   std::ofstream(temp.path / "zz" / "late.jpg") << "late";
   CString found;
-  const FolderTreeIndex cut(temp.path.wstring().c_str());
+  const FolderTreeIndex cut(temp.path.wstring().c_str(), 3);
   EXPECT_TRUE(cut.cutShort());
   EXPECT_TRUE(cut.find(L"early.jpg", found));
   EXPECT_FALSE(cut.find(L"late.jpg", found));
 
-  fs::remove(temp.path / "d00002");
-  const FolderTreeIndex whole(temp.path.wstring().c_str());
+  fs::remove(temp.path / "a");
+  const FolderTreeIndex whole(temp.path.wstring().c_str(), 3);
   EXPECT_FALSE(whole.cutShort());
   EXPECT_TRUE(whole.find(L"late.jpg", found));
 }
@@ -338,8 +332,7 @@ TEST(ImageSignature, TellsImagesByTheirFirstBytesAndTargaByItsHeaderAndName) {
     EXPECT_EQ(inspectTextureSource((temp.path / c.name).string()), c.expected) << c.name;
   }
   EXPECT_EQ(inspectTextureSource(temp.path.string()), TextureSource::notRegular);
-  EXPECT_EQ(inspectTextureSource((temp.path / "missing.png").string()),
-            TextureSource::unreadable);
+  EXPECT_EQ(inspectTextureSource((temp.path / "missing.png").string()), TextureSource::unreadable);
 }
 
 TEST_F(TextureFiles, OverlongPathsAreUsedUnchangedWithoutACopyOrASearch) {
