@@ -68,9 +68,17 @@ void StagedFiles::stage(const std::string& source, const std::string& destinatio
 
 void StagedFiles::place() {
   for (Copy& copy : m_copies) {
-    if (copy.placed) continue;
-    moveToFreeName(copy.temporary, copy.destination);
-    copy.placed = true;
+    if (copy.placed || copy.temporary.empty()) continue;
+    try {
+      moveToFreeName(copy.temporary, copy.destination);
+      copy.placed = true;
+    } catch (const FileSystemError&) {
+      // Another export of the same image to the same folder came first: its file will do, and
+      // is not this export's to remove.
+      if (!holdSameBytes(copy.destination, copy.temporary)) throw;
+      ::unlink(copy.temporary.c_str());
+      copy.temporary.clear();
+    }
   }
 }
 
@@ -80,8 +88,12 @@ void StagedFiles::commit() {
 }
 
 void StagedFiles::discard() {
-  for (const Copy& copy : m_copies)
-    ::unlink(copy.placed ? copy.destination.c_str() : copy.temporary.c_str());
+  for (const Copy& copy : m_copies) {
+    if (copy.placed)
+      ::unlink(copy.destination.c_str());
+    else if (!copy.temporary.empty())
+      ::unlink(copy.temporary.c_str());
+  }
   m_copies.clear();
   for (auto folder = m_folders.rbegin(); folder != m_folders.rend(); ++folder)
     ::rmdir(folder->c_str());  // refused when the folder holds anything: then it stays

@@ -25,8 +25,9 @@ class StagedFiles {
   void stage(const std::string& source, const std::string& destination);
 
   /// Moves every staged copy to its destination, never replacing or writing through anything at
-  /// that name. Throws FileSystemError naming a destination that cannot be taken ("File
-  /// exists" when something took the name meanwhile); discard() then removes what was placed.
+  /// that name; a file that took the name meanwhile and holds the same bytes (another export of
+  /// the same image) stands for the copy. Throws FileSystemError naming a destination that
+  /// cannot be taken ("File exists"); discard() then removes what was placed.
   void place();
   /// Keeps what place() put in place and forgets it: the scene that refers to it is saved.
   void commit();
@@ -36,7 +37,7 @@ class StagedFiles {
 
  private:
   struct Copy {
-    std::string temporary;
+    std::string temporary;  // empty when another's file of the same bytes stands for the copy
     std::string destination;
     bool placed = false;
   };

@@ -242,9 +242,11 @@ TEST_F(OutputFile, StagedCopiesTakeTheirNamesOnlyWithTheSavedScene) {
   EXPECT_EQ(contentsOf(images / "wood.png"), "wood");
   const std::string saved = contentsOf(target);
 
-  // A name taken meanwhile fails the save: the scene would refer to someone else's file.
+  // A name taken meanwhile by other bytes fails the save: the scene would refer to someone
+  // else's file. Taken by the same bytes (another export of the image), it is that file's.
   staged.stage((folder.path / "wood.png").string(), (images / "oak.png").string());
   staged.stage((folder.path / "wood.png").string(), (images / "ash.png").string());
+  writeFile(images / "oak.png", "wood");
   writeFile(images / "ash.png", "someone else's");
   bool replaced = true;
   EXPECT_EQ(saveReportingTo(target, replaced), "Error while writing the file: " + target.string() +
@@ -253,7 +255,8 @@ TEST_F(OutputFile, StagedCopiesTakeTheirNamesOnlyWithTheSavedScene) {
   EXPECT_FALSE(replaced);
   EXPECT_EQ(contentsOf(target), saved);
   EXPECT_EQ(contentsOf(images / "ash.png"), "someone else's");
-  EXPECT_EQ(std::distance(fs::directory_iterator(images), fs::directory_iterator()), 2);
+  EXPECT_EQ(contentsOf(images / "oak.png"), "wood");
+  EXPECT_EQ(std::distance(fs::directory_iterator(images), fs::directory_iterator()), 3);
 }
 
 TEST_F(OutputFile, AFailedSaveRemovesItsStagedCopiesAndTheFoldersMadeForThem) {
