@@ -32,8 +32,8 @@ void sendName(QzOrv::IOrvMaterial& material, const wchar_t* name) {
 }
 
 // The first bitmap texture: sends its projection code, file and switches, then its placement
-// when the meshes' box is known. A material without a name that refers to its image through the
-// document's folder is named after the document.
+// when the meshes' box is known; no file when its image is left out. A material without a name that
+// refers to its image through the document's folder is named after the document.
 void exportImageTexture(SceneWriter& writer, const ON_Material& host, QzOrv::IOrvMaterial& material,
                         const ON_BoundingBox* box, const CRhinoObject* object) {
   const int index = host.FindTexture(nullptr, ON_Texture::bitmap_texture, -1);
@@ -48,9 +48,9 @@ void exportImageTexture(SceneWriter& writer, const ON_Material& host, QzOrv::IOr
     if (host.MaterialName()[0] == L'\0' && !documentName.IsEmpty())
       sendName(material, documentName);
   }
-  const CString url =
-      TextureFileUrl(ResolveTextureFile(path, CString(documentPath), writer.textureCopies));
-  material.setTextureFile(toUtf8(url));
+  const CString file = ResolveTextureFile(path, CString(documentPath), writer.textureCopies);
+  if (file.IsEmpty() && !path.IsEmpty()) return;  // left out, with a warning
+  material.setTextureFile(toUtf8(TextureFileUrl(file)));
   material.setTextureFlags(true, true);
   material.setTextureEnabled(true);
   if (box != nullptr) placeImageTexture(material, *box, object, writer.unitTransform);

@@ -4,15 +4,24 @@
 
 #include "materials/TextureFiles.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <cwchar>
 #include <string>
 
+#include "export/Utf8Converter.h"
+#include "materials/ImageSignature.h"
+#include "output/FileReplacement.h"
 #include "plugin/ExportOptions.h"
 
 namespace {
 
-// Deep enough for any real texture library, shallow enough to end a maze of links quickly.
-constexpr int kMaxSearchDepth = 32;
+std::string utf8(const wchar_t* text) {
+  return toUtf8(text);
+}
 
 bool endsWithSeparator(const CString& path) {
   if (path.IsEmpty()) return false;
@@ -20,11 +29,43 @@ bool endsWithSeparator(const CString& path) {
   return last == L'\\' || last == L'/';
 }
 
-// The texture folder beside the scene file, made when missing; false when there is none.
-bool makeTextureFolder(wchar_t (&folder)[MAX_PATH]) {
+void warnTexture(const CString& path, const char* what) {
+  RhinoApp().Print("Warning: texture %s %s\n", utf8(path).c_str(), what);
+}
+
+// Whether the folder at `folder` takes copies: made when nothing has its name, refused with a
+// warning when it cannot be made or is a link (whose target may be anybody's folder).
+bool folderTakesCopies(const wchar_t* folder, StagedFiles& staged) {
+  const std::string name = utf8(folder);
+  struct stat entry;
+  int error = 0;
+  if (::lstat(name.c_str(), &entry) == 0) {
+    if (S_ISDIR(entry.st_mode)) return true;
+    if (S_ISLNK(entry.st_mode)) {
+      RhinoApp().Print("Warning: images are not copied: the texture folder %s is a symbolic link\n",
+                       name.c_str());
+      return false;
+    }
+    error = EEXIST;
+  } else {
+    error = errno == ENOENT ? staged.makeFolder(name) : errno;
+    if (error == 0) return true;
+  }
+  RhinoApp().Print("Warning: images are not copied: the texture folder %s cannot be made: %s\n",
+                   name.c_str(), std::strerror(error));
+  return false;
+}
+
+// The texture folder beside the scene file, looked at once per export; false when there is none
+// to copy into.
+bool textureFolder(TextureCopies& copies, wchar_t (&folder)[MAX_PATH]) {
   if (exportBaseName.IsEmpty() || exportFolder.IsEmpty()) return false;
   if (PathCombineW(folder, exportFolder, exportBaseName) == nullptr) return false;
-  return PathIsDirectoryW(folder) || CreateDirectoryW(folder, nullptr);
+  if (copies.folder.Compare(folder) != 0) {
+    copies.folder = folder;
+    copies.folderUsable = folderTakesCopies(folder, copies.staged);
+  }
+  return copies.folderUsable;
 }
 
 // "wood.jpg" for the path of an image; false when the path does not fit the splitting buffers.
@@ -54,11 +95,23 @@ bool isTaken(const TextureCopies& copies, const wchar_t* path) {
   return false;
 }
 
-// "wood.jpg", or "wood-2.jpg", "wood-3.jpg"... when an earlier copy of another source has the
-// name (ignoring case, as the folder may end up on a file system that does); false when no
-// free name fits MAX_PATH.
-bool freeCopyPath(const TextureCopies& copies, const wchar_t* folder, const wchar_t* fileName,
-                  wchar_t (&path)[MAX_PATH]) {
+// What a name in the texture folder offers the copy of `source`.
+enum class Place { free, sameBytes, taken };
+
+Place placeFor(const TextureCopies& copies, const wchar_t* source, const wchar_t* path) {
+  if (isTaken(copies, path)) return Place::taken;
+  const std::string name = utf8(path);
+  struct stat entry;
+  if (::lstat(name.c_str(), &entry) != 0) return errno == ENOENT ? Place::free : Place::taken;
+  // Only a regular file can stand for the copy; a link there is never followed.
+  if (S_ISREG(entry.st_mode) && holdSameBytes(name, utf8(source))) return Place::sameBytes;
+  return Place::taken;
+}
+
+// "wood.jpg", or "wood-2.jpg", "wood-3.jpg"... the first name that is free or already holds the
+// source's bytes; false when no such name fits MAX_PATH.
+bool copyPathFor(const TextureCopies& copies, const wchar_t* source, const wchar_t* folder,
+                 const wchar_t* fileName, wchar_t (&path)[MAX_PATH], Place& place) {
   wchar_t base[_MAX_FNAME];
   wchar_t extension[_MAX_EXT];
   if (_wsplitpath_s(fileName, nullptr, 0, nullptr, 0, base, _MAX_FNAME, extension, _MAX_EXT) != 0)
@@ -66,7 +119,8 @@ bool freeCopyPath(const TextureCopies& copies, const wchar_t* folder, const wcha
   CString candidate = fileName;
   for (int n = 2;; ++n) {
     if (PathCombineW(path, folder, candidate) == nullptr) return false;
-    if (!isTaken(copies, path)) return true;
+    place = placeFor(copies, source, path);
+    if (place != Place::taken) return true;
     candidate = CString(base) + L"-";
     candidate += std::to_wstring(n).c_str();
     candidate += extension;
@@ -84,31 +138,81 @@ bool liesIn(const wchar_t* source, const wchar_t* folder) {
          a == b;
 }
 
-// Copies the existing image at `source` into the texture folder, once per source file; false
-// when it could not be copied. An image already in the folder is its own copy: it is neither
-// copied onto itself nor renamed, and its name is taken for other sources.
-bool copyIntoFolder(TextureCopies& copies, const wchar_t* source, const wchar_t* folder,
-                    const wchar_t* fileName, CString& copyPath) {
+// True when `path` lies below the system's temporary folder, which keeps nothing for long.
+bool liesInTemporaryFolder(const wchar_t* path) {
+  wchar_t temporary[MAX_PATH];
+  const DWORD length = GetTempPathW(MAX_PATH, temporary);
+  if (length == 0 || length >= MAX_PATH) return false;
+  char* folder = ::realpath(utf8(temporary).c_str(), nullptr);
+  char* file = ::realpath(utf8(path).c_str(), nullptr);
+  const std::size_t folderLength = folder != nullptr ? std::strlen(folder) : 0;
+  const bool below = folder != nullptr && file != nullptr &&
+                     std::strncmp(file, folder, folderLength) == 0 && file[folderLength] == '/';
+  std::free(folder);
+  std::free(file);
+  return below;
+}
+
+// The reference to a source that is not copied: where it lies, or nothing for one in the
+// temporary folder, which will not keep it for the scene.
+CString uncopied(const CString& path) {
+  if (!liesInTemporaryFolder(path)) return path;
+  warnTexture(path, "is left out: it is not copied and lies in the system's temporary folder");
+  return CString();
+}
+
+// Whether the existing file at `source` may be copied; warns when not.
+bool isCopyableImage(const CString& source) {
+  switch (inspectTextureSource(utf8(source))) {
+    case TextureSource::image:
+      return true;
+    case TextureSource::notRegular:
+      warnTexture(source, "is not copied: not a regular file");
+      return false;
+    case TextureSource::notImage:
+      warnTexture(source, "is not copied: not an image file");
+      return false;
+    case TextureSource::unreadable:
+      warnTexture(source, "is not copied: it cannot be read");
+      return false;
+  }
+  return false;
+}
+
+// Stages the copy of the existing image at `source` for the texture folder, once per source
+// file; empty when it is not copied. An image already in the folder is its own copy: it is
+// neither copied onto itself nor renamed, and its name is taken for other sources.
+CString copyIntoFolder(TextureCopies& copies, const CString& source, const wchar_t* folder,
+                       const wchar_t* fileName) {
   FileIdentity identity;
   const bool identified = identifyFile(source, identity);
   if (identified) {
-    if (const TextureCopies::Copy* earlier = earlierCopy(copies, identity, folder)) {
-      copyPath = earlier->path;
-      return true;
-    }
+    if (const TextureCopies::Copy* earlier = earlierCopy(copies, identity, folder))
+      return earlier->path;
     wchar_t inFolder[MAX_PATH];
     if (liesIn(source, folder) && PathCombineW(inFolder, folder, fileName) != nullptr) {
       copies.copies.Append({true, identity, CString(folder), CString(inFolder)});
-      copyPath = inFolder;
-      return true;
+      return inFolder;
     }
   }
+  if (!isCopyableImage(source)) return CString();
   wchar_t target[MAX_PATH];
-  if (!freeCopyPath(copies, folder, fileName, target)) return false;
-  if (!CopyFileW(source, target, FALSE)) return false;
+  Place place = Place::taken;
+  if (!copyPathFor(copies, source, folder, fileName, target, place)) {
+    warnTexture(source, "is not copied: no free name in the texture folder fits");
+    return CString();
+  }
+  if (place == Place::free) {
+    try {
+      copies.staged.stage(utf8(source), utf8(target));
+    } catch (const FileSystemError& error) {
+      RhinoApp().Print("Warning: texture %s is not copied: %s\n", utf8(source).c_str(),
+                       error.what());
+      return CString();
+    }
+  }
   copies.copies.Append({identified, identity, CString(folder), CString(target)});
-  copyPath = target;
-  return true;
+  return target;
 }
 
 // Where a missing image is looked for: the document's folder (the path itself when it names a
@@ -120,33 +224,15 @@ bool searchFolderOf(const CString& documentPath, wchar_t (&folder)[MAX_PATH]) {
   return folder[0] != L'\0';
 }
 
-// FindFileInTree below `folder`, `depth` levels down, skipping folders searched before.
-bool searchTree(const wchar_t* wanted, const wchar_t* folder, int depth,
-                ON_SimpleArray<FileIdentity>& visited, CString& found) {
-  FileIdentity identity;
-  if (identifyFile(folder, identity)) {
-    for (int i = 0; i < visited.Count(); ++i)
-      if (visited[i] == identity) return false;  // reached again through a link
-    visited.Append(identity);
+// The export's listing of the tree below `folder`, made at its first use.
+const FolderTreeIndex& searchIndex(TextureCopies& copies, const wchar_t* folder) {
+  if (copies.search == nullptr || copies.search->root().Compare(folder) != 0) {
+    copies.search = std::make_unique<FolderTreeIndex>(folder);
+    if (copies.search->cutShort())
+      RhinoApp().Print("Warning: the search for missing images stopped after %d folders below %s\n",
+                       FolderTreeIndex::kMaxSearchFolders, utf8(folder).c_str());
   }
-  wchar_t pattern[MAX_PATH];
-  if (PathCombineW(pattern, folder, L"*.*") == nullptr) return false;
-  CStringArray subfolders;
-  CFileFind finder;
-  for (BOOL more = finder.FindFile(pattern); more;) {
-    more = finder.FindNextFile();
-    if (finder.IsDots()) continue;
-    if (finder.IsDirectory()) {
-      subfolders.Add(finder.GetFilePath());
-    } else if (finder.GetFileName().CompareNoCase(wanted) == 0) {
-      found = finder.GetFilePath();
-      return true;
-    }
-  }
-  if (depth >= kMaxSearchDepth) return false;
-  for (int i = 0; i < subfolders.GetSize(); ++i)
-    if (searchTree(wanted, subfolders[i], depth + 1, visited, found)) return true;
-  return false;
+  return *copies.search;
 }
 
 }  // namespace
@@ -186,29 +272,26 @@ CString fileBaseName(const wchar_t* path) {
 }
 
 CString ResolveTextureFile(CString path, CString documentPath, TextureCopies& copies) {
-  wchar_t textureFolder[MAX_PATH];
-  const bool haveFolder = makeTextureFolder(textureFolder);
+  wchar_t folder[MAX_PATH];
+  const bool haveFolder = textureFolder(copies, folder);
   // A path the fixed buffers cannot hold is referred to as it is.
   if (path.IsEmpty() || path.GetLength() >= MAX_PATH) return path;
   CString fileName;
   if (!fileNameOf(path, fileName)) return path;
 
   if (PathFileExistsW(path)) {
-    CString copyPath;
-    if (haveFolder && copyIntoFolder(copies, path, textureFolder, fileName, copyPath))
-      return copyPath;
-    return path;
+    if (haveFolder) {
+      const CString copy = copyIntoFolder(copies, path, folder, fileName);
+      if (!copy.IsEmpty()) return copy;
+    }
+    return uncopied(path);
   }
   wchar_t searchFolder[MAX_PATH];
   CString found;
-  if (searchFolderOf(documentPath, searchFolder) && FindFileInTree(fileName, searchFolder, found))
+  if (searchFolderOf(documentPath, searchFolder) &&
+      searchIndex(copies, searchFolder).find(fileName, found))
     return found;
   return path;
-}
-
-bool FindFileInTree(const wchar_t* wanted, const wchar_t* folder, CString& found) {
-  ON_SimpleArray<FileIdentity> visited;
-  return searchTree(wanted, folder, 0, visited, found);
 }
 
 CString TextureFileUrl(CString path) {

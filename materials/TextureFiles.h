@@ -1,8 +1,11 @@
 // TextureFiles: from the file name a host texture stores to the file URL a scene material refers
-// to. Owns the texture folder beside the scene file, the copies made into it during one export,
-// and the search for an image that is not where its name says.
+// to. Owns the texture folder beside the scene file and the copies made into it during one export.
 #pragma once
 
+#include <memory>
+
+#include "materials/TextureSearch.h"
+#include "output/StagedFiles.h"
 #include "plugin/stdafx.h"
 
 /// What identifies a file or folder whatever path reaches it (links followed): its volume and its
@@ -20,8 +23,11 @@ bool identifyFile(const wchar_t* path, FileIdentity& identity);
 
 /// The images copied into texture folders during one export, in order: one copy per distinct
 /// source file. A later texture naming the same source (by whatever path) refers to its copy
-/// instead of copying again; a different source whose file name is taken in that folder is
-/// copied under a name of its own ("wood-2.jpg"). Lives as long as the export's SceneWriter.
+/// instead of copying again; a different source whose file name is taken in that folder (by this
+/// export's copies, ignoring case, or by any entry already there that does not hold the same
+/// bytes) is copied under a name of its own ("wood-2.jpg"). The copies wait under temporary
+/// names in `staged` until the scene is saved (saveToFile places them). Lives as long as the
+/// export's SceneWriter.
 struct TextureCopies {
   struct Copy {
     bool identified;      // false when the source could not be identified: it matches nothing
@@ -30,6 +36,10 @@ struct TextureCopies {
     CString path;         // the copy's full path
   };
   ON_ClassArray<Copy> copies;
+  StagedFiles staged;
+  CString folder;             // the texture folder last looked at; empty before the first
+  bool folderUsable = false;  // whether `folder` is a real folder (no link) that copies go into
+  std::unique_ptr<FolderTreeIndex> search;  // the document's folder tree, listed at first need
 };
 
 /// Joins a texture's stored file name to the folder of the document at `documentPath` (drive and
@@ -42,22 +52,22 @@ CString joinToDocumentFolder(const wchar_t* documentPath, const wchar_t* name);
 /// empty for an empty path or one that does not fit the splitting buffers.
 CString fileBaseName(const wchar_t* path);
 
-/// The file the scene material refers to for the image at `path`. First the texture folder,
-/// exportFolder joined with exportBaseName, is made if it does not exist (one level; none when
-/// either is empty, the join does not fit MAX_PATH or the folder cannot be made). Then an existing
-/// image is copied there under its file name (or a name of its own, see TextureCopies) and the
-/// copy returned; one that is missing is looked for by file name under the folder of the
-/// document at `documentPath` (or in that folder when the path names a folder itself) and
-/// returned where it was found, without a copy. Otherwise, and for a path of MAX_PATH characters
-/// or more, `path` comes back unchanged. Nothing is reported: a failed copy refers to the source.
+/// The file the scene material refers to for the image at `path`; empty when the texture is
+/// left out. First the texture folder, exportFolder joined with exportBaseName, is made if
+/// nothing has its name (one level; none when either is empty or the join does not fit
+/// MAX_PATH); a folder that cannot be made or is a symbolic link is used for nothing, with a
+/// warning. Then an existing image (a regular file of a known image format, see
+/// inspectTextureSource) is staged for copying there under its file name or a name of its own
+/// (see TextureCopies) and the copy's path returned; a same-named file already there holding the
+/// same bytes is used instead of a copy. A source that is no image, or cannot be copied, is
+/// referred to where it lies, with a warning, unless it lies in the system's temporary folder
+/// (where the host puts a model's embedded images, deleted after the export): that texture is
+/// left out with a warning. An image that is missing is looked for by file name under the
+/// folder of the document at `documentPath` (or in that folder when the path names a folder
+/// itself), one listing per export (see FolderTreeIndex), and returned where it was found,
+/// without a copy. Otherwise, and for a path of MAX_PATH characters or more, `path` comes back
+/// unchanged. Warnings go to the command line.
 CString ResolveTextureFile(CString path, CString documentPath, TextureCopies& copies);
-
-/// Searches the folder `folder` and below for a file named `wanted` (name and extension, letter
-/// case ignored): first the folder's own files, then each subfolder in turn, depth first, in the
-/// enumerator's order. Folder links are followed, but each real folder is searched once and the
-/// search goes no deeper than 32 levels below `folder`. True with `found` set to the first
-/// match's full path; false with `found` unchanged.
-bool FindFileInTree(const wchar_t* wanted, const wchar_t* folder, CString& found);
 
 /// The URL of a file path as the renderer reads it: every ':' becomes '|' and every '\' a '/',
 /// behind "file:///", or "file://" when the path then starts with '/' (file:///C|/maps/wood.jpg,

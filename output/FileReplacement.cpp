@@ -7,6 +7,7 @@
 #include <cassert>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -74,17 +75,6 @@ void flushFolder(const std::string& path) {
   ::close(fd);
 }
 
-bool writeAll(int fd, const char* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t n = ::write(fd, bytes, count);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    count -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
-
 // Copies every byte of `source` into the open file `out` and flushes it to disk; errno on failure.
 int copyInto(const std::string& source, int out) {
   const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
@@ -119,21 +109,39 @@ bool linkBeside(const std::string& source, const std::string& backup, std::strin
   return false;
 }
 
-// A flushed copy of `source` under a temporary name beside `backup`; throws naming `backup`.
+// A flushed copy of `source` under a temporary name ".orv-<what>-..." beside `near`; throws
+// naming `near`.
 std::string flushedCopyBeside(const std::string& source, const struct stat& info,
-                              const std::string& backup) {
+                              const std::string& near, const char* what) {
   std::string name;
-  const int out = createExclusive(backup, "backup", info.st_mode & 07777, name, backup);
+  const int out = createExclusive(near, what, info.st_mode & 07777, name, near);
+  // The mask must not narrow the permissions the copy takes from its source.
+  ::fchmod(out, info.st_mode & 07777);
   int error = copyInto(source, out);
   if (::close(out) != 0 && error == 0) error = errno;
   if (error != 0) {
     ::unlink(name.c_str());
-    fail(backup, error);
+    fail(near, error);
   }
   return name;
 }
 
+bool sameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
 }  // namespace
+
+bool writeAll(int fd, const char* bytes, std::size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::write(fd, bytes, count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes += n;
+    count -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
 
 std::string resolveLinks(const std::string& path) {
   assert(!path.empty());
@@ -189,8 +197,37 @@ void flushToDiskAndClose(std::FILE* stream, const std::string& path) {
 }
 
 void moveOver(const std::string& from, const std::string& to) {
+  struct stat moved;
+  const bool known = ::lstat(from.c_str(), &moved) == 0;
   if (::rename(from.c_str(), to.c_str()) != 0) fail(to, errno);
+  // Where both names already are links of one file, rename leaves both; removing `from` then
+  // completes the move.
+  struct stat left;
+  if (known && ::lstat(from.c_str(), &left) == 0 && sameFile(left, moved)) ::unlink(from.c_str());
   flushFolder(to);
+}
+
+void moveToFreeName(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+    if (errno != EINVAL && errno != ENOSYS) fail(to, errno);
+    // A file system without the no-replace rename: a new link is refused as well when the name
+    // is taken.
+    if (::link(from.c_str(), to.c_str()) != 0) fail(to, errno);
+    ::unlink(from.c_str());
+  }
+  flushFolder(to);
+}
+
+int openStreamInPlace(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0 || !(S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)))
+    return -1;
+  // A pipe without a reader would block a plain open for ever; without waiting it is refused.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) fail(path, errno);
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  return fd;
 }
 
 std::string copyBeside(const std::string& source, const std::string& backup) {
@@ -201,5 +238,12 @@ std::string copyBeside(const std::string& source, const std::string& backup) {
   if (::stat(source.c_str(), &info) != 0) fail(backup, errno);
   std::string name;
   if (linkBeside(source, backup, name)) return name;
-  return flushedCopyBeside(source, info, backup);
+  return flushedCopyBeside(source, info, backup, "backup");
+}
+
+std::string copyToTemporaryBeside(const std::string& source, const std::string& near,
+                                  const char* what) {
+  struct stat info;
+  if (::stat(source.c_str(), &info) != 0) fail(near, errno);
+  return flushedCopyBeside(source, info, near, what);
 }

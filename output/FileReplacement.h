@@ -1,7 +1,9 @@
 // Replacing a file on this platform without ever leaving it half-written: a temporary file in the
-// target's folder, flushed to disk and renamed over the target; backups by hard link or copy.
+// target's folder, flushed to disk and renamed over the target; backups and copies by hard link
+// or flushed copy; devices and pipes written in place; files moved to names nothing holds yet.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -26,8 +28,10 @@ std::string resolveLinks(const std::string& path);
 
 /// A new, empty file in the folder of `target` (UTF-8, links already resolved) under a name of
 /// the form ".orv-save-XXXXXXXX.tmp", open for writing untranslated bytes. When `target` exists
-/// it must be a writable regular file, and the new file takes its permissions. The caller owns
-/// the stream and the file. Throws FileSystemError naming `target`.
+/// it must be a writable regular file, and the new file takes its permissions (whatever the
+/// file-creation mask). The caller owns the stream and the file. Throws FileSystemError naming
+/// `target` ("Is a directory", "not a regular file", "the file is read-only", the system's
+/// reason).
 struct TemporaryFile {
   std::string path;
   std::FILE* stream;
@@ -41,8 +45,25 @@ TemporaryFile createTemporaryBeside(const std::string& target);
 void flushToDiskAndClose(std::FILE* stream, const std::string& path);
 
 /// Renames `from` over `to` in one step (whatever `to` was, it is then the file `from` was) and
-/// flushes the folder's entry to disk. Throws FileSystemError naming `to`; `from` stays then.
+/// flushes the folder's entry to disk; `from` is gone afterwards, also when `to` already was the
+/// same file (another hard link of it). Throws FileSystemError naming `to`; `from` stays then.
 void moveOver(const std::string& from, const std::string& to);
+
+/// Renames `from` to `to` (UTF-8, same folder) only when nothing stands at `to`, and flushes the
+/// folder's entry to disk; whatever is at `to` is never replaced or written through. Throws
+/// FileSystemError naming `to` ("File exists" when the name is taken); `from` stays then.
+void moveToFreeName(const std::string& from, const std::string& to);
+
+/// A descriptor open for writing on what `path` (UTF-8, links followed) names when that is a
+/// character device or a pipe, which cannot be replaced by a file and is written in place
+/// (/dev/stdout, /dev/null); -1 when `path` names anything else or nothing. The caller owns the
+/// descriptor. Throws FileSystemError naming `path` when the device or pipe cannot be opened (a
+/// pipe that nobody reads: "No such device or address").
+int openStreamInPlace(const std::string& path);
+
+/// Writes all `count` bytes of `bytes` to the descriptor `fd`; false with errno set when it
+/// cannot.
+bool writeAll(int fd, const char* bytes, std::size_t count);
 
 /// A complete copy of the regular file `source` under a new temporary name beside `backup`,
 /// ready to be moved over it: a hard link to `source` where the file system allows one, else a
@@ -50,3 +71,11 @@ void moveOver(const std::string& from, const std::string& to);
 /// naming `backup` when `backup` is a read-only file (checked first) or no copy can be made; no
 /// temporary file stays then.
 std::string copyBeside(const std::string& source, const std::string& backup);
+
+/// A flushed byte copy of the file `source` (UTF-8) under a new temporary name
+/// ".orv-<what>-XXXXXXXX.tmp" in the folder of `near`, with the permissions of `source`; the
+/// folder's entries are not followed or replaced. Returns the temporary name; the caller owns
+/// that file. Throws FileSystemError naming `near` when no copy can be made; no temporary file
+/// stays then.
+std::string copyToTemporaryBeside(const std::string& source, const std::string& near,
+                                  const char* what);

@@ -14,6 +14,7 @@
 
 #include "export/Utf8Converter.h"
 #include "output/FileReplacement.h"
+#include "output/StagedFiles.h"
 
 namespace {
 
@@ -42,6 +43,14 @@ std::string copyForBackup(const COrvFileWriteStream& stream, const char* backup)
   } catch (const FileSystemError& error) {
     RhinoApp().Print("Warning: no backup was kept: %s\n", error.what());
     return {};
+  }
+}
+
+void placeCompanions(StagedFiles& companions, const COrvFileWriteStream& stream) {
+  try {
+    companions.place();
+  } catch (const FileSystemError& error) {
+    throw std::runtime_error(failure("Error while writing the file", stream.path(), error.what()));
   }
 }
 
@@ -124,8 +133,11 @@ void COrvFileWriteStream::discard() {
   m_temporary.clear();
 }
 
-void saveScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
-               const char* utf8BackupPath) {
+namespace {
+
+// saveScene without the removal of the companions when it fails.
+void replaceWithScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
+                      const char* utf8BackupPath, StagedFiles* companions) {
   COrvFileWriteStream stream(utf8Path);
   // Whatever leaves early, the stream's destructor deletes the temporary file: the target has
   // not been touched yet.
@@ -140,19 +152,37 @@ void saveScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
   std::string copy;
   if (utf8BackupPath != nullptr && stream.replacing()) copy = copyForBackup(stream, utf8BackupPath);
   try {
+    // The scene's images take their names before the scene replaces the target, so the target
+    // never refers to an image not yet there; the names were free, so the previous scene's
+    // images are untouched.
+    if (companions != nullptr) placeCompanions(*companions, stream);
     stream.replaceTarget();
   } catch (...) {
     if (!copy.empty()) _unlink(copy.c_str());
     throw;
   }
+  if (companions != nullptr) companions->commit();
   if (!copy.empty()) moveIntoBackup(copy, utf8BackupPath);
+}
+
+}  // namespace
+
+void saveScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
+               const char* utf8BackupPath, StagedFiles* companions) {
+  try {
+    replaceWithScene(manager, utf8Path, utf8BackupPath, companions);
+  } catch (...) {
+    if (companions != nullptr) companions->discard();
+    throw;
+  }
 }
 
 bool saveToFile(SceneWriter& writer, const wchar_t* path) {
   assert(path != nullptr);
   try {
     const std::string target = toUtf8(path);
-    saveScene(writer.manager, target.c_str(), (target + ".bak").c_str());
+    saveScene(writer.manager, target.c_str(), (target + ".bak").c_str(),
+              &writer.textureCopies.staged);
     return true;
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "%s\n",

@@ -12,6 +12,8 @@
 #include "orv/ORV6.h"
 #include "plugin/stdafx.h"
 
+class StagedFiles;
+
 /// Writes the bytes the scene library hands it into a new temporary file beside the target; the
 /// target itself is only touched by replaceTarget, which renames the finished file over it. After
 /// the first short write the stream is failed: it prints one line on standard output and ignores
@@ -63,19 +65,22 @@ class COrvFileWriteStream final : public QzOrv::IOrvWriteStream {
 };
 
 /// Writes the scene held by `manager` to `utf8Path` (UTF-8, never null) through a temporary file
-/// that replaces the target only once complete and on disk. When `utf8BackupPath` is given (may
-/// be null) and a file is being replaced, that file is then kept at `utf8BackupPath`, replacing
-/// whatever entry (an older backup, a link) is there in one step; when it cannot be kept, a
-/// warning on the command line says why and the save goes on. Returns normally when the target
-/// was replaced. Otherwise throws std::runtime_error and leaves the target, the backup and the
-/// folder as they were: "Unable to open file: <path>: <reason>", "TOrvComPtr::operator->() -
-/// Dereferencing NULL" (no manager), "Error while writing the file: <path>: <reason>" (the manager
-/// reported failure, a write came up short, or the flush, close or rename failed), or whatever
-/// the manager's save threw.
+/// that replaces the target only once complete and on disk. The files staged in `companions`
+/// (may be null; the scene's texture copies) are placed just before that and committed after;
+/// when the save fails they are discarded. When `utf8BackupPath` is given (may be null) and a
+/// file is being replaced, that file is then kept at `utf8BackupPath`, replacing whatever entry
+/// (an older backup, a link) is there in one step; when it cannot be kept, a warning on the
+/// command line says why and the save goes on. Returns normally when the target was replaced.
+/// Otherwise throws std::runtime_error and leaves the target, the backup and the folders as they
+/// were: "Unable to open file: <path>: <reason>", "TOrvComPtr::operator->() - Dereferencing
+/// NULL" (no manager), "Error while writing the file: <path>: <reason>" (the manager reported
+/// failure, a write came up short, the flush, close or rename failed, or a companion's name was
+/// taken: the reason is then "<companion>: File exists"), or whatever the manager's save threw.
 void saveScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
-               const char* utf8BackupPath = nullptr);
+               const char* utf8BackupPath = nullptr, StagedFiles* companions = nullptr);
 
-/// Saves the writer's scene to `path` (wide, never null), keeping a file already there as the
-/// same path plus ".bak" (replacing an older backup). True when the file was written. Otherwise
-/// false, with the reason on standard error and the target and backup as they were. Never throws.
+/// Saves the writer's scene to `path` (wide, never null) with the writer's staged texture copies,
+/// keeping a file already there as the same path plus ".bak" (replacing an older backup). True
+/// when the file was written. Otherwise false, with the reason on standard error, the target and
+/// backup as they were and the texture copies removed. Never throws.
 bool saveToFile(SceneWriter& writer, const wchar_t* path);

@@ -135,6 +135,7 @@ TEST_F(SceneMaterial, AnImageTextureSendsItsFileSwitchesAndPlacementAfterTheColo
 
 TEST_F(SceneMaterial, AnUnnamedMaterialWithADocumentRelativeImageIsNamedAfterTheDocument) {
   TempFolder temp("material");
+  const SystemTemporaryFolder elsewhere(temp.path / "tmp");
   exportBaseName.Empty();  // no texture folder: images are referred to where they lie
   std::filesystem::create_directories(temp.path / "proj" / "maps");
   std::ofstream(temp.path / "proj" / "maps" / "wood.jpg") << "image";

@@ -3,6 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
 
 #include "plugin/ExportOptions.h"
 #include "plugin/stdafx.h"
@@ -27,6 +33,28 @@ class ExportStateTest : public ::testing::Test {
   int m_singleLayer = 0;
   CString m_baseName;
   CString m_folder;
+};
+
+/// Points the system's temporary folder ($TMPDIR, which GetTempPathW reports) at `folder` while
+/// it lives, so that the test's own folders are not taken for temporary ones.
+class SystemTemporaryFolder {
+ public:
+  explicit SystemTemporaryFolder(const std::filesystem::path& folder) {
+    if (const char* previous = std::getenv("TMPDIR")) m_previous = previous;
+    std::filesystem::create_directories(folder);
+    ::setenv("TMPDIR", folder.c_str(), 1);
+  }
+  ~SystemTemporaryFolder() {
+    if (m_previous.has_value())
+      ::setenv("TMPDIR", m_previous->c_str(), 1);
+    else
+      ::unsetenv("TMPDIR");
+  }
+  SystemTemporaryFolder(const SystemTemporaryFolder&) = delete;
+  SystemTemporaryFolder& operator=(const SystemTemporaryFolder&) = delete;
+
+ private:
+  std::optional<std::string> m_previous;
 };
 
 /// A material named `name` with the given diffuse colour and transparency.

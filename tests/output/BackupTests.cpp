@@ -1,5 +1,6 @@
 // The backup of the previous file: whatever stands in its place, the export goes on, and either
 // the backup holds the whole previous file or the command line says why no backup was kept.
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "FileFaults.h"
@@ -117,6 +118,28 @@ TEST_F(Backup, ACopyThatFailsCostsOnlyTheBackup) {
     EXPECT_NO_THROW(QzOrv::scene::readSceneFile(target));
     expectNoTemporaryFile();
   }
+}
+
+TEST_F(Backup, ABackupThatIsAlreadyALinkOfTheTargetLeavesNoTemporaryFile) {
+  // Two exports to one target at once can leave the backup a hard link of the target; keeping
+  // the backup then renames one link of a file over another, which the system does not do.
+  writeFile(target, "previous scene");
+  fs::create_hard_link(target, backup);
+  ASSERT_TRUE(save(target));
+  EXPECT_EQ(contentsOf(backup), "previous scene");
+  EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "a.orv.bak"}));
+}
+
+TEST_F(Backup, ExportsToOneTargetAtOnceLeaveOnlyTheTargetAndItsBackup) {
+  writeFile(target, "previous scene");
+  const pid_t other = fork();
+  ASSERT_GE(other, 0);
+  for (int i = 0; i < 40; ++i) save(target);
+  if (other == 0) _exit(0);
+  int status = 0;
+  ASSERT_EQ(waitpid(other, &status, 0), other);
+  EXPECT_NO_THROW(QzOrv::scene::readSceneFile(target));
+  EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "a.orv.bak"}));
 }
 
 }  // namespace

@@ -7,8 +7,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <iterator>
+
 #include "SaveFixture.h"
 #include "orv/SceneFileReader.h"
+#include "output/StagedFiles.h"
 
 namespace output_test {
 namespace {
@@ -178,11 +181,18 @@ TEST_F(OutputFile, ATargetThatIsALinkIsResolvedAndTheFileItNamesReplaced) {
 }
 
 TEST_F(OutputFile, AReplacedFileKeepsItsPermissions) {
+  // Permissions the usual mask would narrow: only the save's own change of mode keeps them.
+  constexpr fs::perms kShared = fs::perms::owner_read | fs::perms::owner_write |
+                                fs::perms::group_read | fs::perms::group_write |
+                                fs::perms::others_read;
   writeFile(target, "previous scene");
-  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  ASSERT_TRUE(save(target));
-  EXPECT_EQ(fs::status(target).permissions(),
-            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::permissions(target, kShared);
+  const mode_t usual = umask(022);
+  const bool replaced = save(target);
+  umask(usual);
+  ASSERT_TRUE(replaced);
+  EXPECT_EQ(fs::status(target).permissions(), kShared);
+  EXPECT_EQ(fs::status(backup).permissions(), kShared);
 
   // A new file gets what the process's file-creation mask allows.
   const mode_t mask = umask(027);
@@ -220,6 +230,44 @@ TEST_F(OutputFile, TargetsThatCannotBeReplacedAreRefusedAndLeftAlone) {
             "Unable to open file: " + loop.string() + ": Too many levels of symbolic links\n");
   EXPECT_FALSE(saved);
   EXPECT_EQ(entries(), (std::set<std::string>{"a.orv", "folder.orv", "pipe.orv", "loop.orv"}));
+}
+
+TEST_F(OutputFile, StagedCopiesTakeTheirNamesOnlyWithTheSavedScene) {
+  const fs::path images = folder.path / "a";
+  fs::create_directory(images);
+  writeFile(folder.path / "wood.png", "wood");
+  StagedFiles& staged = writer.textureCopies.staged;
+  staged.stage((folder.path / "wood.png").string(), (images / "wood.png").string());
+  ASSERT_TRUE(save(target));
+  EXPECT_EQ(contentsOf(images / "wood.png"), "wood");
+  const std::string saved = contentsOf(target);
+
+  // A name taken meanwhile by other bytes fails the save: the scene would refer to someone
+  // else's file. Taken by the same bytes (another export of the image), it is that file's.
+  staged.stage((folder.path / "wood.png").string(), (images / "oak.png").string());
+  staged.stage((folder.path / "wood.png").string(), (images / "ash.png").string());
+  writeFile(images / "oak.png", "wood");
+  writeFile(images / "ash.png", "someone else's");
+  bool replaced = true;
+  EXPECT_EQ(saveReportingTo(target, replaced), "Error while writing the file: " + target.string() +
+                                                   ": " + (images / "ash.png").string() +
+                                                   ": File exists\n");
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(contentsOf(target), saved);
+  EXPECT_EQ(contentsOf(images / "ash.png"), "someone else's");
+  EXPECT_EQ(contentsOf(images / "oak.png"), "wood");
+  EXPECT_EQ(std::distance(fs::directory_iterator(images), fs::directory_iterator()), 3);
+}
+
+TEST_F(OutputFile, AFailedSaveRemovesItsStagedCopiesAndTheFoldersMadeForThem) {
+  const fs::path images = folder.path / "a";
+  writeFile(folder.path / "wood.png", "wood");
+  StagedFiles& staged = writer.textureCopies.staged;
+  ASSERT_EQ(staged.makeFolder(images.string()), 0);
+  staged.stage((folder.path / "wood.png").string(), (images / "wood.png").string());
+  script(SaveEnd::ReportsFailure);
+  EXPECT_FALSE(save(target));
+  EXPECT_EQ(entries(), std::set<std::string>{"wood.png"});
 }
 
 }  // namespace

@@ -205,6 +205,32 @@ TEST_F(Files, CreateDirectoryMakesOneLevel) {
   EXPECT_FALSE(CreateDirectoryW(W("a/b").c_str(), nullptr));
 }
 
+TEST_F(Files, AttributesDescribeTheEntryItselfAndTellLinks) {
+  std::filesystem::create_directory(root / "folder");
+  Write("file", "bytes");
+  std::filesystem::create_directory_symlink(root / "folder", root / "folder-link");
+  std::filesystem::create_symlink(root / "file", root / "file-link");
+  const struct {
+    const char* name;
+    DWORD attributes;
+  } cases[] = {{"folder", FILE_ATTRIBUTE_DIRECTORY},
+               {"file", FILE_ATTRIBUTE_NORMAL},
+               {"folder-link", FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT},
+               {"file-link", FILE_ATTRIBUTE_REPARSE_POINT},
+               {"missing", INVALID_FILE_ATTRIBUTES}};
+  for (const auto& c : cases)
+    EXPECT_EQ(GetFileAttributesW(W(c.name).c_str()), c.attributes) << c.name;
+}
+
+TEST(TempPath, IsTheSystemsTemporaryFolderEndingInASeparator) {
+  wchar_t buffer[MAX_PATH];
+  const DWORD length = GetTempPathW(MAX_PATH, buffer);
+  const std::string expected = std::filesystem::temp_directory_path().string();
+  ASSERT_GT(length, 0u);
+  EXPECT_EQ(CString(buffer), CString((expected + (expected.ends_with('/') ? "" : "/")).c_str()));
+  EXPECT_EQ(GetTempPathW(1, buffer), length + 1);  // too small: the size needed
+}
+
 TEST_F(Files, FileFindListsMatchesInNameOrderWithDots) {
   std::filesystem::create_directory(root / "tex");
   Write("b.JPG", "");

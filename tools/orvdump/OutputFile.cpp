@@ -1,7 +1,5 @@
 #include "OutputFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,59 +7,68 @@
 #include <cstring>
 #include <string>
 
+#include "output/FileReplacement.h"
+
 namespace QzOrv::scene {
 
 namespace {
 
-[[noreturn]] void fail(const std::filesystem::path& file, int error) {
-  throw OutputError(file.string() + ": cannot write: " + std::strerror(error));
+using Pieces = std::vector<std::span<const std::byte>>;
+
+// Writes every piece to `fd`; throws FileSystemError naming `name`.
+void writePieces(int fd, const Pieces& pieces, const std::string& name) {
+  for (const std::span<const std::byte> piece : pieces) {
+    if (!writeAll(fd, reinterpret_cast<const char*>(piece.data()), piece.size()))
+      throw FileSystemError(name, std::strerror(errno != 0 ? errno : EIO));
+  }
 }
 
-/// Writes all of `bytes` to `fd`; false with errno set when it cannot.
-bool writeAll(int fd, std::span<const std::byte> bytes) {
-  while (!bytes.empty()) {
-    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    bytes = bytes.subspan(static_cast<std::size_t>(written));
+// Writes a device or pipe opened in place, then closes it.
+void writeInPlace(int fd, const Pieces& pieces, const std::string& name) {
+  try {
+    writePieces(fd, pieces, name);
+  } catch (...) {
+    ::close(fd);
+    throw;
   }
-  return true;
+  if (::close(fd) != 0) throw FileSystemError(name, std::strerror(errno));
+}
+
+// Replaces the regular file `target` (links resolved) through a flushed temporary file.
+void replaceFile(const std::string& target, const Pieces& pieces) {
+  const TemporaryFile file = createTemporaryBeside(target);
+  try {
+    try {
+      writePieces(::fileno(file.stream), pieces, target);
+    } catch (...) {
+      std::fclose(file.stream);
+      throw;
+    }
+    flushToDiskAndClose(file.stream, file.path);
+    moveOver(file.path, target);
+  } catch (...) {
+    ::unlink(file.path.c_str());
+    throw;
+  }
 }
 
 }  // namespace
 
-void writeWholeFile(const std::filesystem::path& file,
-                    const std::vector<std::span<const std::byte>>& pieces) {
-  // The temporary sits in the same folder, so the final rename never crosses file systems.
-  std::string temporary = file.string() + ".XXXXXX";
-  const int fd = ::mkstemp(temporary.data());
-  if (fd < 0) fail(file, errno);
-  bool written = true;
-  for (const std::span<const std::byte> piece : pieces) {
-    if (!writeAll(fd, piece)) {
-      written = false;
-      break;
+void writeWholeFile(const std::filesystem::path& file, const Pieces& pieces) {
+  const std::string name = file.string();
+  try {
+    if (name == "-") {
+      writePieces(STDOUT_FILENO, pieces, name);
+      return;
     }
-  }
-  const int error = written ? 0 : errno;
-  // mkstemp makes the file readable by its owner only; an output file gets the usual rights.
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
-  if (::close(fd) != 0 && written) {
-    ::unlink(temporary.c_str());
-    fail(file, errno);
-  }
-  if (!written) {
-    ::unlink(temporary.c_str());
-    fail(file, error);
-  }
-  if (std::rename(temporary.c_str(), file.c_str()) != 0) {
-    const int renameError = errno;
-    ::unlink(temporary.c_str());
-    fail(file, renameError);
+    const int fd = openStreamInPlace(name);
+    if (fd >= 0) {
+      writeInPlace(fd, pieces, name);
+      return;
+    }
+    replaceFile(resolveLinks(name), pieces);
+  } catch (const FileSystemError& error) {
+    throw OutputError(name + ": cannot write: " + error.reason());
   }
 }
 

@@ -55,6 +55,18 @@ PLATFORM_API int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMulti
 PLATFORM_API BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
 /// Creates one folder level. TRUE on success; FALSE when it exists or the parent is missing.
 PLATFORM_API BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
+
+#define INVALID_FILE_ATTRIBUTES 0xFFFFFFFFu
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x00000400
+/// The attributes of the entry at the path itself, a link not followed: FILE_ATTRIBUTE_DIRECTORY,
+/// FILE_ATTRIBUTE_READONLY (no owner write permission), FILE_ATTRIBUTE_REPARSE_POINT for a
+/// symbolic link (with DIRECTORY when it names a folder), else FILE_ATTRIBUTE_NORMAL;
+/// INVALID_FILE_ATTRIBUTES when nothing is there.
+PLATFORM_API DWORD GetFileAttributesW(LPCWSTR lpFileName);
+/// The system's folder for temporary files ($TMPDIR, else /tmp), ending in a separator, written
+/// into `lpBuffer` of `nBufferLength` characters. Its length without the final 0; when the buffer
+/// is too small, the length it needs (with the 0) and nothing written; 0 on failure.
+PLATFORM_API DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer);
 }
 
 // ---- file handles, for asking which file or folder a path reaches (links followed)

@@ -1,5 +1,6 @@
-// File and folder calls on wide paths: CopyFileW, CreateDirectoryW, the shell's existence tests
-// and the C runtime's _wfopen, _wunlink, _unlink. Wide names reach the file system as UTF-8.
+// File and folder calls on wide paths: CopyFileW, CreateDirectoryW, GetFileAttributesW,
+// GetTempPathW, the shell's existence tests and the C runtime's _wfopen, _wunlink, _unlink. Wide
+// names reach the file system as UTF-8.
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,38 @@ BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfEx
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/) {
   if (!lpPathName || !*lpPathName) return FALSE;
   return ::mkdir(platform_text::ToUtf8(lpPathName).c_str(), 0777) == 0 ? TRUE : FALSE;
+}
+
+DWORD GetFileAttributesW(LPCWSTR lpFileName) {
+  struct stat entry;
+  if (!lpFileName || !*lpFileName ||
+      ::lstat(platform_text::ToUtf8(lpFileName).c_str(), &entry) != 0)
+    return INVALID_FILE_ATTRIBUTES;
+  DWORD attributes = 0;
+  struct stat named;
+  if (S_ISLNK(entry.st_mode)) {
+    attributes |= FILE_ATTRIBUTE_REPARSE_POINT;
+    if (StatPath(lpFileName, named) && S_ISDIR(named.st_mode))
+      attributes |= FILE_ATTRIBUTE_DIRECTORY;
+  } else {
+    if (S_ISDIR(entry.st_mode)) attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    if (IsReadOnly(entry)) attributes |= FILE_ATTRIBUTE_READONLY;
+  }
+  return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+DWORD GetTempPathW(DWORD nBufferLength, LPWSTR lpBuffer) {
+  std::error_code error;
+  // The same folder as std::filesystem's, which the host program's temporary folders use.
+  std::string folder = std::filesystem::temp_directory_path(error).string();
+  if (error) return 0;
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  const std::wstring wide = platform_text::FromUtf8(folder.c_str());
+  const DWORD length = static_cast<DWORD>(wide.size());
+  if (!lpBuffer || nBufferLength <= length) return length + 1;
+  wide.copy(lpBuffer, length);
+  lpBuffer[length] = L'\0';
+  return length;
 }
 
 BOOL PathFileExistsW(LPCWSTR pszPath) {
