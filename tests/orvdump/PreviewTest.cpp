@@ -36,7 +36,7 @@ void place(scene::Scene& scene, const scene::ObjectDefinition& definition) {
 }
 
 /// A camera 10 m in front of the origin, looking at it along +Y: +X is to the right, +Z up, and
-/// 1.2 cm at the origin is one pixel of an 800 × 600 picture.
+/// 0.8 cm at the origin is one pixel of an 800 × 600 picture.
 scene::Camera frontCamera() {
   return cameraAt("Front", {0, -1000, 0}, {0, 0, 0});
 }
@@ -74,10 +74,10 @@ TEST(Preview, ShowsTheBackgroundAroundAQuadAndItsColourAtItsCentre) {
   ASSERT_EQ(picture.height, 600);
 
   expectLitColour(picture.at(400, 300), kRed);
-  // The quad reaches 100 / 1.2 = 83 pixels from the centre each way.
-  expectLitColour(picture.at(400 + 80, 300 - 80), kRed);
-  EXPECT_TRUE(isBackground(picture.at(400 + 87, 300)));
-  EXPECT_TRUE(isBackground(picture.at(400, 300 + 87)));
+  // The quad reaches 100 / 0.8 = 125 pixels from the centre each way.
+  expectLitColour(picture.at(400 + 122, 300 - 122), kRed);
+  EXPECT_TRUE(isBackground(picture.at(400 + 128, 300)));
+  EXPECT_TRUE(isBackground(picture.at(400, 300 + 128)));
   EXPECT_TRUE(isBackground(picture.at(0, 0)));
   EXPECT_TRUE(isBackground(picture.at(799, 599)));
 }
@@ -85,7 +85,7 @@ TEST(Preview, ShowsTheBackgroundAroundAQuadAndItsColourAtItsCentre) {
 TEST(Preview, ANearerQuadHidesAFartherOneWhicheverIsDrawnFirst) {
   const scene::ObjectDefinition far =
       quadDefinition(1, "Far", squareFacingFront(0, 0, 0, 100), kRed);
-  // 3 m nearer: it reaches 50 / (0.36 × 700) × 300 = 59 pixels from the centre.
+  // 3 m nearer: it reaches 50 / (0.24 × 700) × 300 = 89 pixels from the centre.
   const scene::ObjectDefinition near =
       quadDefinition(2, "Near", squareFacingFront(0, -300, 0, 50), kBlue);
   for (const bool nearFirst : {false, true}) {
@@ -96,8 +96,8 @@ TEST(Preview, ANearerQuadHidesAFartherOneWhicheverIsDrawnFirst) {
     scene.cameras.push_back(frontCamera());
     const scene::Picture picture = render(scene);
     expectLitColour(picture.at(400, 300), kBlue);
-    expectLitColour(picture.at(400 - 55, 300 + 55), kBlue);
-    expectLitColour(picture.at(400 + 70, 300), kRed);
+    expectLitColour(picture.at(400 - 86, 300 + 86), kBlue);
+    expectLitColour(picture.at(400 + 105, 300), kRed);
   }
 }
 
@@ -195,7 +195,7 @@ TEST(Preview, GeometryBehindTheEyeIsCutAwayNotFoldedIntoThePicture) {
   scene.cameras.push_back(cameraAt("Level", {0, 0, 100}, {0, 1000, 100}));
   const scene::Picture picture = render(scene);
   expectLitColour(picture.at(400, 590), kBlue);
-  expectLitColour(picture.at(5, 310), kBlue);
+  expectLitColour(picture.at(5, 330), kBlue);
   EXPECT_TRUE(isBackground(picture.at(400, 290)));
   EXPECT_TRUE(isBackground(picture.at(5, 5)));
 }

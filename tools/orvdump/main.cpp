@@ -92,9 +92,15 @@ int main(int argc, char** argv) {
       app.add_flag("--preview", preview, "Write a shaded picture of the scene as a PNG file to -o");
   CLI::Option* output =
       app.add_option("-o,--output", request.outputPath, "File that --gltf or --preview writes");
-  app.add_flag("--embed-images", request.gltfOptions.embedImages,
-               "With --gltf: put the texture images into the file")
+  app.add_flag("--external-images", request.gltfOptions.externalImages,
+               "With --gltf: refer to PNG and JPEG texture images where they are instead of "
+               "putting them into the file")
       ->needs(gltfFlag);
+  CLI::Option* crease =
+      app.add_option("--crease-angle", request.gltfOptions.creaseDegrees,
+                     "With --gltf or --preview: faces meeting at less than this angle in degrees "
+                     "look smooth (30)")
+          ->check(CLI::Range(0.0, 180.0));
   app.add_option("--size", sizeText, "With --preview: the picture's size, WxH pixels (800x600)")
       ->needs(previewFlag)
       ->check(
@@ -109,8 +115,10 @@ int main(int argc, char** argv) {
   previewFlag->needs(output);
   try {
     app.parse(argc, argv);
-    if (!request.outputPath.empty() && !request.gltf && !preview) {
-      throw CLI::ValidationError("-o,--output", "needs --gltf or --preview");
+    for (const CLI::Option* option : {output, crease}) {
+      if (option->count() > 0 && !request.gltf && !preview) {
+        throw CLI::ValidationError(option->get_name(), "needs --gltf or --preview");
+      }
     }
   } catch (const CLI::ParseError& error) {
     // --help reports success through the same exception; every real parse error is usage.
