@@ -445,6 +445,9 @@ TEST_F(GltfExport, ASceneWithoutGeometryGivesAnEmptyGltfSceneAndAWarning) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "orvdump: warning: " + sceneFile.string() +
                          ": the scene places no geometry: the glTF scene shows no mesh\n");
+  const Finished quiet = runOrvdump({"--gltf", "-q", sceneFile.string(), "-o", glb.string()});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err, "");
   const tinygltf::Model model = readGlb(glb);
   ASSERT_EQ(model.scenes.size(), 1u);
   EXPECT_TRUE(model.scenes[0].nodes.empty());
