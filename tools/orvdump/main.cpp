@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -48,6 +49,7 @@ struct Request {
   std::string outputPath;
   bool gltf = false;
   bool quiet = false;
+  double creaseDegrees = kDefaultCreaseDegrees;
   GltfOptions gltfOptions;
   PictureSize size;
 };
@@ -57,9 +59,13 @@ int writeOutput(const Request& request, const Scene& scene) {
   std::vector<std::string> warnings;
   try {
     if (request.gltf) {
-      warnings = writeGltf(scene, request.scenePath, request.outputPath, request.gltfOptions);
+      GltfOptions options = request.gltfOptions;
+      options.creaseDegrees = request.creaseDegrees;
+      warnings = writeGltf(scene, request.scenePath, request.outputPath, options);
     } else {
-      writePng(renderPreview(scene, request.size, warnings), request.outputPath);
+      const PreviewOptions options{std::filesystem::path(request.scenePath).parent_path(),
+                                   request.creaseDegrees};
+      writePng(renderPreview(scene, request.size, warnings, options), request.outputPath);
     }
   } catch (const OutputError& error) {
     std::cerr << "orvdump: " << error.what() << '\n';
@@ -116,7 +122,7 @@ int main(int argc, char** argv) {
                "putting them into the file")
       ->needs(gltfFlag);
   CLI::Option* crease =
-      app.add_option("--crease-angle", request.gltfOptions.creaseDegrees,
+      app.add_option("--crease-angle", request.creaseDegrees,
                      "With --gltf or --preview: faces meeting at less than this angle in degrees "
                      "look smooth (30)")
           ->check(CLI::Range(0.0, 180.0));
