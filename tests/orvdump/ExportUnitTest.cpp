@@ -15,6 +15,7 @@
 #include "SceneMeshes.h"
 #include "TempFolder.h"
 #include "TextureFiles.h"
+#include "TextureImage.h"
 #include "TextureProjection.h"
 #include "VertexNormals.h"
 
@@ -122,6 +123,63 @@ TEST(TextureFiles, ImagesAreKnownByTheirFirstBytesNotTheirNames) {
   EXPECT_EQ(imageKindOf(folder.path / "absent.png"), ImageKind::other);
   EXPECT_STREQ(mimeTypeOf(ImageKind::jpeg), "image/jpeg");
   EXPECT_EQ(mimeTypeOf(ImageKind::other), nullptr);
+}
+
+/// A BMP file header of `width` × `height` 24-bit pixels, followed by `pixels` bytes.
+std::string bmpFile(std::int32_t width, std::int32_t height, const std::string& pixels) {
+  std::string bytes = "BM";
+  auto put = [&bytes](std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(54 + pixels.size(), 4);
+  put(0, 4);
+  put(54, 4);  // where the pixels start
+  put(40, 4);  // the information header's size
+  put(static_cast<std::uint32_t>(width), 4);
+  put(static_cast<std::uint32_t>(height), 4);
+  put(1, 2);   // planes
+  put(24, 2);  // bits per pixel
+  put(0, 4);   // no compression
+  put(pixels.size(), 4);
+  put(0, 16);  // resolution and palette counts
+  return bytes + pixels;
+}
+
+TEST(TextureImage, ImagesDecodeToRepeatingPixelsAndBadOrHugeFilesAreRefused) {
+  TempFolder folder("orvdump-texture-image");
+  // Two pixels in blue, green, red order, padded to four bytes: red then blue.
+  const std::string twoPixels{"\x00\x00\xFF\xFF\x00\x00\x00\x00", 8};
+  const std::pair<std::string, std::string> files[] = {
+      {"good.bmp", bmpFile(2, 1, twoPixels)},
+      {"huge.bmp", bmpFile(100000, 100000, twoPixels)},
+      {"short.bmp", bmpFile(2, 1, twoPixels).substr(0, 56)},
+      {"notes.bmp", "just notes"},
+      {"empty.bmp", ""},
+  };
+  for (const auto& [name, bytes] : files) {
+    std::ofstream(folder.path / name, std::ios::binary) << bytes;
+  }
+  std::string why;
+  const std::optional<TextureImage> good = readTextureImage(folder.path / "good.bmp", why);
+  ASSERT_TRUE(good) << why;
+  using Texel = std::array<std::uint8_t, 4>;
+  EXPECT_EQ(good->sample(0.25, 0.5), (Texel{255, 0, 0, 255}));
+  EXPECT_EQ(good->sample(0.75, 0.5), (Texel{0, 0, 255, 255}));
+  EXPECT_EQ(good->sample(-0.75, 3.5), (Texel{255, 0, 0, 255}));  // the image repeats
+  EXPECT_EQ(good->sample(std::nan(""), 0), (Texel{255, 0, 0, 255}));
+
+  // A file cut short is decoded as far as it goes (the decoder fills the rest), never beyond.
+  const std::optional<TextureImage> cut = readTextureImage(folder.path / "short.bmp", why);
+  if (cut) {
+    EXPECT_EQ(cut->rgba.size(), 2u * 4);
+  }
+  for (const char* name : {"huge.bmp", "notes.bmp", "empty.bmp", "absent.bmp"}) {
+    why.clear();
+    EXPECT_FALSE(readTextureImage(folder.path / name, why)) << name;
+    EXPECT_FALSE(why.empty()) << name;
+  }
+  readTextureImage(folder.path / "huge.bmp", why);
+  EXPECT_EQ(why, "is 100000 × 100000 pixels, larger than 8192 a side");
 }
 
 Material mapped(int kind, std::optional<Frame> frame) {

@@ -13,7 +13,7 @@ namespace QzOrv::scene {
 
 /// The largest width or height of a texture image that is read, in pixels; larger images are
 /// refused rather than decoded, to keep memory in bounds.
-inline constexpr int kMaxTextureSide = 16384;
+inline constexpr int kMaxTextureSide = 8192;
 
 struct TextureImage {
   int width = 0, height = 0;
