@@ -49,18 +49,17 @@ struct Request {
   std::string outputPath;
   bool gltf = false;
   bool quiet = false;
+  bool externalImages = false;
   double creaseDegrees = kDefaultCreaseDegrees;
-  GltfOptions gltfOptions;
   PictureSize size;
 };
 
-/// Reads the scene and writes the glTF file or the picture the request asks for.
+/// Writes the glTF file or the picture of `scene` that the request asks for.
 int writeOutput(const Request& request, const Scene& scene) {
   std::vector<std::string> warnings;
   try {
     if (request.gltf) {
-      GltfOptions options = request.gltfOptions;
-      options.creaseDegrees = request.creaseDegrees;
+      const GltfOptions options{request.externalImages, request.creaseDegrees};
       warnings = writeGltf(scene, request.scenePath, request.outputPath, options);
     } else {
       const PreviewOptions options{std::filesystem::path(request.scenePath).parent_path(),
@@ -117,7 +116,7 @@ int main(int argc, char** argv) {
       app.add_flag("--preview", preview, "Write a shaded picture of the scene as a PNG file to -o");
   CLI::Option* output =
       app.add_option("-o,--output", request.outputPath, "File that --gltf or --preview writes");
-  app.add_flag("--external-images", request.gltfOptions.externalImages,
+  app.add_flag("--external-images", request.externalImages,
                "With --gltf: refer to PNG and JPEG texture images where they are instead of "
                "putting them into the file")
       ->needs(gltfFlag);
