@@ -141,7 +141,7 @@ std::string bmpFile(std::int32_t width, std::int32_t height, const std::string& 
   put(24, 2);  // bits per pixel
   put(0, 4);   // no compression
   put(pixels.size(), 4);
-  put(0, 16);  // resolution and palette counts
+  for (int i = 0; i < 4; ++i) put(0, 4);  // resolution and palette counts
   return bytes + pixels;
 }
 
