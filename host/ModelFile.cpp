@@ -125,9 +125,17 @@ std::string LastLine(const std::string& text) {
   return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
 }
 
+/// The converter, at ORV_MODEL_CONVERTER from the running program's folder, so that a build tree
+/// and an installed tree work wherever they are.
+std::string ConverterPath() {
+  std::error_code ignored;
+  const fs::path self = fs::read_symlink("/proc/self/exe", ignored);
+  return (self.parent_path() / ORV_MODEL_CONVERTER).lexically_normal().string();
+}
+
 /// Runs the converter on `fileName`; throws DocumentError when it cannot run or refuses the model.
 Finished Convert(const std::string& fileName, std::vector<std::string> options) {
-  const std::string script = ORV_MODEL_CONVERTER;
+  const std::string script = ConverterPath();
   std::error_code ignored;
   if (!fs::is_regular_file(script, ignored))
     throw DocumentError(fileName + ": cannot read .3dm files: the converter " + script +

@@ -43,6 +43,8 @@ struct HostArguments {
   bool info = false;
   bool listFileTypes = false;
   bool printDocument = false;  // print the document read from a .3dm model and stop
+  bool version = false;
+  bool quiet = false;
   OptionsRequest options;
 };
 
@@ -87,7 +89,8 @@ std::string MissingArgument(const HostArguments& args) {
   }
   if (!args.input.empty() && args.output.empty()) return "-o OUTPUT is required with INPUT";
   if (args.input.empty() && !args.output.empty()) return "INPUT is required with -o";
-  if (args.input.empty() && !args.info && !args.listFileTypes && !args.options.dialog)
+  if (args.input.empty() && !args.info && !args.listFileTypes && !args.options.dialog &&
+      !args.version)
     return "INPUT and -o OUTPUT are required";
   return {};
 }
@@ -113,6 +116,9 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
   app.add_flag("--list-file-types", args.listFileTypes, "List the file types the plug-in writes");
   app.add_flag("--print-document", args.printDocument,
                "Print the document read from the .3dm model INPUT (JSON) and exit");
+  app.add_flag("--version", args.version,
+               "Print the versions of orvexport, of the plug-in and of the scene format");
+  app.add_flag("-q,--quiet", args.quiet, "Print no warnings (they go to standard error)");
 
   std::string grouping;
   CLI::Option* groupingOption =
@@ -131,8 +137,10 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
 
   try {
     app.parse(argc, argv);
+  } catch (const CLI::Success& done) {
+    return app.exit(done);  // --help
   } catch (const CLI::ParseError& error) {
-    return app.exit(error) == 0 ? 0 : kBadUsage;
+    return BadUsage(error.what());
   }
   if (groupingOption->count() > 0) args.options.grouping = GroupingModeNamed(grouping);
   if (singleLayerOption->count() > 0) args.options.singleLayer = singleLayer == "on";
@@ -244,6 +252,10 @@ int LoadAndRun(const HostArguments& args) {
   if (args.printDocument) return PrintDocument(args);
   try {
     PlugInModule module(args.plugIn);
+    if (args.version) {
+      std::printf("orvexport %s\nplug-in %s\nscene format %s\n", ORV_TOOL_VERSION,
+                  module.Info().version.Array(), ORV_SCENE_FORMAT_VERSION);
+    }
     if (args.info) PrintInfo(module);
     if (args.listFileTypes) PrintFileTypes(module);
     std::fflush(stdout);
@@ -267,6 +279,7 @@ int main(int argc, char** argv) {
   HostArguments args;
   if (const std::optional<int> status = ParseArguments(argc, argv, args)) return *status;
 
+  if (args.quiet) ActivityIndicator::SilenceWarnings();
   RhinoHost::SetCommandLineSink(ActivityIndicator::WriteCommandLine);
   int status = kExported;
   {

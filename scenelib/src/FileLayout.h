@@ -12,8 +12,9 @@ namespace QzOrv::scene::layout {
 // The high first byte catches 7-bit transfers, CR LF catches line-ending conversion and 0x1A
 // stops a text dump, so a file mangled in text mode fails at the first bytes.
 inline constexpr std::array<std::uint8_t, 8> kMagic = {0x8F, 'O', 'R', 'V', '\r', '\n', 0x1A, '\n'};
-inline constexpr std::uint16_t kMajorVersion = 2;
-inline constexpr std::uint16_t kMinorVersion = 0;
+// Set once in the top CMakeLists.txt, which the tools' --version shows too.
+inline constexpr std::uint16_t kMajorVersion = ORV_SCENE_FORMAT_MAJOR;
+inline constexpr std::uint16_t kMinorVersion = ORV_SCENE_FORMAT_MINOR;
 inline constexpr std::size_t kHeaderBytes = 16;  // magic, major, minor, CRC-32 of the first 12
 
 // A chunk is tag (4), payload length (8), payload, CRC-32 of tag, length and payload (4).

@@ -96,10 +96,26 @@ TEST_F(Orvexport, RefusesBadInputWithStatusTwoAndWritesNothing) {
   EXPECT_FALSE(fs::exists(target + ".obj"));
 }
 
-TEST_F(Orvexport, HelpExitsZero) {
+TEST_F(Orvexport, HelpAndVersionExitZero) {
   const Finished help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_TRUE(Contains(help.out, "--grouping")) << help.out;
+  // The plug-in's version is the loaded module's.
+  const Finished version = Run({"--version"});
+  EXPECT_EQ(version.status, 0) << version.err;
+  EXPECT_EQ(version.out, "orvexport 1.0.16.31\nplug-in 1.0.16.31\nscene format 2.0\n");
+}
+
+TEST_F(Orvexport, CommandLineMistakesAreNamedAfterTheProgramWithStatusTwo) {
+  const std::vector<std::vector<std::string>> mistakes = {
+      {"--bogus"}, {"--grouping", "sideways"}, {"a.json", "b.json", "-o", "x.orv"}, {"-o"}};
+  for (const std::vector<std::string>& arguments : mistakes) {
+    SCOPED_TRACE(arguments.front());
+    const Finished run = Run(arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("orvexport: ", 0), 0u) << run.err;
+    EXPECT_TRUE(Contains(run.err, "\nRun with --help for more information.\n")) << run.err;
+  }
 }
 
 }  // namespace

@@ -78,10 +78,15 @@ TEST_F(Reliability, SelectingNothingWarnsThatNothingWasExported) {
       Write("doc.json", R"({"objects": [{"point": [0, 0, 0]}, {"point": [1, 0, 0]}]})");
   const Finished run = Orvexport({document, "-o", target, "--selected-only"});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(Contains(run.out,
-                       "Warning: nothing to export: none of the document's 2 objects is "
-                       "both visible and selected\n"))
-      << run.out;
+  EXPECT_EQ(run.err,
+            "orvexport: warning: nothing to export: none of the document's 2 objects is "
+            "both visible and selected\n");
+  // The export banner stays on standard output; -q silences only the warning.
+  EXPECT_EQ(run.out, "\nExporting model to Orvelle 6...\n");
+  const Finished quiet = Orvexport({document, "-o", target, "--selected-only", "-q"});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err, "");
+  EXPECT_EQ(quiet.out, run.out);
 }
 
 /// A file-system flag (FS_IMMUTABLE_FL) set on a path for the object's lifetime, where the file
@@ -120,9 +125,9 @@ TEST_F(Reliability, AnImmutableBackupCostsOnlyTheBackupAndAnImmutableFolderTheEx
     if (!frozen.set()) GTEST_SKIP() << "this file system or user cannot make files immutable";
     const Finished run = Orvexport({EXAMPLES_DIR "/grouping-layer.json", "-o", target});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(
-        Contains(run.out, "Warning: no backup was kept: " + backup + ": Operation not permitted\n"))
-        << run.out;
+    EXPECT_TRUE(Contains(run.err, "orvexport: warning: no backup was kept: " + backup +
+                                      ": Operation not permitted\n"))
+        << run.err;
     EXPECT_NE(contentsOf(target), previous);
     EXPECT_EQ(contentsOf(backup), "older scene");
   }
@@ -148,9 +153,9 @@ TEST_F(Reliability, ABackupFolderThatCannotBeWrittenCostsOnlyTheBackup) {
   if (!frozen.set()) GTEST_SKIP() << "this file system or user cannot make folders immutable";
   const Finished run = Orvexport({EXAMPLES_DIR "/grouping-object.json", "-o", target});
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(Contains(
-      run.out, "Warning: no backup was kept: " + target + ".bak: Operation not permitted\n"))
-      << run.out;
+  EXPECT_TRUE(Contains(run.err, "orvexport: warning: no backup was kept: " + target +
+                                    ".bak: Operation not permitted\n"))
+      << run.err;
   EXPECT_NE(contentsOf(scenes / "house.orv"), previous);
   EXPECT_TRUE(fs::is_symlink(target));
   EXPECT_FALSE(fs::exists(target + ".bak"));

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <numbers>
 
 #include "ExportTestSupport.h"
 #include "GltfPrimitives.h"
@@ -14,7 +15,9 @@
 #include "SceneMeshes.h"
 #include "TempFolder.h"
 #include "TextureFiles.h"
+#include "TextureImage.h"
 #include "TextureProjection.h"
+#include "VertexNormals.h"
 
 namespace {
 
@@ -122,6 +125,63 @@ TEST(TextureFiles, ImagesAreKnownByTheirFirstBytesNotTheirNames) {
   EXPECT_EQ(mimeTypeOf(ImageKind::other), nullptr);
 }
 
+/// A BMP file header of `width` × `height` 24-bit pixels, followed by `pixels` bytes.
+std::string bmpFile(std::int32_t width, std::int32_t height, const std::string& pixels) {
+  std::string bytes = "BM";
+  auto put = [&bytes](std::uint32_t value, int size) {
+    for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+  };
+  put(54 + pixels.size(), 4);
+  put(0, 4);
+  put(54, 4);  // where the pixels start
+  put(40, 4);  // the information header's size
+  put(static_cast<std::uint32_t>(width), 4);
+  put(static_cast<std::uint32_t>(height), 4);
+  put(1, 2);   // planes
+  put(24, 2);  // bits per pixel
+  put(0, 4);   // no compression
+  put(pixels.size(), 4);
+  for (int i = 0; i < 4; ++i) put(0, 4);  // resolution and palette counts
+  return bytes + pixels;
+}
+
+TEST(TextureImage, ImagesDecodeToRepeatingPixelsAndBadOrHugeFilesAreRefused) {
+  TempFolder folder("orvdump-texture-image");
+  // Two pixels in blue, green, red order, padded to four bytes: red then blue.
+  const std::string twoPixels{"\x00\x00\xFF\xFF\x00\x00\x00\x00", 8};
+  const std::pair<std::string, std::string> files[] = {
+      {"good.bmp", bmpFile(2, 1, twoPixels)},
+      {"huge.bmp", bmpFile(100000, 100000, twoPixels)},
+      {"short.bmp", bmpFile(2, 1, twoPixels).substr(0, 56)},
+      {"notes.bmp", "just notes"},
+      {"empty.bmp", ""},
+  };
+  for (const auto& [name, bytes] : files) {
+    std::ofstream(folder.path / name, std::ios::binary) << bytes;
+  }
+  std::string why;
+  const std::optional<TextureImage> good = readTextureImage(folder.path / "good.bmp", why);
+  ASSERT_TRUE(good) << why;
+  using Texel = std::array<std::uint8_t, 4>;
+  EXPECT_EQ(good->sample(0.25, 0.5), (Texel{255, 0, 0, 255}));
+  EXPECT_EQ(good->sample(0.75, 0.5), (Texel{0, 0, 255, 255}));
+  EXPECT_EQ(good->sample(-0.75, 3.5), (Texel{255, 0, 0, 255}));  // the image repeats
+  EXPECT_EQ(good->sample(std::nan(""), 0), (Texel{255, 0, 0, 255}));
+
+  // A file cut short is decoded as far as it goes (the decoder fills the rest), never beyond.
+  const std::optional<TextureImage> cut = readTextureImage(folder.path / "short.bmp", why);
+  if (cut) {
+    EXPECT_EQ(cut->rgba.size(), 2u * 4);
+  }
+  for (const char* name : {"huge.bmp", "notes.bmp", "empty.bmp", "absent.bmp"}) {
+    why.clear();
+    EXPECT_FALSE(readTextureImage(folder.path / name, why)) << name;
+    EXPECT_FALSE(why.empty()) << name;
+  }
+  readTextureImage(folder.path / "huge.bmp", why);
+  EXPECT_EQ(why, "is 100000 × 100000 pixels, larger than 8192 a side");
+}
+
 Material mapped(int kind, std::optional<Frame> frame) {
   Material material;
   material.mappingKind = kind;
@@ -153,11 +213,16 @@ TEST(TextureProjection, TheImageFrameGivesABoxProjectionOneRepeatPerTextureSize)
 }
 
 TEST(TextureProjection, PlanarSphericalAndCylindricalFramesPlaceTheTexture) {
-  const std::optional<TextureProjection> planar =
-      projectionOf(mapped(0, Frame{{10, 0, 0}, {200, 0, 0}, {0, 0, 50}}));
+  // A plane's frame gives directions only (its axes are unit vectors): one repeat is the
+  // texture size, 200 cm wide and 50 cm high here, or 100 cm each way when unset.
+  Material onPlane = mapped(0, Frame{{10, 0, 0}, {1, 0, 0}, {0, 0, 3}});
+  onPlane.textureSize = TextureSize{50, 200};
+  const std::optional<TextureProjection> planar = projectionOf(onPlane);
   ASSERT_TRUE(planar);
   EXPECT_EQ(planar->kind, TextureProjection::Kind::planar);
   expectCoordinates(textureCoordinates(*planar, {110, 77, 25}, 0), 0.5, -0.5);
+  onPlane.textureSize.reset();
+  expectCoordinates(textureCoordinates(*projectionOf(onPlane), {410, 0, 50}, 0), 4, -0.5);
 
   const std::optional<TextureProjection> sphere =
       projectionOf(mapped(3, Frame{{1, 2, 3}, {2, 0, 0}, {0, 2, 0}}));
@@ -188,8 +253,11 @@ TEST(TextureProjection, NoKindNoneOrAnUnfitFrameGiveNoProjection) {
 TEST(PrimitiveBuilder, KeepsOnlyThePointsUsedNumberedInOrderOfFirstUse) {
   ObjectDefinition definition;
   definition.vertices = {{0, 0, 0}, {100, 0, 0}, {100, 200, 0}, {0, 200, 300}, {5, 5, 5}};
-  PrimitiveBuilder builder(definition);
-  const PrimitiveArrays first = builder.build({0, {3, 1, 2, 3, 2, 0}}, nullptr);
+  const DefinitionTriangles triangles{{{0, {3, 1, 2, 3, 2, 0}}, {1, {4, 0, 1}}}};
+  const VertexNormals normals(definition, triangles, 180);  // one normal per point
+  PrimitiveBuilder builder(definition, normals);
+  const PrimitiveArrays first =
+      builder.build(triangles.slots[0], normals.vertexOfCorner[0], nullptr);
   EXPECT_EQ(first.indices, (Corners{0, 1, 2, 0, 2, 3}));
   // Centimetres with Z up become metres with Y up: (x, y, z) -> (x, z, -y) / 100.
   EXPECT_EQ(first.positions, (std::vector<float>{0, 3, -2, 1, 0, -0, 1, 0, -2, 0, 0, -0}));
@@ -198,7 +266,8 @@ TEST(PrimitiveBuilder, KeepsOnlyThePointsUsedNumberedInOrderOfFirstUse) {
   EXPECT_TRUE(first.textureCoordinates.empty());
 
   // A second primitive starts its numbering afresh.
-  const PrimitiveArrays second = builder.build({1, {4, 0, 1}}, nullptr);
+  const PrimitiveArrays second =
+      builder.build(triangles.slots[1], normals.vertexOfCorner[1], nullptr);
   EXPECT_EQ(second.indices, (Corners{0, 1, 2}));
   EXPECT_EQ(second.vertexCount(), 3u);
 }
@@ -209,12 +278,84 @@ TEST(PrimitiveBuilder, ABoxProjectionGivesASharedEdgeOneVertexPerFace) {
   definition.vertices = {{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {100, 0, 100}};
   Material material = mapped(0, std::nullopt);
   const TextureProjection box = *projectionOf(material);
-  PrimitiveBuilder builder(definition);
-  const PrimitiveArrays arrays = builder.build({0, {0, 1, 2, 0, 1, 3}}, &box);
+  const DefinitionTriangles triangles{{{0, {0, 1, 2, 0, 1, 3}}}};
+  // Even with the faces smooth across the edge, the box projection splits its points.
+  const VertexNormals normals(definition, triangles, 180);
+  PrimitiveBuilder builder(definition, normals);
+  const PrimitiveArrays arrays = builder.build(triangles.slots[0], normals.vertexOfCorner[0], &box);
   EXPECT_EQ(arrays.vertexCount(), 6u);
   EXPECT_EQ(arrays.indices, (Corners{0, 1, 2, 3, 4, 5}));
   EXPECT_EQ(arrays.textureCoordinates,
             (std::vector<float>{0, -0, 1, -0, 1, -1, 0, -0, 1, -0, 1, -1}));
+  EXPECT_EQ(arrays.normals.size(), 6u * 3);
+}
+
+/// A prism standing on the ground: a regular polygon of `sides` corners of radius 100 cm, 100 cm
+/// high, its side quads welded to their neighbours and to the top, which closes it.
+ObjectDefinition prism(int sides) {
+  ObjectDefinition definition;
+  for (int level = 0; level < 2; ++level) {
+    for (int i = 0; i < sides; ++i) {
+      const double angle = 2 * std::numbers::pi * i / sides;
+      definition.vertices.push_back({100 * std::cos(angle), 100 * std::sin(angle), 100.0 * level});
+    }
+  }
+  definition.materials.push_back({});
+  Polygon top;
+  top.materialIndex = 0;
+  for (int i = 0; i < sides; ++i) {
+    Polygon side;
+    side.materialIndex = 0;
+    side.vertexIndices = {i, (i + 1) % sides, sides + (i + 1) % sides, sides + i};
+    definition.polygons.push_back(side);
+    top.vertexIndices.push_back(sides + i);
+  }
+  definition.polygons.push_back(top);
+  return definition;
+}
+
+TEST(VertexNormals, FacesShareNormalsBelowTheCreaseAngleAndSplitAboveIt) {
+  struct Case {
+    int sides;
+    double crease;
+    std::size_t vertices;
+    bool smoothSides;
+  };
+  // Side faces meet at 360° / sides; the top meets them at 90°.
+  const Case cases[] = {
+      {16, 30, 16 + 16 + 16, true},       // 22.5°: smooth round the side, split at the top
+      {6, 30, 6 * 2 + 6 * 2 + 6, false},  // 60°: every side flat
+      {16, 0, 16 * 2 + 16 * 2 + 16, false},
+      {6, 180, 12, true},  // one normal per point, the top's corners bent towards it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.sides) + " sides, crease " + std::to_string(c.crease));
+    const ObjectDefinition definition = prism(c.sides);
+    const DefinitionTriangles triangles = triangulate(definition);
+    const VertexNormals normals(definition, triangles, c.crease);
+    EXPECT_EQ(normals.normals.size(), c.vertices);
+    for (const Vec3& n : normals.normals) EXPECT_NEAR(length(n), 1, 1e-12);
+    // Point 0 stands at (100, 0, 0): its first corner is on the first side face.
+    const Vec3 n = normals.normals[normals.vertexOfCorner[0][0]];
+    if (c.smoothSides && c.crease < 90) {
+      EXPECT_NEAR(n.x, 1, 1e-12);  // straight out from the axis, between its two faces
+    } else if (!c.smoothSides) {
+      EXPECT_NEAR(n.y, std::sin(std::numbers::pi / c.sides), 1e-12);  // its own face's
+    }
+  }
+}
+
+TEST(VertexNormals, PointsTheMeshDoesNotWeldAreNeverShared) {
+  // Two triangles in one plane meeting along an edge whose ends are separate points.
+  ObjectDefinition definition;
+  definition.vertices = {{0, 0, 0},   {100, 0, 0}, {0, 100, 0},
+                         {100, 0, 0}, {0, 100, 0}, {100, 100, 0}};
+  const DefinitionTriangles triangles{{{0, {0, 1, 2, 3, 5, 4}}}};
+  EXPECT_EQ(VertexNormals(definition, triangles, 180).normals.size(), 6u);
+  definition.vertices.resize(4);
+  definition.vertices[3] = {100, 100, 0};
+  const DefinitionTriangles welded{{{0, {0, 1, 2, 1, 3, 2}}}};
+  EXPECT_EQ(VertexNormals(definition, welded, 1).normals.size(), 4u);
 }
 
 TEST(OutputFile, AFailedWriteLeavesThePreviousFileAndNoTemporary) {

@@ -2,6 +2,7 @@
 // same geometry, materials, textures, lights and cameras, in metres with Y up), checked by the
 // glTF validator, and the exit status and messages for bad input and usage.
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 #include <tiny_gltf.h>
 
 #include <cmath>
@@ -198,9 +199,10 @@ TEST_F(GltfExport, ReadsBackWithTheSceneGeometryInMetresWithYUp) {
       triangleCount(model, mesh.primitives[2]), triangleCount(model, mesh.primitives[3])};
   EXPECT_EQ(triangles, (std::vector<std::size_t>{5, 4, 4, 1}));
 
-  // Brick uses nine points; (100, 200, 300) cm is (1, 3, -2) m.
+  // Brick uses nine points, two of them twice for the crease between bottom and front;
+  // (100, 200, 300) cm is (1, 3, -2) m.
   const std::vector<float> brick = floatsOf(model, mesh.primitives[0].attributes.at("POSITION"));
-  ASSERT_EQ(brick.size(), 9u * 3);
+  ASSERT_EQ(brick.size(), 11u * 3);
   bool gable = false;
   for (std::size_t i = 0; i < brick.size(); i += 3) {
     gable = gable || (brick[i] == 1.0f && brick[i + 1] == 3.0f && brick[i + 2] == -2.0f);
@@ -242,7 +244,8 @@ TEST_F(GltfExport, InstancesBecomeNodesNamedAsInTheSceneWithTheirLayer) {
 TEST_F(GltfExport, MaterialsCarryDiffuseColourTransparencyAndTexture) {
   writeImage(image);
   saveScene(buildingScene(imageUrl), sceneFile);
-  const Finished run = runOrvdump({"--gltf", sceneFile.string(), "-o", glb.string()});
+  const Finished run =
+      runOrvdump({"--gltf", "--external-images", sceneFile.string(), "-o", glb.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   const tinygltf::Model model = readGlb(glb);
   const tinygltf::Mesh& mesh = model.meshes.at(0);
@@ -278,11 +281,10 @@ TEST_F(GltfExport, MaterialsCarryDiffuseColourTransparencyAndTexture) {
   EXPECT_GLTF_VALID(glb);
 }
 
-TEST_F(GltfExport, EmbedImagesPutsTheTextureIntoTheFile) {
+TEST_F(GltfExport, TextureImagesGoIntoTheFileUnlessAskedToStayOutside) {
   writeImage(image);
   saveScene(buildingScene(imageUrl), sceneFile);
-  const Finished run =
-      runOrvdump({"--gltf", "--embed-images", sceneFile.string(), "-o", glb.string()});
+  const Finished run = runOrvdump({"--gltf", sceneFile.string(), "-o", glb.string()});
   ASSERT_EQ(run.status, 0) << run.err;
   fs::remove_all(folder.path / "maps");  // the file must not need it any more
 
@@ -293,6 +295,69 @@ TEST_F(GltfExport, EmbedImagesPutsTheTextureIntoTheFile) {
   EXPECT_GE(model.images[0].bufferView, 0);
   EXPECT_EQ(model.images[0].width, 2);  // decoded from the embedded bytes
   EXPECT_GLTF_VALID(glb);
+}
+
+TEST_F(GltfExport, ABmpTextureGoesIntoTheFileAsAPngImageEvenWithExternalImages) {
+  // 2 × 1 pixels: red, then blue; BMP rows are written bottom up and in blue, green, red order.
+  const fs::path bmp = folder.path / "maps" / "bricks.bmp";
+  fs::create_directories(bmp.parent_path());
+  const unsigned char pixels[] = {255, 0, 0, 0, 0, 255};
+  ASSERT_TRUE(stbi_write_bmp(bmp.c_str(), 2, 1, 3, pixels));
+  saveScene(buildingScene("file:///" + bmp.string()), sceneFile);
+  for (const bool external : {false, true}) {
+    SCOPED_TRACE(external ? "--external-images" : "embedded");
+    std::vector<std::string> arguments{"--gltf", sceneFile.string(), "-o", glb.string()};
+    if (external) arguments.push_back("--external-images");
+    const Finished run = runOrvdump(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err.find("texture"), std::string::npos) << run.err;
+    const tinygltf::Model model = readGlb(glb);
+    ASSERT_EQ(model.images.size(), 1u);
+    const tinygltf::Image& png = model.images[0];
+    EXPECT_EQ(png.uri, "");
+    EXPECT_EQ(png.mimeType, "image/png");
+    ASSERT_EQ(png.width, 2);
+    ASSERT_EQ(png.height, 1);
+    EXPECT_EQ(std::vector<unsigned char>(png.image.begin(), png.image.begin() + 3),
+              (std::vector<unsigned char>{255, 0, 0}));
+    EXPECT_EQ(std::vector<unsigned char>(png.image.begin() + 4, png.image.begin() + 7),
+              (std::vector<unsigned char>{0, 0, 255}));
+    EXPECT_GLTF_VALID(glb);
+  }
+}
+
+TEST_F(GltfExport, TheSharedModelsBmpTextureReadsBackAsAPng) {
+  const fs::path bmp = fs::path(SHARED_3DM_DIR) / "example_texture.bmp";
+  if (!fs::is_regular_file(bmp)) GTEST_SKIP() << "no shared image " << bmp;
+  saveScene(buildingScene(bmp.string()), sceneFile);
+  const Finished run = runOrvdump({"--gltf", sceneFile.string(), "-o", glb.string()});
+  ASSERT_EQ(run.status, 0) << run.err;
+  const tinygltf::Model model = readGlb(glb);
+  ASSERT_EQ(model.images.size(), 1u);
+  EXPECT_EQ(model.images[0].width, 510);  // an 8-bit BMP with a palette
+  EXPECT_GLTF_VALID(glb);
+}
+
+TEST_F(GltfExport, NormalsAreSmoothAcrossGentleEdgesAndSplitAtCreases) {
+  // The building's bottom and front, both brick, meet at a right angle along the edge of points
+  // 0 and 1: split at the default crease angle, shared with --crease-angle 100.
+  saveScene(buildingScene(""), sceneFile);
+  for (const auto& [crease, vertices] :
+       {std::pair<const char*, std::size_t>{"30", 9 + 2}, {"100", 9}}) {
+    SCOPED_TRACE(crease);
+    const Finished run =
+        runOrvdump({"--gltf", "--crease-angle", crease, sceneFile.string(), "-o", glb.string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const tinygltf::Model model = readGlb(glb);
+    const tinygltf::Primitive& brick = model.meshes.at(0).primitives.at(0);
+    ASSERT_EQ(brick.attributes.count("NORMAL"), 1u);
+    const std::vector<float> normals = floatsOf(model, brick.attributes.at("NORMAL"));
+    EXPECT_EQ(normals.size(), vertices * 3);
+    for (std::size_t i = 0; i < normals.size(); i += 3) {
+      EXPECT_NEAR(std::hypot(normals[i], normals[i + 1], normals[i + 2]), 1, 1e-6);
+    }
+    EXPECT_GLTF_VALID(glb);
+  }
 }
 
 TEST_F(GltfExport, MissingOrUnusableTexturesAreLeftOutWithAWarning) {
@@ -324,7 +389,10 @@ TEST_F(GltfExport, LightsBecomePunctualLightsAimedAtTheirTargets) {
   EXPECT_EQ(model.lights[2].type, "directional");
   EXPECT_DOUBLE_EQ(model.lights[1].spot.outerConeAngle, 0.5);
   EXPECT_DOUBLE_EQ(model.lights[1].spot.innerConeAngle, 0.0);
-  EXPECT_DOUBLE_EQ(model.lights[0].intensity, 0.8);
+  // Intensity 1 is 1000 / 4π candela for a point or spot light, π lux for a directional one.
+  EXPECT_DOUBLE_EQ(model.lights[0].intensity, 0.8 * 1000 / (4 * std::numbers::pi));
+  EXPECT_DOUBLE_EQ(model.lights[1].intensity, 0.8 * 1000 / (4 * std::numbers::pi));
+  EXPECT_DOUBLE_EQ(model.lights[2].intensity, 0.8 * std::numbers::pi);
   EXPECT_NEAR(model.lights[0].color.at(1), linear(200), 1e-12);
 
   const tinygltf::Node& spot = nodeNamed(model, "Spot");
@@ -346,8 +414,9 @@ TEST_F(GltfExport, CamerasAndParallelViewsBecomePerspectiveAndOrthographicCamera
   const tinygltf::Camera& lens = model.cameras[0];
   EXPECT_EQ(lens.type, "perspective");
   EXPECT_EQ(lens.name, "Perspective");
-  // A 35 mm lens on a 36 mm high frame.
-  EXPECT_DOUBLE_EQ(lens.perspective.yfov, 2 * std::atan(18.0 / 35));
+  // A 35 mm lens on the 36 × 24 mm frame.
+  EXPECT_DOUBLE_EQ(lens.perspective.yfov, 2 * std::atan(12.0 / 35));
+  EXPECT_DOUBLE_EQ(lens.perspective.aspectRatio, 1.5);
   const tinygltf::Node& eye = nodeNamed(model, "Perspective");
   EXPECT_EQ(eye.camera, 0);
   EXPECT_EQ(eye.translation, (std::vector<double>{-5, 4, 5}));
@@ -376,6 +445,9 @@ TEST_F(GltfExport, ASceneWithoutGeometryGivesAnEmptyGltfSceneAndAWarning) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.err, "orvdump: warning: " + sceneFile.string() +
                          ": the scene places no geometry: the glTF scene shows no mesh\n");
+  const Finished quiet = runOrvdump({"--gltf", "-q", sceneFile.string(), "-o", glb.string()});
+  EXPECT_EQ(quiet.status, 0);
+  EXPECT_EQ(quiet.err, "");
   const tinygltf::Model model = readGlb(glb);
   ASSERT_EQ(model.scenes.size(), 1u);
   EXPECT_TRUE(model.scenes[0].nodes.empty());
@@ -415,7 +487,9 @@ TEST(OrvdumpUsage, WritingOptionsGoTogetherOnlyAsDocumented) {
   EXPECT_EQ(runOrvdump({"scene.orv", "-o", "out.glb"}).status, 2);  // -o alone
   EXPECT_EQ(runOrvdump({"--gltf", "--preview", "scene.orv", "-o", "x"}).status, 2);
   EXPECT_EQ(runOrvdump({"--json", "--gltf", "scene.orv", "-o", "x"}).status, 2);
-  EXPECT_EQ(runOrvdump({"--embed-images", "scene.orv"}).status, 2);  // without --gltf
+  EXPECT_EQ(runOrvdump({"--external-images", "scene.orv"}).status, 2);  // without --gltf
+  EXPECT_EQ(runOrvdump({"--crease-angle", "20", "scene.orv"}).status, 2);
+  EXPECT_EQ(runOrvdump({"--gltf", "--crease-angle", "181", "scene.orv", "-o", "x"}).status, 2);
   EXPECT_EQ(runOrvdump({"--gltf", "--size", "10x10", "scene.orv", "-o", "x"}).status, 2);
   for (const char* size : {"0x10", "10x", "x10", "10x10x", "9000x10", "ten"}) {
     const Finished run = runOrvdump({"--preview", "--size", size, "scene.orv", "-o", "x.png"});
@@ -424,7 +498,7 @@ TEST(OrvdumpUsage, WritingOptionsGoTogetherOnlyAsDocumented) {
   }
   const Finished help = runOrvdump({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("--embed-images"), std::string::npos) << help.out;
+  EXPECT_NE(help.out.find("--external-images"), std::string::npos) << help.out;
 }
 
 TEST(GltfExample, TheExampleHouseExportsToAValidFileWithAllItsTriangles) {

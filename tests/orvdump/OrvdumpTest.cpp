@@ -262,30 +262,46 @@ TEST(Orvdump, JsonOfOddValuesMatchesTheReference) {
   EXPECT_EQ(run.out, reference("odd-values.json"));
 }
 
-TEST(Orvdump, ABadFileIsNamedOnStderrWithStatus1) {
+TEST(Orvdump, ABadFileIsNamedOnStderrWithStatus2InEveryMode) {
   const TempFile notes("notes.orv");
   const std::string& text = notes.path;
   std::ofstream(text) << "just some notes, not a scene\n";
-  ToolRun run = orvdump("--json '" + text + "'");
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err,
-            "orvdump: " + text + ": offset 0 (header): bad magic: this is not a scene file\n");
+  const std::string png = tempPath("never.png");
+  const std::string modes[] = {"", "--json", "--gltf -o '" + png + "'",
+                               "--preview -o '" + png + "'"};
+  for (const std::string& mode : modes) {
+    SCOPED_TRACE(mode);
+    const ToolRun run = orvdump(mode + " '" + text + "'");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err,
+              "orvdump: " + text + ": offset 0 (header): bad magic: this is not a scene file\n");
+    EXPECT_FALSE(std::ifstream(png).good());
+  }
 
   const std::string absent = tempPath("absent.orv");
-  run = orvdump("'" + absent + "'");
-  EXPECT_EQ(run.status, 1);
+  const ToolRun run = orvdump("'" + absent + "'");
+  EXPECT_EQ(run.status, 2);
   EXPECT_EQ(run.err, "orvdump: " + absent + ": cannot open: No such file or directory\n");
 }
 
-TEST(Orvdump, BadUsageGivesStatus2AndHelpStatus0) {
-  EXPECT_EQ(orvdump("").status, 2);
-  EXPECT_EQ(orvdump("--yaml scene.orv").status, 2);
-  EXPECT_EQ(orvdump("one.orv two.orv").status, 2);
+TEST(Orvdump, BadUsageGivesStatus2AndAMessageNamingTheProgram) {
+  for (const char* arguments : {"", "--yaml scene.orv", "one.orv two.orv", "-o x.glb scene.orv"}) {
+    SCOPED_TRACE(arguments);
+    const ToolRun run = orvdump(arguments);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.rfind("orvdump: ", 0), 0u) << run.err;
+    EXPECT_NE(run.err.find("\nRun with --help for more information.\n"), std::string::npos);
+  }
+}
 
+TEST(Orvdump, HelpAndVersionExitWith0) {
   const ToolRun help = orvdump("--help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--json"), std::string::npos) << help.out;
+  const ToolRun version = orvdump("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "orvdump 1.0.16.31\nplug-in 1.0.16.31\nscene format 2.0\n");
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
+#include <numbers>
 
 #include "ExportTestSupport.h"
 #include "Preview.h"
@@ -36,7 +38,7 @@ void place(scene::Scene& scene, const scene::ObjectDefinition& definition) {
 }
 
 /// A camera 10 m in front of the origin, looking at it along +Y: +X is to the right, +Z up, and
-/// 1.2 cm at the origin is one pixel of an 800 × 600 picture.
+/// 0.8 cm at the origin is one pixel of an 800 × 600 picture.
 scene::Camera frontCamera() {
   return cameraAt("Front", {0, -1000, 0}, {0, 0, 0});
 }
@@ -74,10 +76,10 @@ TEST(Preview, ShowsTheBackgroundAroundAQuadAndItsColourAtItsCentre) {
   ASSERT_EQ(picture.height, 600);
 
   expectLitColour(picture.at(400, 300), kRed);
-  // The quad reaches 100 / 1.2 = 83 pixels from the centre each way.
-  expectLitColour(picture.at(400 + 80, 300 - 80), kRed);
-  EXPECT_TRUE(isBackground(picture.at(400 + 87, 300)));
-  EXPECT_TRUE(isBackground(picture.at(400, 300 + 87)));
+  // The quad reaches 100 / 0.8 = 125 pixels from the centre each way.
+  expectLitColour(picture.at(400 + 122, 300 - 122), kRed);
+  EXPECT_TRUE(isBackground(picture.at(400 + 128, 300)));
+  EXPECT_TRUE(isBackground(picture.at(400, 300 + 128)));
   EXPECT_TRUE(isBackground(picture.at(0, 0)));
   EXPECT_TRUE(isBackground(picture.at(799, 599)));
 }
@@ -85,7 +87,7 @@ TEST(Preview, ShowsTheBackgroundAroundAQuadAndItsColourAtItsCentre) {
 TEST(Preview, ANearerQuadHidesAFartherOneWhicheverIsDrawnFirst) {
   const scene::ObjectDefinition far =
       quadDefinition(1, "Far", squareFacingFront(0, 0, 0, 100), kRed);
-  // 3 m nearer: it reaches 50 / (0.36 × 700) × 300 = 59 pixels from the centre.
+  // 3 m nearer: it reaches 50 / (0.24 × 700) × 300 = 89 pixels from the centre.
   const scene::ObjectDefinition near =
       quadDefinition(2, "Near", squareFacingFront(0, -300, 0, 50), kBlue);
   for (const bool nearFirst : {false, true}) {
@@ -96,8 +98,8 @@ TEST(Preview, ANearerQuadHidesAFartherOneWhicheverIsDrawnFirst) {
     scene.cameras.push_back(frontCamera());
     const scene::Picture picture = render(scene);
     expectLitColour(picture.at(400, 300), kBlue);
-    expectLitColour(picture.at(400 - 55, 300 + 55), kBlue);
-    expectLitColour(picture.at(400 + 70, 300), kRed);
+    expectLitColour(picture.at(400 - 86, 300 + 86), kBlue);
+    expectLitColour(picture.at(400 + 105, 300), kRed);
   }
 }
 
@@ -195,7 +197,7 @@ TEST(Preview, GeometryBehindTheEyeIsCutAwayNotFoldedIntoThePicture) {
   scene.cameras.push_back(cameraAt("Level", {0, 0, 100}, {0, 1000, 100}));
   const scene::Picture picture = render(scene);
   expectLitColour(picture.at(400, 590), kBlue);
-  expectLitColour(picture.at(5, 310), kBlue);
+  expectLitColour(picture.at(5, 330), kBlue);
   EXPECT_TRUE(isBackground(picture.at(400, 290)));
   EXPECT_TRUE(isBackground(picture.at(5, 5)));
 }
@@ -209,6 +211,123 @@ TEST(Preview, ASceneWithoutGeometryShowsTheBackgroundWithAWarning) {
   EXPECT_EQ(picture.rgb, scene::Picture(64, 48, scene::kBackground).rgb);
   EXPECT_EQ(warnings, std::vector<std::string>{"the scene places no geometry: the picture shows "
                                                "only the background"});
+}
+
+/// The colour `pane` shows laid over `behind` with `opacity`.
+Rgb over(Rgb pane, Rgb behind, double opacity) {
+  auto mix = [opacity](int front, int back) {
+    return static_cast<std::uint8_t>(front * opacity + back * (1 - opacity) + 0.5);
+  };
+  return {mix(pane.r, behind.r), mix(pane.g, behind.g), mix(pane.b, behind.b)};
+}
+
+/// `colour` on a surface facing a front camera squarely.
+Rgb litFacingFront(Rgb colour) {
+  const double light = scene::kAmbientLight + scene::kDirectLight / std::hypot(0.4, 0.6, 1.0);
+  auto lit = [light](int c) { return static_cast<std::uint8_t>(c * light + 0.5); };
+  return {lit(colour.r), lit(colour.g), lit(colour.b)};
+}
+
+void expectNear(Rgb pixel, Rgb expected, int tolerance) {
+  EXPECT_NEAR(pixel.r, expected.r, tolerance);
+  EXPECT_NEAR(pixel.g, expected.g, tolerance);
+  EXPECT_NEAR(pixel.b, expected.b, tolerance);
+}
+
+TEST(Preview, ATransparentPaneShowsWhatLiesBehindItWhateverTheOrder) {
+  // A blue pane of opacity 0.5, 3 m in front of a red quad and larger than it.
+  scene::ObjectDefinition pane =
+      quadDefinition(2, "Pane", squareFacingFront(0, -300, 0, 150), kBlue);
+  pane.materials[0].transparency = OrvColor{0, 128, 127, 127};  // 127.33 / 255 clear
+  const double opacity = 1 - 127.33 / 255;
+  const scene::ObjectDefinition wall =
+      quadDefinition(1, "Wall", squareFacingFront(0, 0, 0, 100), kRed);
+  for (const bool paneFirst : {true, false}) {
+    SCOPED_TRACE(paneFirst ? "pane first" : "wall first");
+    scene::Scene scene;
+    place(scene, paneFirst ? pane : wall);
+    place(scene, paneFirst ? wall : pane);
+    scene.cameras.push_back(frontCamera());
+    const scene::Picture picture = render(scene);
+    const Rgb blue = litFacingFront(kBlue);
+    expectNear(picture.at(400, 300), over(blue, litFacingFront(kRed), opacity), 2);
+    // Beside the wall, 150 / (0.24 × 700) × 300 = 268 pixels wide, it lies over the background.
+    expectNear(picture.at(400 + 200, 300), over(blue, scene::kBackground, opacity), 2);
+    EXPECT_TRUE(isBackground(picture.at(400 + 280, 300)));
+  }
+}
+
+TEST(Preview, AnImageTextureShowsWhereItsFileIsReadAndTheColourWhereNot) {
+  TempFolder folder{"orvdump-preview-texture"};
+  // Two pixels, red then blue, across the whole quad once: a planar mapping from its top left
+  // corner, one repeat of 200 × 200 cm.
+  scene::Picture image(2, 1, kRed);
+  image.set(1, 0, kBlue);
+  fs::create_directories(folder.path / "maps");
+  scene::writePng(image, folder.path / "maps" / "two.png");
+  scene::ObjectDefinition quad =
+      quadDefinition(1, "Painted", squareFacingFront(0, 0, 0, 100), {90, 90, 90});
+  scene::Material& material = quad.materials[0];
+  material.textureFile = "maps/two.png";
+  material.mappingKind = 0;
+  material.mappingFrame = scene::Frame{{-100, 0, 100}, {1, 0, 0}, {0, 0, 1}};
+  material.textureSize = scene::TextureSize{200, 200};
+  scene::Scene scene;
+  place(scene, quad);
+  scene.cameras.push_back(frontCamera());
+
+  std::vector<std::string> warnings;
+  scene::Picture picture =
+      scene::renderPreview(scene, {}, warnings, {folder.path, scene::kDefaultCreaseDegrees});
+  EXPECT_EQ(warnings, std::vector<std::string>{});
+  // 50 cm left and right of the middle, 62 pixels each way.
+  expectNear(picture.at(400 - 62, 300 - 60), litFacingFront(kRed), 1);
+  expectNear(picture.at(400 + 62, 300 + 60), litFacingFront(kBlue), 1);
+
+  scene.objectDefinitions[0].materials[0].textureFile = "maps/missing.png";
+  picture = scene::renderPreview(scene, {}, warnings, {folder.path, scene::kDefaultCreaseDegrees});
+  expectNear(picture.at(400 - 62, 300), litFacingFront({90, 90, 90}), 1);
+  ASSERT_EQ(warnings.size(), 1u);
+  EXPECT_NE(warnings[0].find("objectDefinitions[0] \"Painted\", material 0 \"Painted\": texture "
+                             "file "),
+            std::string::npos)
+      << warnings[0];
+  EXPECT_NE(warnings[0].find("missing.png does not exist; drawn in its colour"), std::string::npos)
+      << warnings[0];
+}
+
+/// A regular prism of `sides` faces around the vertical axis, 100 cm in radius and 200 cm high,
+/// its faces welded to their neighbours.
+scene::ObjectDefinition prism(int sides) {
+  std::vector<OrvPoint> points;
+  std::vector<std::vector<int>> faces;
+  for (int i = 0; i < sides; ++i) {
+    const double angle = 2 * std::numbers::pi * (i + 0.5) / sides;
+    points.push_back({100 * std::cos(angle), 100 * std::sin(angle), -100});
+    points.push_back({100 * std::cos(angle), 100 * std::sin(angle), 100});
+    const int next = (i + 1) % sides;
+    faces.push_back({2 * i, 2 * next, 2 * next + 1, 2 * i + 1});
+  }
+  return definitionOf(1, "Prism", points, faces, colouredMaterial("Prism", kRed));
+}
+
+TEST(Preview, SmoothSurfacesShadeWithoutStepsAndCreasesKeepThem) {
+  scene::Scene scene;
+  place(scene, prism(24));
+  scene.cameras.push_back(frontCamera());
+  // The largest step in brightness between neighbouring pixels across the prism's middle.
+  auto largestStep = [&scene](double crease) {
+    std::vector<std::string> warnings;
+    const scene::Picture picture = scene::renderPreview(scene, {}, warnings, {{}, crease});
+    int step = 0;
+    for (int x = 400 - 100; x < 400 + 100; ++x) {
+      step = std::max(step, std::abs(picture.at(x + 1, 300).r - picture.at(x, 300).r));
+    }
+    return step;
+  };
+  const int smooth = largestStep(scene::kDefaultCreaseDegrees), flat = largestStep(0);
+  EXPECT_LE(smooth, 3);
+  EXPECT_GE(flat, 6);
 }
 
 /// The PNG file at `file`, read back as RGB.

@@ -15,10 +15,12 @@
 #include "GlbFile.h"
 #include "GltfPrimitives.h"
 #include "MaterialLook.h"
+#include "Picture.h"
 #include "SceneLookup.h"
 #include "SceneMeshes.h"
 #include "SceneSpace.h"
 #include "TextureFiles.h"
+#include "TextureImage.h"
 #include "TextureProjection.h"
 
 namespace QzOrv::scene {
@@ -36,6 +38,13 @@ constexpr int kTriangles = 4;
 constexpr int kNoTexture = -1;
 
 constexpr double kPerspectiveNear = 0.01;  // metres
+
+/// A scene light's intensity 1 taken as a lamp giving 1000 lumen evenly all round: 1000 / 4π
+/// candela for point and spot lights. A directional light of intensity 1 gives π lux, which
+/// shows a white surface facing it at full white in a viewer without exposure control; a
+/// surface facing a point light of intensity 1 from 5 m away gets about as much.
+constexpr double kCandelaPerIntensity = 1000 / (4 * std::numbers::pi);
+constexpr double kLuxPerIntensity = std::numbers::pi;
 
 json vec3(const Vec3& v) {
   return json::array({v.x, v.y, v.z});
@@ -170,9 +179,11 @@ std::optional<int> GltfBuilder::addMesh(const ObjectDefinition& definition, std:
   }
   if (triangles.slots.empty()) return std::nullopt;
 
-  PrimitiveBuilder builder(definition);
+  const VertexNormals normals(definition, triangles, options_.creaseDegrees);
+  PrimitiveBuilder builder(definition, normals);
   json primitives = json::array();
-  for (const SlotTriangles& slot : triangles.slots) {
+  for (std::size_t s = 0; s < triangles.slots.size(); ++s) {
+    const SlotTriangles& slot = triangles.slots[s];
     const Material* material = slotMaterial(definition, slot.slot);
     std::optional<TextureProjection> projection;
     int texture = kNoTexture;
@@ -186,7 +197,8 @@ std::optional<int> GltfBuilder::addMesh(const ObjectDefinition& definition, std:
         texture = kNoTexture;
       }
     }
-    PrimitiveArrays arrays = builder.build(slot, projection ? &*projection : nullptr);
+    PrimitiveArrays arrays =
+        builder.build(slot, normals.vertexOfCorner[s], projection ? &*projection : nullptr);
     bounds_.add({arrays.min[0], arrays.min[1], arrays.min[2]});
     bounds_.add({arrays.max[0], arrays.max[1], arrays.max[2]});
 
@@ -194,7 +206,8 @@ std::optional<int> GltfBuilder::addMesh(const ObjectDefinition& definition, std:
     const int indices = addIndices(arrays.indices, vertices);
     json attributes = {
         {"POSITION", addAccessor(std::move(arrays.positions), vertices, kFloat, "VEC3",
-                                 kArrayBuffer, {{"min", arrays.min}, {"max", arrays.max}})}};
+                                 kArrayBuffer, {{"min", arrays.min}, {"max", arrays.max}})},
+        {"NORMAL", addAccessor(std::move(arrays.normals), vertices, kFloat, "VEC3", kArrayBuffer)}};
     if (!arrays.textureCoordinates.empty()) {
       attributes["TEXCOORD_0"] =
           addAccessor(std::move(arrays.textureCoordinates), vertices, kFloat, "VEC2", kArrayBuffer);
@@ -267,13 +280,25 @@ std::optional<int> GltfBuilder::addTexture(const fs::path& path, const std::stri
     return std::nullopt;
   }
   const ImageKind kind = imageKindOf(path);
-  if (kind == ImageKind::other) {
-    warnings.push_back(where + ": texture file " + path.string() +
-                       " is neither a PNG nor a JPEG image; left out");
-    return std::nullopt;
-  }
   json image = {{"name", path.filename().string()}};
-  if (options_.embedImages) {
+  if (kind == ImageKind::other) {
+    // glTF holds only PNG and JPEG images: any other the decoder reads goes in as PNG.
+    std::string why;
+    const std::optional<TextureImage> decoded = readTextureImage(path, why);
+    const char* pngError = nullptr;
+    std::vector<std::byte> png;
+    if (decoded) {
+      png = encodePng(decoded->width, decoded->height, 4, decoded->rgba.data(), pngError);
+    }
+    if (png.empty()) {
+      warnings.push_back(where + ": texture file " + path.string() + " " +
+                         (decoded ? std::string("cannot be made a PNG image: ") + pngError : why) +
+                         "; left out");
+      return std::nullopt;
+    }
+    image["bufferView"] = addBufferView(std::move(png), std::nullopt);
+    image["mimeType"] = mimeTypeOf(ImageKind::png);
+  } else if (!options_.externalImages) {
     std::ifstream in(path, std::ios::binary);
     std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     if (!in.good() && !in.eof()) {
@@ -333,9 +358,11 @@ void GltfBuilder::addLights() {
     if (light.name) entry["name"] = *light.name;
     const OrvColor colour = light.color.value_or(OrvColor{255, 255, 255, 255});
     entry["color"] = linearColour(colour.r, colour.g, colour.b);
-    const double intensity = light.intensity.value_or(1);
-    entry["intensity"] = std::isfinite(intensity) ? std::max(0.0, intensity) : 1.0;
+    double intensity = light.intensity.value_or(1);
+    intensity = std::isfinite(intensity) ? std::max(0.0, intensity) : 1.0;
     const int type = light.type.value_or(0);
+    entry["intensity"] =
+        intensity * (type == 0 || type == 1 ? kCandelaPerIntensity : kLuxPerIntensity);
     if (type == 0) {
       entry["type"] = "point";
     } else if (type == 1) {
@@ -363,10 +390,11 @@ void GltfBuilder::addLights() {
 
 void GltfBuilder::addCameras() {
   for (const Camera& camera : scene_.cameras) {
-    json entry = {
-        {"type", "perspective"},
-        {"perspective",
-         {{"yfov", 2 * std::atan(halfViewTangent(camera.focal))}, {"znear", kPerspectiveNear}}}};
+    json entry = {{"type", "perspective"},
+                  {"perspective",
+                   {{"yfov", 2 * std::atan(halfViewTangent(camera.focal))},
+                    {"aspectRatio", kCameraFrameAspect},
+                    {"znear", kPerspectiveNear}}}};
     if (camera.name) entry["name"] = *camera.name;
     const int index = push("cameras", std::move(entry));
     const Vec3 eye = camera.eye ? toVec3(*camera.eye) : Vec3{};

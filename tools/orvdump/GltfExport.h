@@ -1,18 +1,23 @@
-// The scene as a binary glTF file (.glb): object definitions as meshes, object instances as nodes,
-// materials, image textures, lights and cameras, in glTF's metres with Y up.
+// The scene as a binary glTF file (.glb): object definitions as meshes with smooth normals, object
+// instances as nodes, materials, image textures (in the file), lights and cameras, in glTF's
+// metres with Y up.
 #pragma once
 
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "VertexNormals.h"
 #include "orv/SceneModel.h"
 
 namespace QzOrv::scene {
 
 struct GltfOptions {
-  /// Put the texture images into the file instead of referring to them beside it.
-  bool embedImages = false;
+  /// Refer to PNG and JPEG texture images where they are instead of putting them into the file
+  /// (other images, which glTF cannot refer to, go into the file as PNG all the same).
+  bool externalImages = false;
+  /// Faces meeting at less than this angle, in degrees (0 to 180), share their vertex normals.
+  double creaseDegrees = kDefaultCreaseDegrees;
 };
 
 /// Writes `scene` as a binary glTF file at `file`, replacing it. `sceneFile` is the file the scene

@@ -11,18 +11,22 @@ constexpr std::size_t kFaceKeys = 3;
 
 }  // namespace
 
-PrimitiveBuilder::PrimitiveBuilder(const ObjectDefinition& definition)
-    : definition_(definition), vertexOf_(pointCount(definition) * kFaceKeys, kUnused) {}
+PrimitiveBuilder::PrimitiveBuilder(const ObjectDefinition& definition, const VertexNormals& normals)
+    : definition_(definition),
+      normals_(normals),
+      vertexOf_(normals.normals.size() * kFaceKeys, kUnused) {}
 
 PrimitiveArrays PrimitiveBuilder::build(const SlotTriangles& triangles,
+                                        std::span<const std::uint32_t> vertexOfCorner,
                                         const TextureProjection* projection) {
   PrimitiveArrays arrays;
   arrays.indices.reserve(triangles.corners.size());
-  // At most one vertex per corner, and (without a box projection) one per point.
+  // At most one vertex per corner, and (without a box projection) one per smooth vertex.
   const std::size_t most = projection != nullptr
                                ? triangles.corners.size()
-                               : std::min(triangles.corners.size(), pointCount(definition_));
+                               : std::min(triangles.corners.size(), normals_.normals.size());
   arrays.positions.reserve(3 * most);
+  arrays.normals.reserve(3 * most);
   if (projection != nullptr) arrays.textureCoordinates.reserve(2 * most);
   std::vector<std::size_t> used;  // entries of vertexOf_ to reset afterwards
   const std::vector<std::uint32_t>& corners = triangles.corners;
@@ -37,15 +41,20 @@ PrimitiveArrays PrimitiveBuilder::build(const SlotTriangles& triangles,
     }
     for (std::size_t k = 0; k < 3; ++k) {
       const std::uint32_t point = corners[t + k];
-      std::uint32_t& vertex = vertexOf_[point * kFaceKeys + static_cast<std::size_t>(key)];
+      const std::size_t entry = vertexOfCorner[t + k] * kFaceKeys + static_cast<std::size_t>(key);
+      std::uint32_t& vertex = vertexOf_[entry];
       if (vertex == kUnused) {
         vertex = static_cast<std::uint32_t>(arrays.vertexCount());
-        used.push_back(point * kFaceKeys + static_cast<std::size_t>(key));
+        used.push_back(entry);
         const Vec3 scenePoint = toVec3(pointAt(definition_, point));
         const Vec3 p = gltfPoint(scenePoint);
         arrays.positions.push_back(static_cast<float>(p.x));
         arrays.positions.push_back(static_cast<float>(p.y));
         arrays.positions.push_back(static_cast<float>(p.z));
+        const Vec3 n = gltfDirection(normals_.normals[vertexOfCorner[t + k]]);
+        arrays.normals.push_back(static_cast<float>(n.x));
+        arrays.normals.push_back(static_cast<float>(n.y));
+        arrays.normals.push_back(static_cast<float>(n.z));
         if (projection != nullptr) {
           const std::array<float, 2> uv = textureCoordinates(*projection, scenePoint, key);
           arrays.textureCoordinates.push_back(uv[0]);

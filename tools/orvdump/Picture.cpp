@@ -49,9 +49,10 @@ void appendBytes(png_structp png, png_bytep data, png_size_t length) {
 
 void noFlush(png_structp) {}
 
-/// Encodes `picture` into `out`; false with `error` set when the PNG library fails. Holds no
+/// Encodes the pixels into `out`; false with `error` set when the PNG library fails. Holds no
 /// object with a destructor, since the library leaves it by a long jump on failure.
-bool encodePng(const Picture& picture, std::vector<std::byte>& out, const char*& error) {
+bool encodeInto(int width, int height, int channels, const std::uint8_t* pixels,
+                std::vector<std::byte>& out, const char*& error) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
   if (info == nullptr) {
@@ -65,17 +66,17 @@ bool encodePng(const Picture& picture, std::vector<std::byte>& out, const char*&
     return false;
   }
   png_set_write_fn(png, &out, appendBytes, noFlush);
-  png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width),
-               static_cast<png_uint_32>(picture.height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+               channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   // Large flat areas compress well with one quick filter and fast compression; trying every
   // filter on every row costs more time than it saves bytes.
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
   png_set_compression_level(png, 3);
   png_write_info(png, info);
-  const std::size_t stride = static_cast<std::size_t>(picture.width) * 3;
-  for (int y = 0; y < picture.height; ++y) {
-    png_write_row(png, picture.rgb.data() + static_cast<std::size_t>(y) * stride);
+  const std::size_t stride = static_cast<std::size_t>(width) * static_cast<std::size_t>(channels);
+  for (int y = 0; y < height; ++y) {
+    png_write_row(png, pixels + static_cast<std::size_t>(y) * stride);
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
@@ -84,14 +85,21 @@ bool encodePng(const Picture& picture, std::vector<std::byte>& out, const char*&
 
 }  // namespace
 
+std::vector<std::byte> encodePng(int width, int height, int channels, const std::uint8_t* pixels,
+                                 const char*& error) {
+  assert(width > 0 && height > 0 && (channels == 3 || channels == 4));
+  std::vector<std::byte> bytes;
+  bytes.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  if (!encodeInto(width, height, channels, pixels, bytes, error)) bytes.clear();
+  return bytes;
+}
+
 void writePng(const Picture& picture, const std::filesystem::path& file) {
   // The PNG is made in memory first, so the file is written whole or not at all.
-  std::vector<std::byte> bytes;
-  bytes.reserve(picture.rgb.size() / 4);
   const char* error = nullptr;
-  if (!encodePng(picture, bytes, error)) {
-    throw OutputError(file.string() + ": cannot write: " + error);
-  }
+  const std::vector<std::byte> bytes =
+      encodePng(picture.width, picture.height, 3, picture.rgb.data(), error);
+  if (bytes.empty()) throw OutputError(file.string() + ": cannot write: " + error);
   writeWholeFile(file, {bytes});
 }
 

@@ -1,6 +1,8 @@
-// An RGB picture as orvdump's preview makes it, and writing it as a PNG file.
+// An RGB picture as orvdump's preview makes it, writing it as a PNG file, and encoding pixel
+// rows as PNG bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <vector>
@@ -25,5 +27,11 @@ struct Picture {
 /// Writes `picture` as an 8-bit RGB PNG file at `file`, replacing it. Throws OutputError when it
 /// cannot; `file` then stays as it was.
 void writePng(const Picture& picture, const std::filesystem::path& file);
+
+/// PNG bytes of `width` × `height` 8-bit pixels of `channels` bytes each (3 RGB, 4 RGBA), rows
+/// from top to bottom in `pixels` (width × height × channels bytes). Empty when the PNG library
+/// fails, with `error` set.
+std::vector<std::byte> encodePng(int width, int height, int channels, const std::uint8_t* pixels,
+                                 const char*& error);
 
 }  // namespace QzOrv::scene

@@ -26,9 +26,10 @@ struct PreviewCamera {
 /// The camera for a picture of `aspect` (width / height, above 0) showing the geometry inside
 /// `bounds` (empty for none), tried in this order:
 /// - the scene's current camera, then every camera, then every view, in list order; a camera
-///   looks from its eye at its target with a lens of its focal length (50 mm when unset) on a
-///   36 mm high frame; a view looks along eye to target in parallel, its field size the diagonal
-///   of the picture (the whole scene when unset);
+///   looks from its eye at its target with a lens of its focal length (50 mm when unset) on the
+///   24 mm high frame (halfViewTangent), the picture's width following its aspect; a view
+///   looks along eye to target in parallel, its field size the diagonal of the picture (the
+///   whole scene when unset);
 /// - a perspective three-quarter view from the front left, above, framing all of `bounds`.
 /// A camera or view without an eye or target, or whose eye is its target (or either is not
 /// finite), is passed over with a warning added to `warnings`.

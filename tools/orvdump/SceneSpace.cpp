@@ -30,7 +30,7 @@ std::optional<CameraFrame> lookAt(const Vec3& eye, const Vec3& target, double ro
 }
 
 double halfViewTangent(const std::optional<double>& focal) {
-  constexpr double kDefaultFocal = 50, kFrameHeight = 36;  // millimetres
+  constexpr double kDefaultFocal = 50, kFrameHeight = 24;  // millimetres
   const double f = focal && std::isfinite(*focal) && *focal > 0 ? *focal : kDefaultFocal;
   return kFrameHeight / 2 / f;
 }

@@ -63,8 +63,13 @@ struct CameraFrame {
 };
 std::optional<CameraFrame> lookAt(const Vec3& eye, const Vec3& target, double rollDegrees = 0);
 
+/// A camera's frame is the host's 36 × 24 mm film frame: its lens's focal length sets the
+/// vertical angle of view across the 24 mm height, as the host's own perspective views do
+/// (a 50 mm lens sees 2 atan(12 / 50) = 27.0° vertically); the width follows the picture.
+/// The frame's width over its height, the aspect a glTF camera is given.
+constexpr double kCameraFrameAspect = 36.0 / 24.0;
 /// The tangent of half the vertical angle of view of a camera whose lens has `focal`
-/// millimetres (50 mm when unset, not finite or not above 0) on a 36 mm high frame.
+/// millimetres (50 mm when unset, not finite or not above 0) on the 24 mm high frame.
 double halfViewTangent(const std::optional<double>& focal);
 
 // glTF space: metres, Y up, right-handed. Scene X stays X, scene Z (up) becomes Y and scene Y

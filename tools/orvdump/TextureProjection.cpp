@@ -15,24 +15,27 @@ double positiveOr(double value, double fallback) {
 
 std::optional<TextureProjection> planarOrBox(const Material& material) {
   TextureProjection projection;
-  if (material.mappingFrame) {
-    const Frame& frame = *material.mappingFrame;
-    projection.origin = toVec3(frame.point);
-    const Vec3 x = toVec3(frame.xAxis), y = toVec3(frame.yAxis);
-    if (isFinite(x) && isFinite(y) && normalized(x) && normalized(y) && normalized(cross(x, y))) {
-      projection.kind = TextureProjection::Kind::planar;
-      projection.u = x * (1 / dot(x, x));
-      projection.v = y * (1 / dot(y, y));
-      return projection;
-    }
-  }
-  projection.kind = TextureProjection::Kind::box;
   if (material.textureSize) {
     projection.width = positiveOr(material.textureSize->width, kDefaultRepeat);
     projection.height = positiveOr(material.textureSize->height, kDefaultRepeat);
   } else {
     projection.width = projection.height = kDefaultRepeat;
   }
+  if (material.mappingFrame) {
+    const Frame& frame = *material.mappingFrame;
+    projection.origin = toVec3(frame.point);
+    const std::optional<Vec3> x = normalized(toVec3(frame.xAxis));
+    const std::optional<Vec3> y = normalized(toVec3(frame.yAxis));
+    if (x && y && normalized(cross(*x, *y))) {
+      // The frame gives only the plane's directions: one repeat is the texture size, as for
+      // the box.
+      projection.kind = TextureProjection::Kind::planar;
+      projection.u = *x * (1 / projection.width);
+      projection.v = *y * (1 / projection.height);
+      return projection;
+    }
+  }
+  projection.kind = TextureProjection::Kind::box;
   if (!isFinite(projection.origin)) projection.origin = {};
   return projection;
 }

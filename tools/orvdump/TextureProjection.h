@@ -15,17 +15,18 @@ struct TextureProjection {
   enum class Kind { box, planar, spherical, cylindrical };
   Kind kind = Kind::box;
   Vec3 origin;
-  /// box: unused. planar: the axes of one texture repeat. spherical: the direction of the
-  /// texture's left edge (u) and the pole (v), unit vectors. cylindrical: the direction of the
-  /// left edge (u, unit) and the axis, as long as one texture repeat (v).
+  /// box: unused. planar: the plane's unit axes divided by the repeat's width (u) and height
+  /// (v). spherical: the direction of the texture's left edge (u) and the pole (v), unit
+  /// vectors. cylindrical: the direction of the left edge (u, unit) and the axis, as long as one
+  /// texture repeat (v).
   Vec3 u, v;
-  /// box: the size of one texture repeat.
+  /// box and planar: the size of one texture repeat.
   double width = 0, height = 0;
 };
 
 /// The projection `material` describes, or nothing when it describes none:
-/// - mapping kind 0 with a mapping frame whose two axes span a plane: planar, the axes giving one
-///   repeat of the texture;
+/// - mapping kind 0 with a mapping frame whose two axes span a plane: planar along the axes'
+///   directions, one repeat per texture size (width along x, height along y; 100 cm when unset);
 /// - mapping kind 0 otherwise (the frame an image texture gets has two equal axes): box, each face
 ///   projected along the world axis nearest its normal, about the frame's point (or the origin),
 ///   one repeat per texture size (width across, height up; 100 cm when unset);

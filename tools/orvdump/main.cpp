@@ -1,11 +1,11 @@
 // orvdump: prints a scene file as a readable summary, or with --json as one JSON object; writes it
 // as a binary glTF file with --gltf, or a shaded picture with --preview.
-// Exit status when printing: 0 printed, 1 the file cannot be read as a scene, 2 bad usage.
-// Exit status when writing: 0 written, 1 the output cannot be written, 2 bad usage or a scene
-// file that cannot be read (nothing is written then).
+// Exit status in every mode: 0 done, 1 the output (standard output, or the file of -o) cannot be
+// written, 2 bad usage or a scene file that cannot be read (nothing is written then).
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -40,38 +40,55 @@ std::optional<PictureSize> parseSize(const std::string& text) {
   return size;
 }
 
+constexpr int kDone = 0;
+constexpr int kNotWritten = 1;
+constexpr int kBadInput = 2;  // bad usage, or a scene file that cannot be read
+
 struct Request {
   std::string scenePath;
   std::string outputPath;
   bool gltf = false;
-  GltfOptions gltfOptions;
+  bool quiet = false;
+  bool externalImages = false;
+  double creaseDegrees = kDefaultCreaseDegrees;
   PictureSize size;
 };
 
-/// Reads the scene and writes the glTF file or the picture the request asks for.
-int writeOutput(const Request& request) {
-  Scene scene;
-  try {
-    scene = readSceneFile(request.scenePath);
-  } catch (const SceneFileError& error) {
-    std::cerr << "orvdump: " << error.what() << '\n';
-    return 2;
-  }
+/// Writes the glTF file or the picture of `scene` that the request asks for.
+int writeOutput(const Request& request, const Scene& scene) {
   std::vector<std::string> warnings;
   try {
     if (request.gltf) {
-      warnings = writeGltf(scene, request.scenePath, request.outputPath, request.gltfOptions);
+      const GltfOptions options{request.externalImages, request.creaseDegrees};
+      warnings = writeGltf(scene, request.scenePath, request.outputPath, options);
     } else {
-      writePng(renderPreview(scene, request.size, warnings), request.outputPath);
+      const PreviewOptions options{std::filesystem::path(request.scenePath).parent_path(),
+                                   request.creaseDegrees};
+      writePng(renderPreview(scene, request.size, warnings, options), request.outputPath);
     }
   } catch (const OutputError& error) {
     std::cerr << "orvdump: " << error.what() << '\n';
-    return 1;
+    return kNotWritten;
   }
+  if (request.quiet) return kDone;
   for (const std::string& warning : warnings) {
     std::cerr << "orvdump: warning: " << request.scenePath << ": " << warning << '\n';
   }
-  return 0;
+  return kDone;
+}
+
+/// The summary, or the JSON with `json`, on standard output.
+int printScene(const Scene& scene, bool json) {
+  if (json) {
+    printSceneJson(std::cout, scene);
+  } else {
+    writeSummary(std::cout, scene);
+  }
+  if (!std::cout.flush()) {
+    std::cerr << "orvdump: cannot write to standard output\n";
+    return kNotWritten;
+  }
+  return kDone;
 }
 
 }  // namespace
@@ -84,7 +101,14 @@ int main(int argc, char** argv) {
   Request request;
   bool json = false, preview = false;
   std::string sizeText;
+  app.set_version_flag("--version",
+                       std::string("orvdump ") + ORV_TOOL_VERSION + "\nplug-in " +
+                           ORV_TOOL_VERSION + "\nscene format " + ORV_SCENE_FORMAT_VERSION,
+                       "Print the versions of orvdump, of the plug-in it belongs with and of the "
+                       "scene format it reads, and exit");
   app.add_option("FILE", request.scenePath, "Scene file to read")->required();
+  app.add_flag("-q,--quiet", request.quiet,
+               "With --gltf or --preview: print no warnings about what was left out");
   CLI::Option* jsonFlag = app.add_flag("--json", json, "Print the whole scene as one JSON object");
   CLI::Option* gltfFlag =
       app.add_flag("--gltf", request.gltf, "Write the scene as a binary glTF file to -o");
@@ -92,9 +116,15 @@ int main(int argc, char** argv) {
       app.add_flag("--preview", preview, "Write a shaded picture of the scene as a PNG file to -o");
   CLI::Option* output =
       app.add_option("-o,--output", request.outputPath, "File that --gltf or --preview writes");
-  app.add_flag("--embed-images", request.gltfOptions.embedImages,
-               "With --gltf: put the texture images into the file")
+  app.add_flag("--external-images", request.externalImages,
+               "With --gltf: refer to PNG and JPEG texture images where they are instead of "
+               "putting them into the file")
       ->needs(gltfFlag);
+  CLI::Option* crease =
+      app.add_option("--crease-angle", request.creaseDegrees,
+                     "With --gltf or --preview: faces meeting at less than this angle in degrees "
+                     "look smooth (30)")
+          ->check(CLI::Range(0.0, 180.0));
   app.add_option("--size", sizeText, "With --preview: the picture's size, WxH pixels (800x600)")
       ->needs(previewFlag)
       ->check(
@@ -109,28 +139,28 @@ int main(int argc, char** argv) {
   previewFlag->needs(output);
   try {
     app.parse(argc, argv);
-    if (!request.outputPath.empty() && !request.gltf && !preview) {
-      throw CLI::ValidationError("-o,--output", "needs --gltf or --preview");
+    for (const CLI::Option* option : {output, crease}) {
+      if (option->count() > 0 && !request.gltf && !preview) {
+        throw CLI::ValidationError(option->get_name(), "needs --gltf or --preview");
+      }
     }
+  } catch (const CLI::Success& done) {
+    return app.exit(done);  // --help and --version
   } catch (const CLI::ParseError& error) {
-    // --help reports success through the same exception; every real parse error is usage.
-    return app.exit(error) == 0 ? 0 : 2;
+    std::cerr << "orvdump: " << error.what() << "\nRun with --help for more information.\n";
+    return kBadInput;
   }
 
-  if (request.gltf || preview) {
-    if (!sizeText.empty()) request.size = *parseSize(sizeText);
-    return writeOutput(request);
-  }
+  Scene scene;
   try {
-    const Scene scene = readSceneFile(request.scenePath);
-    if (json) {
-      printSceneJson(std::cout, scene);
-    } else {
-      writeSummary(std::cout, scene);
-    }
+    scene = readSceneFile(request.scenePath);
   } catch (const SceneFileError& error) {
     std::cerr << "orvdump: " << error.what() << '\n';
-    return 1;
+    return kBadInput;
   }
-  return 0;
+  if (request.gltf || preview) {
+    if (!sizeText.empty()) request.size = *parseSize(sizeText);
+    return writeOutput(request, scene);
+  }
+  return printScene(scene, json);
 }
