@@ -14,7 +14,10 @@
 /// missing. Expected constant time per point.
 class PointWelder {
  public:
+  /// Seeded with the process's seed.
   PointWelder();
+  /// Seeded with `seed`: what welds and in which order is the same for every seed.
+  explicit PointWelder(std::uint64_t seed) : m_seed(seed) {}
 
   /// Sizes the index once for up to `count` distinct points (the vertex count of what will be
   /// welded bounds it), so that adding them never rebuilds it. Only before the first Add.

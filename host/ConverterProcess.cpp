@@ -9,8 +9,8 @@
 
 #include <algorithm>
 #include <array>
-#include <utility>
 #include <cerrno>
+#include <utility>
 
 extern char** environ;
 

@@ -26,10 +26,10 @@ inline constexpr char kArrayBudgetOption[] = "--max-array-mib";
 
 /// a + b, or the largest value where the sum would not fit.
 inline std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
-  return b > std::numeric_limits<std::uint64_t>::max() - a ? std::numeric_limits<std::uint64_t>::max()
-                                                           : a + b;
+  return b > std::numeric_limits<std::uint64_t>::max() - a
+             ? std::numeric_limits<std::uint64_t>::max()
+             : a + b;
 }
-
 
 /// What one object or one placement of a block places, blocks expanded.
 struct Placed {

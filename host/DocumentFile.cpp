@@ -114,7 +114,6 @@ void LoadDocumentText(const std::string& text, const std::string& fileName, CRhi
   ReadDocument(Node(source), source, doc);
 }
 
-void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc,
-                      const DocumentBudget& budget) {
+void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc, const DocumentBudget& budget) {
   LoadDocumentText(ReadDocumentFile(fileName), fileName, doc, budget);
 }

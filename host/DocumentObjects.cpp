@@ -122,11 +122,11 @@ void CheckBudget(const Node& object, const Placed& placed) {
   const DocumentBudget& budget = object.source().budget;
   auto refuse = [&](std::uint64_t limit, const char* what, const char* option) {
     object.fail("with this object the document places more than the budget of " +
-                std::to_string(limit) + " " + what + " once its blocks are expanded (each counted " +
+                std::to_string(limit) + " " + what +
+                " once its blocks are expanded (each counted " +
                 "once for every place it stands); " + option + " raises it");
   };
-  if (placed.polygons > budget.polygons)
-    refuse(budget.polygons, "polygons", kPolygonBudgetOption);
+  if (placed.polygons > budget.polygons) refuse(budget.polygons, "polygons", kPolygonBudgetOption);
   if (placed.objects > budget.objects) refuse(budget.objects, "objects", kObjectBudgetOption);
 }
 

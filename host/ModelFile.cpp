@@ -61,8 +61,7 @@ std::string Convert(const std::string& fileName, std::vector<std::string> option
   }
   using End = ChildOutcome::End;
   if (outcome.end == End::timedOut)
-    throw DocumentError(fileName + ": the .3dm converter did not finish within " +
-                        Seconds(limit) +
+    throw DocumentError(fileName + ": the .3dm converter did not finish within " + Seconds(limit) +
                         " s, so the model may be damaged (--converter-time-limit raises the "
                         "limit)");
   if (outcome.end == End::signalled)

@@ -84,7 +84,7 @@ class RHINO_SDK_CLASS CRhinoLayerTable {
     }
   };
   ON_ClassArray<CRhinoLayer> m_layers;
-  std::map<ON_UUID, int, IdOrder> m_index_of_id;  // the first layer of each id
+  std::map<ON_UUID, int, IdOrder> m_index_of_id;          // the first layer of each id
   const CRhinoMaterialTable* m_material_table = nullptr;  // the document's, given to its layers
 };
 
