@@ -6,7 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -64,6 +68,49 @@ std::string SharedArrays(int objects) {
             std::string(R"({"mesh": {"vertices": {"binary": "f64", "offset": 0, "shape": [)") +
             std::to_string(kPoints) + R"(, 3]}, "faces": [[0, 1, 2]]}})";
   return R"({"binary": "arrays.bin", "objects": [)" + list + "]}";
+}
+
+/// x ^= x >> shift undone.
+std::uint64_t Unshift(std::uint64_t x, int shift) {
+  std::uint64_t y = x;
+  for (int i = 0; i < 64 / shift; ++i) y = x ^ (y >> shift);
+  return y;
+}
+
+/// The inverse of an odd number modulo 2^64 (Newton's iteration).
+std::uint64_t Inverse(std::uint64_t a) {
+  std::uint64_t x = a;
+  for (int i = 0; i < 5; ++i) x *= 2 - a * x;
+  return x;
+}
+
+/// A mesh of `count` distinct finite points that all fall into one slot of a hash table of up to
+/// 2^16 slots under a fixed hash of their bytes (each word added to the hash so far and mixed by
+/// the splitmix64 finaliser, from the usual constant), which welding them once used: there,
+/// quadratic time. Solved backwards from the wanted hashes, the last coordinate free.
+std::string CollidingPoints(int count) {
+  constexpr std::uint64_t kStart = 0x9E3779B97F4A7C15ull, kFirst = 0xBF58476D1CE4E5B9ull,
+                          kSecond = 0x94D049BB133111EBull;
+  auto mix = [](std::uint64_t z) {
+    z = (z ^ (z >> 30)) * kFirst;
+    z = (z ^ (z >> 27)) * kSecond;
+    return z ^ (z >> 31);
+  };
+  const std::uint64_t one = std::bit_cast<std::uint64_t>(1.0);
+  const std::uint64_t beforeLast = mix(one + mix(one + kStart));  // after x = y = 1
+  std::string vertices;
+  int made = 0;
+  for (std::uint64_t wanted = 1; made < count; ++wanted) {
+    std::uint64_t z = Unshift(wanted << 16, 31) * Inverse(kSecond);
+    z = Unshift(z, 27) * Inverse(kFirst);
+    const double last = std::bit_cast<double>(Unshift(z, 30) - beforeLast);
+    if (!std::isfinite(last)) continue;
+    char number[32];
+    std::snprintf(number, sizeof number, "%.17g", last);
+    vertices += std::string(made++ ? ", " : "") + "[1, 1, " + number + "]";
+  }
+  return R"({"units": "centimeters", "objects": [{"mesh": {"precision": "double", "vertices": [)" +
+         vertices + R"(], "faces": [[0, 1, 2]]}}]})";
 }
 
 class InputBounds : public ::testing::Test {
@@ -143,6 +190,7 @@ TEST_F(InputBounds, EachInputEndsWithItsStatusAndMessage) {
        "layer (layers nested too deep)"},
       {Write("layers.json", ManyLayers(20000, false)), {"--grouping", "layer"}, 0, ""},
       {Write("deep-but-short.json", ManyLayers(2000, true)), {"--grouping", "layer"}, 0, ""},
+      {Write("colliding.json", CollidingPoints(40000)), {}, 0, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.input);
