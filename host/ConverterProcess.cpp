@@ -133,20 +133,23 @@ bool ConverterProcess::Run(const std::vector<std::string>& argv, std::string_vie
     for (std::size_t k = 0; k < 2; ++k)
       if (fds[k].fd >= 0) close(std::exchange(fds[k].fd, -1));
   };
+  // Ending early, for a stop signal or the time limit: the child goes first.
+  auto interrupt = [&](int signal) {
+    closeOutputs();
+    End();
+    throw Interrupted(signal);
+  };
+  auto timeOut = [&] {
+    closeOutputs();
+    End();
+    outcome.end = ChildOutcome::End::timedOut;
+    return true;
+  };
   for (int open = 2; open > 0;) {
     const int ready = poll(fds.data(), fds.size(), MillisecondsUntil(deadline));
     if (ready < 0 && errno != EINTR) break;
-    if (const int signal = watch.caught()) {
-      closeOutputs();
-      End();
-      throw Interrupted(signal);
-    }
-    if (ready == 0) {
-      closeOutputs();
-      End();
-      outcome.end = ChildOutcome::End::timedOut;
-      return true;
-    }
+    if (const int signal = watch.caught()) interrupt(signal);
+    if (ready == 0) return timeOut();
     for (std::size_t k = 0; k < 2; ++k) {
       if (fds[k].fd < 0 || fds[k].revents == 0) continue;
       char buffer[65536];
@@ -171,15 +174,9 @@ bool ConverterProcess::Run(const std::vector<std::string>& argv, std::string_vie
     const pid_t reaped = waitpid(m_pid, &status, WNOHANG);
     if (reaped == m_pid || (reaped < 0 && errno != EINTR)) break;
     if (poll(&fds[2], 1, std::min(MillisecondsUntil(deadline), 10)) == 0 &&
-        MillisecondsUntil(deadline) == 0) {
-      End();
-      outcome.end = ChildOutcome::End::timedOut;
-      return true;
-    }
-    if (const int signal = watch.caught()) {
-      End();
-      throw Interrupted(signal);
-    }
+        MillisecondsUntil(deadline) == 0)
+      return timeOut();
+    if (const int signal = watch.caught()) interrupt(signal);
   }
   m_pid = 0;
   outcome.end = WIFSIGNALED(status) ? ChildOutcome::End::signalled : ChildOutcome::End::exited;
