@@ -1,6 +1,5 @@
 #include "DocumentNode.h"
 
-#include <algorithm>
 #include <cassert>
 #include <limits>
 #include <sstream>
@@ -290,12 +289,12 @@ std::size_t ElementCursor::integers(int* out, std::size_t max) {
 
 std::vector<int> NameTable::Rows(const std::string& text, const std::vector<std::string>& list,
                                  Index& index) {
+  // Rows of one name stay in table order: each goes after those of its name already there.
   for (; index.indexed < list.size(); ++index.indexed)
     index.rows.emplace(list[index.indexed], int(index.indexed));
   std::vector<int> rows;
   const auto [first, last] = index.rows.equal_range(text);
   for (auto it = first; it != last; ++it) rows.push_back(it->second);
-  std::sort(rows.begin(), rows.end());
   return rows;
 }
 

@@ -4,10 +4,10 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "DocumentFile.h"
@@ -207,8 +207,8 @@ class NameTable {
   std::vector<std::string> paths;  // empty, or one per name
 
   /// The rows named `text`, or whose full path is `text`, in table order. Rows are only ever
-  /// appended; each look-up first indexes those appended since the last, so that a document's
-  /// references cost time in proportion to their number, not times the table's size.
+  /// appended; each look-up first indexes those appended since the last, so that a look-up costs
+  /// time in the logarithm of the table's size, not in its size.
   std::vector<int> rowsNamed(const std::string& text) const { return Rows(text, names, m_names); }
   std::vector<int> rowsWithPath(const std::string& text) const {
     return Rows(text, paths, m_paths);
@@ -216,7 +216,8 @@ class NameTable {
 
  private:
   struct Index {
-    std::unordered_multimap<std::string, int> rows;
+    // Ordered, not hashed: names chosen to collide in a hash cannot slow it.
+    std::multimap<std::string, int> rows;
     std::size_t indexed = 0;  // rows of the list in `rows`
   };
   static std::vector<int> Rows(const std::string& text, const std::vector<std::string>& list,

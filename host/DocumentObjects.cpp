@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cassert>
 #include <iterator>
-#include <unordered_set>
+#include <set>
 
 #include "DocumentReading.h"
 
@@ -225,7 +225,7 @@ void RefuseCyclesAndDeepNesting(const std::vector<std::vector<BlockUse>>& uses,
 
 void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc) {
   const std::vector<Node> entries = blocks.elements();
-  std::unordered_set<std::string> named;
+  std::set<std::string> named;  // ordered: names chosen to collide in a hash cannot slow it
   for (const Node& block : entries) {
     block.checkKeys({"name", "objects"});
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
