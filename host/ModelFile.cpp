@@ -32,6 +32,7 @@ std::string LastLine(const std::string& text) {
   return text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
 }
 
+/// `limit` in seconds as messages show it: "60", "0.5".
 std::string Seconds(std::chrono::milliseconds limit) {
   const auto tenths = (limit.count() + 50) / 100;
   return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "");
