@@ -2,6 +2,8 @@
 // feedback, and holds the document, its materials, the unit transform and the shared stacks.
 #pragma once
 
+#include <unordered_map>
+
 #include "export/ORVFeedback.h"
 #include "export/TOrvComPtr.h"
 #include "materials/TextureFiles.h"
@@ -33,6 +35,10 @@ struct LayerRegistry {
   ON_SimpleArray<ON_UUID> layerIds;     // id the scene library gave the scene layer
   ON_SimpleArray<bool> visible;         // the document layer's visibility when it was recorded
   ON_SimpleArray<int> renderMaterials;  // the layer's render material index then (-1: none)
+  /// The first entry of each layer index, for the entries up to `indexedEntries`; the lookups
+  /// bring it up to date with the entries appended since.
+  std::unordered_map<int, int> entryOfLayer;
+  int indexedEntries = 0;
   CRhinoDoc* doc;
   TOrvComPtr<QzOrv::IOrvMgr>* manager;
 };

@@ -13,9 +13,14 @@ namespace {
 
 constexpr int kRootLayer = -1;
 
-// Position of the first entry for `layerIndex`, or -1.
-int entryOf(const LayerRegistry& registry, int layerIndex) {
-  return registry.layerIndices.Search(layerIndex);
+// Position of the first entry for `layerIndex`, or -1: through the index, so that an export of
+// many layers costs no time in their number squared.
+int entryOf(LayerRegistry& registry, int layerIndex) {
+  for (; registry.indexedEntries < registry.layerIndices.Count(); ++registry.indexedEntries)
+    registry.entryOfLayer.emplace(registry.layerIndices[registry.indexedEntries],
+                                  registry.indexedEntries);
+  const auto found = registry.entryOfLayer.find(layerIndex);
+  return found != registry.entryOfLayer.end() ? found->second : -1;
 }
 
 // Appends a new scene layer named `name` (UTF-8 through the layer tree's own converter) and

@@ -8,6 +8,7 @@
 #include <bit>
 #include <cassert>
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -26,14 +27,25 @@ bool sameBytes(const ON_3dPoint& a, const ON_3dPoint& b) {
   return std::memcmp(&a, &b, sizeof(ON_3dPoint)) == 0;
 }
 
+// The hash's starting value, drawn once per process: points chosen to collide under one seed do
+// not collide under another, so no input can make the probes long. Which points weld and their
+// order never depend on it, only where they sit in the index.
+std::uint64_t processSeed() {
+  static const std::uint64_t seed = [] {
+    std::random_device device;
+    return (std::uint64_t{device()} << 32) ^ device();
+  }();
+  return seed;
+}
+
 }  // namespace
 
-std::uint64_t PointWelder::HashOf(const ON_3dPoint& p) {
+std::uint64_t PointWelder::HashOf(const ON_3dPoint& p) const {
   std::uint64_t words[3];
   std::memcpy(words, &p, sizeof words);
   // Each word is mixed fully (the splitmix64 finaliser), so grid coordinates that differ only in
   // a few low mantissa bits still land far apart.
-  std::uint64_t h = 0x9E3779B97F4A7C15ull;
+  std::uint64_t h = m_seed;
   for (std::uint64_t word : words) {
     std::uint64_t z = word + h;
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -42,6 +54,8 @@ std::uint64_t PointWelder::HashOf(const ON_3dPoint& p) {
   }
   return h;
 }
+
+PointWelder::PointWelder() : m_seed(processSeed()) {}
 
 void PointWelder::Reserve(int count) {
   assert(m_points.Count() == 0 && count >= 0);

@@ -1,5 +1,6 @@
 // PointWelder: the point list of one welded scene definition. Owns the points and a hash index
 // from each point's exact bytes to its first position, so welding stays linear in the vertices.
+// The hash is seeded once per process, so that no chosen points can make it slow.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +14,10 @@
 /// missing. Expected constant time per point.
 class PointWelder {
  public:
-  PointWelder() = default;
+  /// Seeded with the process's seed.
+  PointWelder();
+  /// Seeded with `seed`: what welds and in which order is the same for every seed.
+  explicit PointWelder(std::uint64_t seed) : m_seed(seed) {}
 
   /// Sizes the index once for up to `count` distinct points (the vertex count of what will be
   /// welded bounds it), so that adding them never rebuilds it. Only before the first Add.
@@ -24,7 +28,7 @@ class PointWelder {
   const ON_SimpleArray<ON_3dPoint>& Points() const { return m_points; }
 
  private:
-  static std::uint64_t HashOf(const ON_3dPoint& p);
+  std::uint64_t HashOf(const ON_3dPoint& p) const;
   /// Rebuilds the index with twice the slots: only when more points arrive than were reserved.
   void Grow();
 
@@ -33,4 +37,5 @@ class PointWelder {
   // quarters full, so probes stay short, and small (4 bytes a slot), so it stays in cache longer
   // than the points themselves.
   std::vector<int> m_slots;
+  std::uint64_t m_seed;
 };

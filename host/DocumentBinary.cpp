@@ -66,6 +66,19 @@ std::string ShowElement(double value) {
 // memory than the host's copy of it.
 constexpr std::size_t kPieceBytes = std::size_t{64} << 10;
 
+/// Counts the `bytes` of one reference against the document's budget; fails at the reference once
+/// the references read so far ask for more.
+void ChargeBudget(const Node& reference, std::uint64_t bytes) {
+  const Source& source = reference.source();
+  source.arrayBytes = SaturatingAdd(source.arrayBytes, bytes);
+  const std::uint64_t budget = source.budget.arrayBytes;
+  if (source.arrayBytes > budget)
+    reference.fail("the binary arrays referred to come to more than the budget of " +
+                   std::to_string(budget >> 20) + " MiB (" + std::to_string(budget) +
+                   " bytes, each reference counted) with this one; " + kArrayBudgetOption +
+                   " raises it");
+}
+
 }  // namespace
 
 // ---- the sidecar
@@ -161,6 +174,7 @@ BinaryArray::BinaryArray(const Node& reference, ElementKind kind)
                    std::to_string(m_sidecar->size()) + " bytes: " + ShowShape(m_shape) + " \"" +
                    m_type + "\" from offset " + std::to_string(m_offset));
   m_count = static_cast<std::size_t>(count);
+  ChargeBudget(reference, bytes);
 }
 
 void BinaryArray::expectShape(std::size_t rank, std::initializer_list<std::size_t> widths,

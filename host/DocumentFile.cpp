@@ -24,7 +24,7 @@ void ReadDocument(const Node& root, Source& source, CRhinoDoc& doc) {
   if (auto name = root.member("binary")) source.sidecar = &sidecar.emplace(*name, fileName);
   if (auto units = root.member("units")) doc.Properties().SetModelUnits(ReadUnits(*units));
   if (auto path = root.member("path")) doc.SetPathName(Wide(SavedPath(*path, fileName)));
-  References references{{"material", {}, {}}, {"layer", {}, {}}};
+  References references;
   if (auto list = root.member("materials")) references.materials = ReadMaterials(*list, doc);
   if (auto list = root.member("layers"))
     references.layers = ReadLayers(*list, doc, references.materials);
@@ -36,6 +36,8 @@ void ReadDocument(const Node& root, Source& source, CRhinoDoc& doc) {
   if (auto anchor = root.member("earth_anchor")) ReadEarthAnchor(*anchor, doc);
   if (auto sun = root.member("sun")) ReadSun(*sun, doc);
 }
+
+constexpr char kDocumentFile[] = "a document file";
 
 [[noreturn]] void Refuse(const std::string& fileName, const std::string& problem) {
   throw DocumentError(fileName + ": " + problem);
@@ -49,17 +51,21 @@ std::string TooLarge(std::uint64_t bytes) {
 /// Refuses what is no document file before anything is read: a folder, a device, a pipe, a
 /// socket (which could be read without end, or block) and a file over the size limit.
 void CheckIsDocumentFile(const std::string& fileName, const struct stat& info) {
-  if (S_ISDIR(info.st_mode)) Refuse(fileName, "is a folder, not a document file");
-  if (!S_ISREG(info.st_mode)) Refuse(fileName, "is not a regular file, so not a document file");
+  RefuseUnlessRegularFile(fileName, info, kDocumentFile);
   if (static_cast<std::uint64_t>(info.st_size) > kMaxDocumentBytes)
     Refuse(fileName, TooLarge(static_cast<std::uint64_t>(info.st_size)));
 }
 
-/// The whole text of the document file, read no further than the size limit allows.
-std::string ReadDocumentFile(const std::string& fileName) {
+struct stat StatOrRefuse(const std::string& fileName) {
   struct stat info;
   if (::stat(fileName.c_str(), &info) != 0)
     Refuse(fileName, std::string("cannot open: ") + std::strerror(errno));
+  return info;
+}
+
+/// The whole text of the document file, read no further than the size limit allows.
+std::string ReadDocumentFile(const std::string& fileName) {
+  struct stat info = StatOrRefuse(fileName);
   CheckIsDocumentFile(fileName, info);
   // Not blocking: what was checked may have been swapped for a pipe since.
   const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -92,15 +98,22 @@ std::string ReadDocumentFile(const std::string& fileName) {
 
 }  // namespace
 
-void LoadDocumentText(const std::string& text, const std::string& fileName, CRhinoDoc& doc) {
+void RefuseUnlessRegularFile(const std::string& fileName, const struct stat& info,
+                             const std::string& what) {
+  if (S_ISDIR(info.st_mode)) Refuse(fileName, "is a folder, not " + what);
+  if (!S_ISREG(info.st_mode)) Refuse(fileName, "is not a regular file, so not " + what);
+}
+
+void LoadDocumentText(const std::string& text, const std::string& fileName, CRhinoDoc& doc,
+                      const DocumentBudget& budget) {
   assert(doc.m_material_table.MaterialCount() == 0 && doc.m_layer_table.LayerCount() == 0 &&
          doc.m_object_table.ObjectCount() == 0 &&
          doc.m_instance_definition_table.InstanceDefinitionCount() == 0);
   const ParsedText parsed = ParseDocumentText(text, fileName);
-  Source source{fileName, parsed};
+  Source source{fileName, parsed, nullptr, budget};
   ReadDocument(Node(source), source, doc);
 }
 
-void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc) {
-  LoadDocumentText(ReadDocumentFile(fileName), fileName, doc);
+void LoadDocumentFile(const std::string& fileName, CRhinoDoc& doc, const DocumentBudget& budget) {
+  LoadDocumentText(ReadDocumentFile(fileName), fileName, doc, budget);
 }

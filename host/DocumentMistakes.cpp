@@ -1,9 +1,9 @@
 // The messages for document text that is no document within the limits: the JSON library reads
 // the text again, as far as its first mistake, and says what and where it is.
 #include <nlohmann/json.hpp>
+#include <set>
 #include <stdexcept>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "DocumentFile.h"
@@ -81,9 +81,9 @@ class LimitChecker {
  private:
   struct Frame {
     bool object = false;
-    std::size_t elements = 0;              // arrays: values started so far
-    std::string key;                       // objects: the latest key
-    std::unordered_set<std::string> keys;  // objects: every key so far
+    std::size_t elements = 0;    // arrays: values started so far
+    std::string key;             // objects: the latest key
+    std::set<std::string> keys;  // objects: every key so far (ordered: no hash to flood)
   };
 
   [[noreturn]] void fail(const std::string& place, const std::string& problem) const {

@@ -287,6 +287,17 @@ std::size_t ElementCursor::integers(int* out, std::size_t max) {
 
 // ---- references by name or index
 
+std::vector<int> NameTable::Rows(const std::string& text, const std::vector<std::string>& list,
+                                 Index& index) {
+  // Rows of one name stay in table order: each goes after those of its name already there.
+  for (; index.indexed < list.size(); ++index.indexed)
+    index.rows.emplace(list[index.indexed], int(index.indexed));
+  std::vector<int> rows;
+  const auto [first, last] = index.rows.equal_range(text);
+  for (auto it = first; it != last; ++it) rows.push_back(it->second);
+  return rows;
+}
+
 int Resolve(const Node& ref, const NameTable& table, const std::string& role) {
   const int count = static_cast<int>(table.names.size());
   if (ref.isInteger()) {
@@ -296,12 +307,8 @@ int Resolve(const Node& ref, const NameTable& table, const std::string& role) {
   if (!ref.isString()) ref.expected("the name or index of the " + role);
   const std::string name = ref.text();
   // A full path identifies a layer; only when none matches do plain names count.
-  std::vector<int> found;
-  for (int i = 0; i < count && !table.paths.empty(); ++i)
-    if (table.paths[i] == name) found.push_back(i);
-  if (found.empty())
-    for (int i = 0; i < count; ++i)
-      if (table.names[i] == name) found.push_back(i);
+  std::vector<int> found = table.rowsWithPath(name);
+  if (found.empty()) found = table.rowsNamed(name);
   if (found.size() == 1) return found[0];
   if (found.empty()) ref.fail(std::string("no ") + table.kind + " is named " + Show(ref));
   ref.fail(

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,12 +27,15 @@ ON_wString Wide(const std::string& utf8);
 class Sidecar;
 
 /// What every value of one document shares: the file's name for messages, its checked text with
-/// the index, and the sidecar that holds its binary arrays (null when it names none). Outlives
-/// the document's nodes.
+/// the index, the sidecar that holds its binary arrays (null when it names none) and the budget
+/// with the work counted against it. Outlives the document's nodes.
 struct Source {
   const std::string& file;
   const ParsedText& parsed;
   const Sidecar* sidecar = nullptr;
+  DocumentBudget budget = {};
+  /// Bytes of the binary arrays referred to so far, against budget.arrayBytes.
+  mutable std::uint64_t arrayBytes = 0;
 };
 
 /// One value of the document. A node is a position in the text (and in the index, where the
@@ -192,10 +196,35 @@ class ElementCursor {
 
 /// What a reference in the file points into: the names in table order and, for layers, their
 /// full paths, which also identify them.
-struct NameTable {
+class NameTable {
+ public:
+  NameTable(const char* kind_, std::vector<std::string> names_ = {},
+            std::vector<std::string> paths_ = {})
+      : kind(kind_), names(std::move(names_)), paths(std::move(paths_)) {}
+
   const char* kind;  // "material", "earlier layer"
   std::vector<std::string> names;
   std::vector<std::string> paths;  // empty, or one per name
+
+  /// The rows named `text`, or whose full path is `text`, in table order. Rows are only ever
+  /// appended; each look-up first indexes those appended since the last, so that a look-up costs
+  /// time in the logarithm of the table's size, not in its size.
+  std::vector<int> rowsNamed(const std::string& text) const { return Rows(text, names, m_names); }
+  std::vector<int> rowsWithPath(const std::string& text) const {
+    return Rows(text, paths, m_paths);
+  }
+
+ private:
+  struct Index {
+    // Ordered, not hashed: names chosen to collide in a hash cannot slow it.
+    std::multimap<std::string, int> rows;
+    std::size_t indexed = 0;  // rows of the list in `rows`
+  };
+  static std::vector<int> Rows(const std::string& text, const std::vector<std::string>& list,
+                               Index& index);
+
+  mutable Index m_names;
+  mutable Index m_paths;
 };
 
 /// The table row that `ref` names, by index or by name (for layers also by full path); `role`

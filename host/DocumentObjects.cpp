@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cassert>
 #include <iterator>
-#include <unordered_set>
+#include <set>
 
 #include "DocumentReading.h"
 
@@ -43,7 +43,7 @@ Node GeometryOf(const Node& object) {
 
 std::unique_ptr<CRhinoObject> MakeObject(const std::string& key, const Node& geometry,
                                          const ON_wString& name, const References& references,
-                                         CRhinoDoc& doc, std::vector<BlockUse>* uses) {
+                                         CRhinoDoc& doc, std::vector<BlockUse>& uses) {
   if (key == "mesh") return std::make_unique<CRhinoMeshObject>(ReadMesh(geometry).release());
   if (key == "surface") return std::make_unique<CRhinoBrepObject>(ReadSurface(geometry).release());
   if (key == "brep") return std::make_unique<CRhinoBrepObject>(ReadBrep(geometry).release());
@@ -56,7 +56,7 @@ std::unique_ptr<CRhinoObject> MakeObject(const std::string& key, const Node& geo
   geometry.checkKeys({"block", "transform"});
   const Node block = geometry.required("block", "the placed block, by name or index");
   const int index = Resolve(block, references.blocks, "block");
-  if (uses) uses->push_back({index, block});
+  uses.push_back({index, block});
   ON_Xform xform(1);
   if (auto transform = geometry.member("transform")) xform = ReadTransform(*transform);
   return std::make_unique<CRhinoInstanceObject>(doc.m_instance_definition_table[index], xform);
@@ -78,10 +78,11 @@ ON_3dmObjectAttributes::object_mode ObjectMode(const Node& mode) {
   mode.expected("an object mode (normal, hidden, locked)");
 }
 
-/// Reads one object. Objects of block definitions (uses not null) record the blocks they place
-/// and cannot be reference objects; top-level objects report whether they are one.
+/// Reads one object, recording in `uses` the block it places, if any. Objects of block
+/// definitions (reference null) cannot be reference objects; top-level objects report whether
+/// they are one.
 std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& references,
-                                         CRhinoDoc& doc, std::vector<BlockUse>* uses,
+                                         CRhinoDoc& doc, std::vector<BlockUse>& uses,
                                          bool* reference) {
   object.checkKeys({"name", "layer", "material_source", "material", "mappings", "mode", "selected",
                     "reference", "mesh", "surface", "brep", "curve", "point", "annotation", "light",
@@ -109,12 +110,37 @@ std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& r
   return result;
 }
 
+/// What an object places itself: itself, and a mesh its faces (an instance places what its
+/// block places besides).
+Placed OwnPlaced(const CRhinoObject& object) {
+  const auto* mesh = dynamic_cast<const ON_Mesh*>(object.Geometry());
+  return {mesh ? std::uint64_t(mesh->m_F.Count()) : 0, 1};
+}
+
+/// Fails at `object` when what the document places with it, `placed`, is over the budget.
+void CheckBudget(const Node& object, const Placed& placed) {
+  const DocumentBudget& budget = object.source().budget;
+  auto refuse = [&](std::uint64_t limit, const char* what, const char* option) {
+    object.fail("with this object the document places more than the budget of " +
+                std::to_string(limit) + " " + what +
+                " once its blocks are expanded (each counted " +
+                "once for every place it stands); " + option + " raises it");
+  };
+  if (placed.polygons > budget.polygons) refuse(budget.polygons, "polygons", kPolygonBudgetOption);
+  if (placed.objects > budget.objects) refuse(budget.objects, "objects", kObjectBudgetOption);
+}
+
 }  // namespace
 
 void ReadObjects(const Node& objects, const References& references, CRhinoDoc& doc) {
+  Placed placed;
   for (const Node& object : objects.elements()) {
     bool reference = false;
-    std::unique_ptr<CRhinoObject> read = ReadObject(object, references, doc, nullptr, &reference);
+    std::vector<BlockUse> uses;
+    std::unique_ptr<CRhinoObject> read = ReadObject(object, references, doc, uses, &reference);
+    placed += OwnPlaced(*read);
+    for (const BlockUse& use : uses) placed += references.blockPlaced[use.block];
+    CheckBudget(object, placed);
     doc.AddObject(read.release(), reference);
   }
 }
@@ -139,9 +165,10 @@ std::string CyclePath(const std::vector<int>& cycle, const Name& name) {
 /// Fails at the instance that makes a block contain itself, naming the chain of blocks, or at
 /// the instance through which a block would hold blocks nested deeper than kMaxBlockNesting.
 /// Walks depth first with a stack of its own, so a long chain of blocks cannot exhaust the
-/// program's stack.
+/// program's stack. Adds to what each block places (`placed`, its own objects' at first) what the
+/// blocks it places place, once for every placement.
 void RefuseCyclesAndDeepNesting(const std::vector<std::vector<BlockUse>>& uses,
-                                const NameTable& blocks) {
+                                const NameTable& blocks, std::vector<Placed>& placed) {
   enum Mark { unvisited, open, done };
   std::vector<Mark> marks(uses.size(), unvisited);
   std::vector<int> depth(uses.size(), 1);  // of the blocks done: 1 holds no other block
@@ -151,6 +178,7 @@ void RefuseCyclesAndDeepNesting(const std::vector<std::vector<BlockUse>>& uses,
   // Once `use.block` is done, the block holding it is at least one deeper.
   auto account = [&](int holder, const BlockUse& use) {
     depth[holder] = std::max(depth[holder], depth[use.block] + 1);
+    placed[holder] += placed[use.block];
     if (depth[holder] > kMaxBlockNesting)
       use.at.fail("block " + name(holder) + " would hold blocks nested " +
                   std::to_string(depth[holder]) + " deep, more than the " +
@@ -197,7 +225,7 @@ void RefuseCyclesAndDeepNesting(const std::vector<std::vector<BlockUse>>& uses,
 
 void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc) {
   const std::vector<Node> entries = blocks.elements();
-  std::unordered_set<std::string> named;
+  std::set<std::string> named;  // ordered: names chosen to collide in a hash cannot slow it
   for (const Node& block : entries) {
     block.checkKeys({"name", "objects"});
     auto definition = std::make_unique<CRhinoInstanceDefinition>();
@@ -212,12 +240,16 @@ void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc) {
     references.blocks.names.push_back(name);
   }
   std::vector<std::vector<BlockUse>> uses(entries.size());
+  std::vector<Placed>& placed = references.blockPlaced;
+  placed.assign(entries.size(), {});
   for (std::size_t b = 0; b < entries.size(); ++b)
     if (auto objects = entries[b].member("objects"))
-      for (const Node& object : objects->elements())
-        doc.m_instance_definition_table[int(b)]->AddObject(
-            ReadObject(object, references, doc, &uses[b], nullptr).release());
-  RefuseCyclesAndDeepNesting(uses, references.blocks);
+      for (const Node& object : objects->elements()) {
+        std::unique_ptr<CRhinoObject> read = ReadObject(object, references, doc, uses[b], nullptr);
+        placed[b] += OwnPlaced(*read);
+        doc.m_instance_definition_table[int(b)]->AddObject(read.release());
+      }
+  RefuseCyclesAndDeepNesting(uses, references.blocks, placed);
 }
 
 }  // namespace document

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
-#include <unordered_set>
+#include <set>
 
 #include "DocumentText.h"
 
@@ -80,7 +80,8 @@ class Scanner {
     std::uint32_t entry = UINT32_MAX;  // its own entry, if it has one
     std::uint32_t count = 0;
     std::size_t keysFrom = 0;  // objects: where their keys start in m_keys
-    std::unique_ptr<std::unordered_set<std::string_view>> keySet;  // objects with many keys
+    std::unique_ptr<std::set<std::string_view>> keySet;  // objects with many keys; ordered, so
+                                                         // keys chosen to collide cannot slow it
   };
 
   std::uint32_t offset(const char* p) const { return std::uint32_t(p - m_base); }
@@ -206,7 +207,7 @@ class Scanner {
     std::string_view key(p + 1, std::size_t(end - p - 2));
     if (key.find('\\') != std::string_view::npos) key = m_decoded.emplace_back(DecodeString(p));
     if (!object.keySet && m_keys.size() - object.keysFrom >= kKeysSearchedInTurn)
-      object.keySet = std::make_unique<std::unordered_set<std::string_view>>(
+      object.keySet = std::make_unique<std::set<std::string_view>>(
           m_keys.begin() + std::ptrdiff_t(object.keysFrom), m_keys.end());
     if (object.keySet) {
       if (!object.keySet->insert(key).second) throw Mistake();

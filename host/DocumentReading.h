@@ -82,10 +82,12 @@ std::unique_ptr<ON_Brep> ReadBrep(const Node& brep);
 
 /// What objects refer to: materials, layers, texture mappings and blocks, by name or index.
 struct References {
-  NameTable materials;
-  NameTable layers;
-  NameTable blocks{"block", {}, {}};
-  NameTable textureMappings{"texture mapping", {}, {}};
+  NameTable materials{"material"};
+  NameTable layers{"layer"};
+  NameTable blocks{"block"};
+  NameTable textureMappings{"texture mapping"};
+  /// Per block, what one placement of it places (DocumentBudget), the blocks it places expanded.
+  std::vector<Placed> blockPlaced;
 };
 
 /// How deep blocks may nest: a block that places no other block has depth 1, one that places
@@ -94,10 +96,11 @@ inline constexpr int kMaxBlockNesting = 100;
 
 /// Block definitions: all are made first, so that instances may place blocks defined later; then
 /// their objects are read, and cycles and nesting deeper than kMaxBlockNesting refused. Adds the
-/// blocks' names to `references`.
+/// blocks' names and what each places to `references`.
 void ReadBlocks(const Node& blocks, References& references, CRhinoDoc& doc);
 
-/// Adds the top-level objects to the document, in file order.
+/// Adds the top-level objects to the document, in file order. Fails at the object that brings the
+/// placed polygons or objects over the document's budget.
 void ReadObjects(const Node& objects, const References& references, CRhinoDoc& doc);
 
 // ---- views, earth anchor point and sun (DocumentViews.cpp)

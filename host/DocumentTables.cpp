@@ -182,7 +182,13 @@ namespace {
 
 constexpr const char* kLayerPathSeparator = "::";
 
-void ReadLayer(const Node& layer, CRhinoDoc& doc, NameTable& layers, const NameTable& materials) {
+/// All layers' full paths together, in bytes: each is held while the document is read, and becomes
+/// a scene layer's name, so a deep chain of layers must not cost memory in its length squared.
+constexpr std::size_t kMaxLayerPathBytes = std::size_t{64} << 20;
+
+/// Reads one layer; `pathBytes` is the length of the full paths of the layers read before.
+void ReadLayer(const Node& layer, CRhinoDoc& doc, NameTable& layers, const NameTable& materials,
+               std::size_t& pathBytes) {
   layer.checkKeys({"name", "parent", "visible", "locked", "material"});
   ON_Layer result;
   std::string name;
@@ -199,10 +205,15 @@ void ReadLayer(const Node& layer, CRhinoDoc& doc, NameTable& layers, const NameT
   if (auto parent = layer.member("parent")) {
     const int index = Resolve(*parent, layers, "parent layer");
     result.m_parent_layer_id = doc.m_layer_table[index].m_layer_id;
+    if (pathBytes + layers.paths[index].size() + name.size() + 2 > kMaxLayerPathBytes)
+      parent->fail("the full paths of the layers come to more than the " +
+                   std::to_string(kMaxLayerPathBytes >> 20) +
+                   " MiB allowed with this layer (layers nested too deep)");
     path = layers.paths[index] + kLayerPathSeparator + name;
   }
-  for (const std::string& known : layers.paths)
-    if (known == path) layer.fail("another layer already has the full path \"" + path + "\"");
+  pathBytes += path.size();
+  if (!layers.rowsWithPath(path).empty())
+    layer.fail("another layer already has the full path \"" + path + "\"");
   if (auto visible = layer.member("visible")) result.SetVisible(visible->flag());
   if (auto locked = layer.member("locked")) result.SetLocked(locked->flag());
   if (auto material = layer.member("material"))
@@ -216,7 +227,8 @@ void ReadLayer(const Node& layer, CRhinoDoc& doc, NameTable& layers, const NameT
 
 NameTable ReadLayers(const Node& layers, CRhinoDoc& doc, const NameTable& materials) {
   NameTable read{"earlier layer", {}, {}};
-  for (const Node& layer : layers.elements()) ReadLayer(layer, doc, read, materials);
+  std::size_t pathBytes = 0;
+  for (const Node& layer : layers.elements()) ReadLayer(layer, doc, read, materials, pathBytes);
   read.kind = "layer";
   return read;
 }

@@ -1,22 +1,18 @@
 #include "ModelFile.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
 
-extern char** environ;
+#include "ConverterProcess.h"
 
 namespace {
 
@@ -25,97 +21,8 @@ namespace fs = std::filesystem;
 constexpr char kSignature[] = "3D Geometry File Format ";
 
 // The converter's last line on standard output once the document and its binary file are
-// complete (with --out); Node.js then still takes a moment to end.
+// complete (with --out); Node.js would then still take a moment to end, so it is ended at once.
 constexpr std::string_view kDocumentWritten = "document written\n";
-
-struct Finished {
-  int status = -1;  // exit status; -1 when the converter did not exit normally
-  int signal = 0;
-  pid_t ending = 0;  // the converter, still ending after it said its document is written
-  std::string out;
-  std::string err;
-};
-
-/// Waits for a converter that has written its document to end, so that it leaves no zombie.
-class ConverterEnd {
- public:
-  explicit ConverterEnd(pid_t pid) : m_pid(pid) {}
-  ConverterEnd(const ConverterEnd&) = delete;
-  ConverterEnd& operator=(const ConverterEnd&) = delete;
-  ~ConverterEnd() {
-    while (m_pid > 0 && waitpid(m_pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
-
- private:
-  pid_t m_pid;
-};
-
-/// Runs `node` with `arguments`, gathering both output streams. When standard output ends in
-/// kDocumentWritten, returns at once with status 0 and the process in `finished.ending`, for the
-/// caller to wait for once it has read the document; otherwise returns once node has ended.
-/// Returns false with errno set when node cannot be started.
-bool RunNode(const std::vector<std::string>& arguments, Finished& finished) {
-  int out[2], err[2];
-  if (pipe(out) != 0) return false;
-  if (pipe(err) != 0) {
-    close(out[0]);
-    close(out[1]);
-    return false;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-  for (int fd : {out[0], out[1], err[0], err[1]}) posix_spawn_file_actions_addclose(&actions, fd);
-  std::vector<std::string> all{"node"};
-  all.insert(all.end(), arguments.begin(), arguments.end());
-  std::vector<char*> argv;
-  for (std::string& a : all) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  const int spawned = posix_spawnp(&pid, "node", &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(out[1]);
-  close(err[1]);
-  if (spawned != 0) {
-    close(out[0]);
-    close(err[0]);
-    errno = spawned;
-    return false;
-  }
-  std::array<pollfd, 2> fds{{{out[0], POLLIN, 0}, {err[0], POLLIN, 0}}};
-  std::array<std::string*, 2> sinks{&finished.out, &finished.err};
-  for (int open = 2; open > 0;) {
-    if (poll(fds.data(), fds.size(), -1) < 0 && errno != EINTR) break;
-    for (std::size_t k = 0; k < fds.size(); ++k) {
-      if (fds[k].fd < 0 || fds[k].revents == 0) continue;
-      char buffer[65536];
-      const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
-      if (n > 0) {
-        sinks[k]->append(buffer, std::size_t(n));
-        if (k == 0 && finished.out.ends_with(kDocumentWritten)) {
-          for (pollfd& f : fds)
-            if (f.fd >= 0) close(f.fd);
-          finished.status = 0;
-          finished.ending = pid;
-          return true;
-        }
-      } else if (n == 0 || errno != EINTR) {
-        close(fds[k].fd);
-        fds[k].fd = -1;
-        --open;
-      }
-    }
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  if (WIFEXITED(status)) finished.status = WEXITSTATUS(status);
-  if (WIFSIGNALED(status)) finished.signal = WTERMSIG(status);
-  return true;
-}
 
 /// The converter's last line on standard error: its message, which names the file.
 std::string LastLine(const std::string& text) {
@@ -133,33 +40,51 @@ std::string ConverterPath() {
   return (self.parent_path() / ORV_MODEL_CONVERTER).lexically_normal().string();
 }
 
-/// Runs the converter on `fileName`; throws DocumentError when it cannot run or refuses the model.
-Finished Convert(const std::string& fileName, std::vector<std::string> options) {
+/// `limit` in seconds as messages show it: "60", "0.5".
+std::string Seconds(std::chrono::milliseconds limit) {
+  const auto tenths = (limit.count() + 50) / 100;
+  return std::to_string(tenths / 10) + (tenths % 10 ? "." + std::to_string(tenths % 10) : "");
+}
+
+/// Runs the converter on `fileName` to its end (or, with --out, until it has written the
+/// document); throws DocumentError when it cannot run, refuses the model or runs past `limit`.
+std::string Convert(const std::string& fileName, std::vector<std::string> options,
+                    std::chrono::milliseconds limit) {
   const std::string script = ConverterPath();
   std::error_code ignored;
   if (!fs::is_regular_file(script, ignored))
     throw DocumentError(fileName + ": cannot read .3dm files: the converter " + script +
                         " is missing");
-  options.insert(options.begin(), {script, fileName});
-  Finished finished;
-  if (!RunNode(options, finished)) {
+  // A pipe or a device is refused before the converter could open it; a missing file is left
+  // to the converter, which says so.
+  if (struct stat info; ::stat(fileName.c_str(), &info) == 0)
+    RefuseUnlessRegularFile(fileName, info, "a .3dm model");
+  options.insert(options.begin(), {"node", script, fileName});
+  ConverterProcess converter;
+  ChildOutcome outcome;
+  if (!converter.Run(options, kDocumentWritten, limit, outcome)) {
     if (errno == ENOENT)
       throw DocumentError(fileName + ": cannot read .3dm files: Node.js (node) is not installed");
     throw DocumentError(fileName +
                         ": cannot read .3dm files: cannot start node: " + std::strerror(errno));
   }
-  if (finished.signal != 0)
+  using End = ChildOutcome::End;
+  if (outcome.end == End::timedOut)
+    throw DocumentError(fileName + ": the .3dm converter did not finish within " + Seconds(limit) +
+                        " s, so the model may be damaged (--converter-time-limit raises the "
+                        "limit)");
+  if (outcome.end == End::signalled)
     throw DocumentError(fileName + ": the .3dm converter stopped on signal " +
-                        std::to_string(finished.signal));
-  if (finished.status != 0) {
-    const std::string message = LastLine(finished.err);
+                        std::to_string(outcome.status));
+  if (outcome.end == End::exited && outcome.status != 0) {
+    const std::string message = LastLine(outcome.err);
     // The converter's own messages name the file; anything else is its failure.
     if (message.rfind(fileName + ": ", 0) == 0) throw DocumentError(message);
     throw DocumentError(
         fileName + ": the .3dm converter failed: " +
-        (message.empty() ? "exit status " + std::to_string(finished.status) : message));
+        (message.empty() ? "exit status " + std::to_string(outcome.status) : message));
   }
-  return finished;
+  return std::move(outcome.out);
 }
 
 bool EndsWith3dm(const std::string& fileName) {
@@ -173,9 +98,17 @@ bool EndsWith3dm(const std::string& fileName) {
 
 bool IsModelFile(const std::string& fileName) {
   if (EndsWith3dm(fileName)) return true;
-  std::ifstream in(fileName, std::ios::binary);
+  // Only a regular file is opened: a pipe would block the open, a device never end.
+  struct stat info;
+  if (::stat(fileName.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  const int fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
   char start[sizeof kSignature - 1] = {};
-  return in.read(start, sizeof start) && std::memcmp(start, kSignature, sizeof start) == 0;
+  const bool model = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                     ::read(fd, start, sizeof start) == ssize_t(sizeof start) &&
+                     std::memcmp(start, kSignature, sizeof start) == 0;
+  ::close(fd);
+  return model;
 }
 
 TemporaryFolder::TemporaryFolder() {
@@ -196,11 +129,12 @@ TemporaryFolder::~TemporaryFolder() {
   if (!m_path.empty()) fs::remove_all(m_path, ignored);
 }
 
-std::string ModelDocumentText(const std::string& fileName) {
-  return Convert(fileName, {"--print"}).out;
+std::string ModelDocumentText(const std::string& fileName, std::chrono::milliseconds limit) {
+  return Convert(fileName, {"--print"}, limit);
 }
 
-TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc) {
+TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc,
+                              const DocumentBudget& budget, std::chrono::milliseconds limit) {
   TemporaryFolder folder = [&] {
     try {
       return TemporaryFolder();
@@ -208,9 +142,9 @@ TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc) {
       throw DocumentError(fileName + ": " + error.what());
     }
   }();
-  const ConverterEnd converterEnd(Convert(fileName, {"--out", folder.Path().string()}).ending);
+  Convert(fileName, {"--out", folder.Path().string()}, limit);
   try {
-    LoadDocumentFile((folder.Path() / "document.json").string(), doc);
+    LoadDocumentFile((folder.Path() / "document.json").string(), doc, budget);
   } catch (const DocumentError& error) {
     throw DocumentError(fileName + ": the converted document was refused: " + error.what());
   }

@@ -2,13 +2,18 @@
 // rhino3dm) turns a model into a document file, which the document loader then reads.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
 #include "DocumentFile.h"
 
+/// How long the converter may take by default before the model is refused.
+inline constexpr std::chrono::seconds kDefaultConverterTimeLimit{60};
+
 /// True when `fileName` is to be read as a .3dm model: its name ends in ".3dm" (any letter case)
-/// or its first bytes are the .3dm file signature.
+/// or it is a regular file whose first bytes are the .3dm file signature. Opens nothing but a
+/// regular file.
 bool IsModelFile(const std::string& fileName);
 
 /// A temporary folder, removed with everything in it when the object is destroyed.
@@ -27,12 +32,18 @@ class TemporaryFolder {
 
 /// The document read from the model `fileName`, as document-file text with every array inline
 /// (what `orvexport --print-document` prints). Throws DocumentError naming the file and the
-/// reason when the model cannot be read or the converter cannot run.
-std::string ModelDocumentText(const std::string& fileName);
+/// reason when the model cannot be read (a file that is not a regular one is refused before the
+/// converter starts), the converter cannot run or takes longer than `limit`. Throws Interrupted
+/// (ConverterProcess.h) for SIGINT or SIGTERM during the conversion, the converter ended.
+std::string ModelDocumentText(const std::string& fileName,
+                              std::chrono::milliseconds limit = kDefaultConverterTimeLimit);
 
 /// Fills `doc`, a new document with empty tables, from the .3dm model `fileName`. The converted
 /// document and the images embedded in the model that its materials use lie in the folder
 /// returned, which must outlive the export (the plug-in copies the images from there into the
-/// texture folder beside the scene). Throws DocumentError naming the file and the reason; `doc`
-/// is then partly filled and must be discarded.
-TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc);
+/// texture folder beside the scene). The converted document is held to `budget`. Throws
+/// DocumentError naming the file and the reason, or Interrupted, as ModelDocumentText; `doc` is
+/// then partly filled and must be discarded, and the folder is gone.
+TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc,
+                              const DocumentBudget& budget = {},
+                              std::chrono::milliseconds limit = kDefaultConverterTimeLimit);

@@ -3,6 +3,8 @@
 // would.
 
 #include <CLI/CLI.hpp>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -11,6 +13,7 @@
 #include <string>
 
 #include "ActivityIndicator.h"
+#include "ConverterProcess.h"
 #include "DocumentFile.h"
 #include "ModelFile.h"
 #include "OptionsCommand.h"
@@ -46,6 +49,8 @@ struct HostArguments {
   bool version = false;
   bool quiet = false;
   OptionsRequest options;
+  DocumentBudget budget;
+  std::chrono::milliseconds converterLimit = kDefaultConverterTimeLimit;
 };
 
 int Fail(int status, const std::string& message) {
@@ -101,8 +106,9 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
   CLI::App app{"Exports a host document file through the export plug-in module.", "orvexport"};
   app.footer(
       "Exit status: 0 written; 1 export failed (reason on standard error); 2 bad usage, a plug-in\n"
-      "that cannot be loaded or a document that cannot be read (nothing written); 130 Ctrl-C in\n"
-      "the options dialog (nothing written).");
+      "that cannot be loaded or a document that cannot be read or is over a budget (nothing\n"
+      "written); 130 Ctrl-C in the options dialog, 130/143 SIGINT/SIGTERM while a .3dm model is\n"
+      "converted (nothing written).");
   app.add_option("INPUT", args.input, "Document file (JSON) or .3dm model to export")
       ->option_text("FILE");
   app.add_option("-o,--output", args.output, "Scene file to write; its name must end in .orv")
@@ -135,6 +141,23 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
       "--options", args.options.dialog,
       "Choose the export options in the options dialog (without INPUT: print them and exit)");
 
+  std::uint64_t arrayMiB = args.budget.arrayBytes >> 20;
+  app.add_option(kPolygonBudgetOption, args.budget.polygons,
+                 "Most mesh faces a document may place, blocks expanded (default: 10000000)")
+      ->option_text("N");
+  app.add_option(kObjectBudgetOption, args.budget.objects,
+                 "Most objects a document may place, blocks expanded (default: 1000000)")
+      ->option_text("N");
+  app.add_option(kArrayBudgetOption, arrayMiB,
+                 "Most MiB of binary arrays a document may refer to (default: 512)")
+      ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 40))
+      ->option_text("N");
+  double converterSeconds = double(args.converterLimit.count());
+  app.add_option("--converter-time-limit", converterSeconds,
+                 "Seconds the .3dm converter may take (default: 60)")
+      ->check(CLI::Range(0.1, 86400.0))
+      ->option_text("SECONDS");
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& done) {
@@ -142,6 +165,8 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
   } catch (const CLI::ParseError& error) {
     return BadUsage(error.what());
   }
+  args.budget.arrayBytes = arrayMiB << 20;
+  args.converterLimit = std::chrono::milliseconds(std::llround(converterSeconds * 1000));
   if (groupingOption->count() > 0) args.options.grouping = GroupingModeNamed(grouping);
   if (singleLayerOption->count() > 0) args.options.singleLayer = singleLayer == "on";
   args.plugIn = AsFilePath(args.plugIn.empty() ? DefaultPlugInPath() : args.plugIn);
@@ -218,9 +243,9 @@ int Export(PlugInModule& module, const HostArguments& args) {
   // A model's embedded images stay in this folder until the plug-in has copied them.
   std::optional<TemporaryFolder> converted;
   if (IsModelFile(args.input))
-    converted.emplace(LoadModelFile(args.input, doc));
+    converted.emplace(LoadModelFile(args.input, doc, args.budget, args.converterLimit));
   else
-    LoadDocumentFile(args.input, doc);
+    LoadDocumentFile(args.input, doc, args.budget);
   CRhinoFileWriteOptions options;
   options.SetMode(CRhinoFileWriteOptions::SelectedMode, args.selectedOnly);
   int written = 0;
@@ -240,11 +265,13 @@ int Export(PlugInModule& module, const HostArguments& args) {
 /// --print-document: the document read from a .3dm model, on standard output.
 int PrintDocument(const HostArguments& args) {
   try {
-    const std::string text = ModelDocumentText(args.input);
+    const std::string text = ModelDocumentText(args.input, args.converterLimit);
     std::fwrite(text.data(), 1, text.size(), stdout);
     return std::fflush(stdout) == 0 ? kExported : Fail(kExportFailed, "cannot write the document");
   } catch (const DocumentError& error) {
     return Fail(kBadUsage, error.what());
+  } catch (const Interrupted& stop) {
+    return Fail(128 + stop.signal(), stop.what());
   }
 }
 
@@ -266,6 +293,8 @@ int LoadAndRun(const HostArguments& args) {
     return Fail(kBadUsage, error.what());
   } catch (const DocumentError& error) {
     return Fail(kBadUsage, error.what());
+  } catch (const Interrupted& stop) {  // during a .3dm conversion: 130 or 143, as a shell reports
+    return Fail(128 + stop.signal(), stop.what());
   } catch (const std::bad_alloc&) {  // only reading the document gets here
     return Fail(kBadUsage, args.input + ": out of memory while reading the document");
   }

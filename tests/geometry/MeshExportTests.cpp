@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <random>
 #include <set>
 #include <tuple>
@@ -34,7 +35,8 @@ TEST(PointWelder, WeldsOnlyPointsWithTheSameBytes) {
 }
 
 // Unreserved, reserved for the vertex count as the export does, and reserved for too few, so
-// that the index must still grow: the same indices and points each way.
+// that the index must still grow; under the process's seed and under others: the same indices
+// and points each way.
 TEST(PointWelder, GivesTheIndicesOfTheLinearFirstOccurrenceSearch) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   double otherNan;
@@ -43,26 +45,28 @@ TEST(PointWelder, GivesTheIndicesOfTheLinearFirstOccurrenceSearch) {
   const double pool[] = {0.0, -0.0, 1.0, std::nextafter(1.0, 2.0), nan, otherNan, -1e300};
   constexpr int kPoints = 3000;
 
-  for (const int reserved : {-1, kPoints, 10}) {
-    std::mt19937 random(7);
-    std::uniform_int_distribution<int> pick(0, 6);
-    PointWelder welder;
-    if (reserved >= 0) welder.Reserve(reserved);
-    ON_SimpleArray<ON_3dPoint> reference;
-    for (int i = 0; i < kPoints; ++i) {
-      const ON_3dPoint p(pool[pick(random)], pool[pick(random)], pool[pick(random)]);
-      int expected = reference.Search(p);
-      if (expected < 0) {
-        reference.Append(p);
-        expected = reference.Count() - 1;
+  const std::optional<std::uint64_t> seeds[] = {std::nullopt, 0, 0x9E3779B97F4A7C15ull, ~0ull};
+  for (const std::optional<std::uint64_t> seed : seeds)
+    for (const int reserved : {-1, kPoints, 10}) {
+      std::mt19937 random(7);
+      std::uniform_int_distribution<int> pick(0, 6);
+      PointWelder welder = seed ? PointWelder(*seed) : PointWelder();
+      if (reserved >= 0) welder.Reserve(reserved);
+      ON_SimpleArray<ON_3dPoint> reference;
+      for (int i = 0; i < kPoints; ++i) {
+        const ON_3dPoint p(pool[pick(random)], pool[pick(random)], pool[pick(random)]);
+        int expected = reference.Search(p);
+        if (expected < 0) {
+          reference.Append(p);
+          expected = reference.Count() - 1;
+        }
+        ASSERT_EQ(welder.Add(p), expected) << "point " << i << ", reserved " << reserved;
       }
-      ASSERT_EQ(welder.Add(p), expected) << "point " << i << ", reserved " << reserved;
+      ASSERT_EQ(welder.Points().Count(), reference.Count());
+      EXPECT_EQ(std::memcmp(welder.Points().Array(), reference.Array(),
+                            sizeof(ON_3dPoint) * reference.Count()),
+                0);
     }
-    ASSERT_EQ(welder.Points().Count(), reference.Count());
-    EXPECT_EQ(std::memcmp(welder.Points().Array(), reference.Array(),
-                          sizeof(ON_3dPoint) * reference.Count()),
-              0);
-  }
 }
 
 // An object with one render mesh per face of a polysurface.

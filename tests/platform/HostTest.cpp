@@ -90,6 +90,20 @@ TEST_F(LayerPaths, JoinParentNamesOuterFirst) {
   EXPECT_FALSE(doc.m_layer_table.GetLayerPathName(-1, path));
 }
 
+TEST_F(LayerPaths, ALayerIsFoundByIdAndAnIdGivenTwiceFindsTheFirst) {
+  const int first = Add(L"First", -1);
+  ON_Layer twin;
+  twin.m_layer_id = doc.m_layer_table[first].m_layer_id;
+  const int second = doc.m_layer_table.AddLayer(twin);
+  const int other = Add(L"Other", second);
+  EXPECT_EQ(doc.m_layer_table.FindLayerFromId(twin.m_layer_id), first);
+  EXPECT_EQ(doc.m_layer_table.FindLayerFromId(doc.m_layer_table[other].m_layer_id), other);
+  ON_UUID unknown;
+  ON_CreateUuid(unknown);
+  EXPECT_EQ(doc.m_layer_table.FindLayerFromId(unknown), -1);
+  EXPECT_EQ(doc.m_layer_table.FindLayerFromId(ON_nil_uuid), -1);
+}
+
 TEST_F(LayerPaths, StopAtAMissingParentOrACycle) {
   ON_Layer orphan;
   orphan.SetLayerName(L"Orphan");

@@ -5,11 +5,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace {
 
@@ -31,28 +35,62 @@ std::string TemporaryFile() {
 
 }  // namespace
 
-Finished RunProgram(const std::vector<std::string>& argv) {
+Started StartProgram(const std::vector<std::string>& argv,
+                     const std::vector<std::string>& environment) {
   // Files rather than pipes: nothing can block however much the program writes.
-  const std::string outPath = TemporaryFile();
-  const std::string errPath = TemporaryFile();
+  Started started{-1, TemporaryFile(), TemporaryFile()};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_TRUNC, 0);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_TRUNC, 0);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, started.outPath.c_str(),
+                                   O_WRONLY | O_TRUNC, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, started.errPath.c_str(),
+                                   O_WRONLY | O_TRUNC, 0);
 
   std::vector<char*> args;
   for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
   args.push_back(nullptr);
+  std::vector<char*> env;
+  for (const std::string& entry : environment) env.push_back(const_cast<char*>(entry.c_str()));
+  for (char** entry = environ; *entry; ++entry) {
+    const std::string_view name(*entry, std::strcspn(*entry, "="));
+    bool replaced = false;
+    for (const std::string& given : environment)
+      replaced = replaced || given.compare(0, name.size() + 1, std::string(name) + "=") == 0;
+    if (!replaced) env.push_back(*entry);
+  }
+  env.push_back(nullptr);
   pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
+  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), env.data()) == 0)
+    started.pid = pid;
   posix_spawn_file_actions_destroy(&actions);
+  return started;
+}
 
+Finished WaitFor(const Started& started) {
   Finished finished;
+  const auto deadline = std::chrono::steady_clock::now() + kHangGuard;
   int wait = 0;
-  if (spawned == 0 && waitpid(pid, &wait, 0) == pid && WIFEXITED(wait))
-    finished.status = WEXITSTATUS(wait);
-  finished.out = ReadAndRemove(outPath);
-  finished.err = ReadAndRemove(errPath);
+  bool guarded = false;
+  while (started.pid > 0) {
+    const pid_t reaped = waitpid(started.pid, &wait, WNOHANG);
+    if (reaped == started.pid) break;
+    if (reaped < 0 && errno != EINTR) break;
+    if (std::chrono::steady_clock::now() > deadline) {
+      kill(started.pid, SIGKILL);
+      waitpid(started.pid, &wait, 0);
+      guarded = true;
+      break;
+    }
+    usleep(2000);
+  }
+  if (started.pid > 0 && !guarded && WIFEXITED(wait)) finished.status = WEXITSTATUS(wait);
+  finished.out = ReadAndRemove(started.outPath);
+  finished.err = ReadAndRemove(started.errPath);
+  if (guarded) finished.err += "\n(killed by the tests' hang guard)\n";
   return finished;
+}
+
+Finished RunProgram(const std::vector<std::string>& argv) {
+  return WaitFor(StartProgram(argv));
 }

@@ -3,6 +3,9 @@
 // tables; plug-ins read them and never change them.
 #pragma once
 
+#include <cstring>
+#include <map>
+
 #include "../../opennurbs/include/opennurbs.h"
 #include "../../rdk/include/RhRdkDocSun.h"
 #include "rhinoSdkObject.h"
@@ -65,7 +68,7 @@ class RHINO_SDK_CLASS CRhinoLayerTable {
   /// The path stops at a parent that is missing or already in the path (a cycle). False, with
   /// layer_path_name emptied, for a bad index.
   bool GetLayerPathName(int layer_index, ON_wString& layer_path_name) const;
-  /// The index of the layer with this id, or -1.
+  /// The index of the first layer with this id, or -1. Logarithmic in the table's size.
   int FindLayerFromId(const ON_UUID& layer_id) const;
   /// The layer that takes objects naming a layer the table does not have: the first one. A table
   /// without layers gets one named "Default" first, as the host's documents always have a layer.
@@ -75,7 +78,13 @@ class RHINO_SDK_CLASS CRhinoLayerTable {
 
  private:
   friend class CRhinoDoc;
+  struct IdOrder {
+    bool operator()(const ON_UUID& a, const ON_UUID& b) const {
+      return std::memcmp(&a, &b, sizeof a) < 0;
+    }
+  };
   ON_ClassArray<CRhinoLayer> m_layers;
+  std::map<ON_UUID, int, IdOrder> m_index_of_id;          // the first layer of each id
   const CRhinoMaterialTable* m_material_table = nullptr;  // the document's, given to its layers
 };
 

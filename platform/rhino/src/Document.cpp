@@ -1,5 +1,6 @@
 // The document and its material and layer tables.
 #include <cassert>
+#include <unordered_set>
 #include <vector>
 
 #include "rhinoSdkDoc.h"
@@ -44,13 +45,13 @@ int CRhinoLayerTable::AddLayer(const ON_Layer& layer) {
   row.SetLayerIndex(m_layers.Count() - 1);
   row.m_material_table = m_material_table;
   if (ON_UuidIsNil(row.m_layer_id)) ON_CreateUuid(row.m_layer_id);
+  m_index_of_id.emplace(row.m_layer_id, row.LayerIndex());
   return row.LayerIndex();
 }
 
 int CRhinoLayerTable::FindLayerFromId(const ON_UUID& layer_id) const {
-  for (int i = 0; i < LayerCount(); ++i)
-    if (m_layers[i].m_layer_id == layer_id) return i;
-  return -1;
+  const auto found = m_index_of_id.find(layer_id);
+  return found != m_index_of_id.end() ? found->second : -1;
 }
 
 bool CRhinoLayerTable::GetLayerPathName(int layer_index, ON_wString& layer_path_name) const {
@@ -58,15 +59,15 @@ bool CRhinoLayerTable::GetLayerPathName(int layer_index, ON_wString& layer_path_
   if (layer_index < 0 || layer_index >= LayerCount()) return false;
   // Walk up through the parents; a missing parent ends the path, and so does a layer seen
   // before (a cycle), so damaged tables still give a finite name.
+  // The layers seen are kept as a set of the chain alone: a path costs time in its depth, not in
+  // the table's size.
   std::vector<int> chain{layer_index};
-  std::vector<bool> seen(LayerCount(), false);
-  seen[layer_index] = true;
+  std::unordered_set<int> seen{layer_index};
   for (;;) {
     const ON_UUID& parent_id = m_layers[chain.back()].m_parent_layer_id;
     if (ON_UuidIsNil(parent_id)) break;
     const int parent = FindLayerFromId(parent_id);
-    if (parent < 0 || seen[parent]) break;
-    seen[parent] = true;
+    if (parent < 0 || !seen.insert(parent).second) break;
     chain.push_back(parent);
   }
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {

@@ -1,0 +1,57 @@
+// ConverterProcess: runs the .3dm converter (node) as a child process under a time limit, gathers
+// its output, and ends it when orvexport is asked to stop (SIGINT, SIGTERM) or the limit passes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+/// SIGINT or SIGTERM arrived while a child ran; the child has been ended and reaped. The
+/// program is to unwind (so that temporary folders go) and exit with 128 + signal().
+class Interrupted : public std::runtime_error {
+ public:
+  explicit Interrupted(int signal)
+      : std::runtime_error("interrupted; nothing was exported"), m_signal(signal) {}
+  int signal() const { return m_signal; }
+
+ private:
+  int m_signal;
+};
+
+/// How a run of the child went.
+struct ChildOutcome {
+  enum class End { exited, signalled, timedOut, finishedEarly };
+  End end = End::exited;
+  int status = 0;  // exit status (exited) or signal number (signalled)
+  std::string out;
+  std::string err;
+};
+
+/// One child process found on the PATH by name (argv[0]), with standard input from /dev/null, in
+/// a process group of its own so that ending it ends whatever it started. Never outlives the
+/// object: the destructor ends and reaps a child still running.
+class ConverterProcess {
+ public:
+  ConverterProcess() = default;
+  ConverterProcess(const ConverterProcess&) = delete;
+  ConverterProcess& operator=(const ConverterProcess&) = delete;
+  ~ConverterProcess();
+
+  /// Starts `argv` and gathers both output streams until the child ends, standard output ends in
+  /// `doneMarker` (non-empty; then End::finishedEarly, the child still ending, and the destructor
+  /// ends it), or `limit` has passed (End::timedOut, the child ended). Returns false with errno
+  /// set when the child cannot be started. Throws Interrupted when SIGINT or SIGTERM arrives
+  /// meanwhile: those are caught only while this runs.
+  bool Run(const std::vector<std::string>& argv, std::string_view doneMarker,
+           std::chrono::milliseconds limit, ChildOutcome& outcome);
+
+ private:
+  /// Sends SIGKILL to the child's group and reaps the child; nothing when none runs.
+  void End();
+
+  pid_t m_pid = 0;
+};
