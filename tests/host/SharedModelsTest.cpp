@@ -1,4 +1,4 @@
-// The real .3dm models of the shared test data (the reader's public examples, versions 2 to 7),
+// The real .3dm models of the shared test data (the reader's public examples, versions 1 to 7),
 // used in place: every one exports in all four grouping modes, and each scene holds what its model
 // does: polygons for every brep face, closed breps without open edges but their real boundary,
 // holes kept, lights, views and cameras, materials and textures.
@@ -25,6 +25,8 @@ using QzOrv::scene::Scene;
 const fs::path kShared = SHARED_3DM_DIR;
 
 const char* const kModels[] = {
+    "v1_Stearman",
+    "v1_five_solids",
     "v2_Camera",
     "v2_my_trimmed_surface",
     "v3_Soccer",
@@ -184,6 +186,31 @@ TEST_F(SharedModels, ClosedBrepsCloseAndTheirHolesGoThrough) {
     for (const auto& definition : scene.objectDefinitions)
       EXPECT_TRUE(OpenEdges(definition).empty()) << name << " " << *definition.name;
   }
+}
+
+// Version 1 files come through as the later versions do: the biplane's brep beside its curves,
+// text dots and layers; the five solids closed (the torus with a hole through it).
+TEST_F(SharedModels, VersionOneModelsHoldWhatTheirFilesDo) {
+  LoadedModel stearman("v1_Stearman");
+  int breps = 0, curves = 0, annotations = 0;
+  for (int i = 0; i < stearman.doc.m_object_table.ObjectCount(); ++i) {
+    const CRhinoObject* object = stearman.doc.m_object_table.Object(i);
+    breps += dynamic_cast<const CRhinoBrepObject*>(object) != nullptr;
+    curves += dynamic_cast<const CRhinoCurveObject*>(object) != nullptr;
+    annotations += dynamic_cast<const CRhinoAnnotationObject*>(object) != nullptr;
+  }
+  EXPECT_EQ(std::vector<int>({breps, curves, annotations}), std::vector<int>({1, 117, 8}));
+  EXPECT_EQ(stearman.doc.m_layer_table.LayerCount(), 4);
+  EXPECT_EQ(Export("v1_Stearman", "object").objectDefinitions.size(), 1u);
+
+  const Scene solids = Export("v1_five_solids", "object");
+  ASSERT_EQ(solids.objectDefinitions.size(), 5u);
+  std::multiset<int> characteristics;
+  for (const auto& definition : solids.objectDefinitions) {
+    EXPECT_TRUE(OpenEdges(definition).empty());
+    characteristics.insert(EulerCharacteristic(definition));
+  }
+  EXPECT_EQ(characteristics, (std::multiset<int>{2, 2, 2, 2, 0}));
 }
 
 TEST_F(SharedModels, TheSpotLightIsASpotLight) {
