@@ -22,9 +22,10 @@ std::vector<int> ReadFace(const Node& face, int count) {
   if (!face.isArray() || face.size() < 3)
     face.expected("a face of three or more point indices [a, b, c, ...]");
   std::vector<int> result;
+  std::unordered_set<int> named;  // a face may be long: no search through it per corner
   for (const Node& corner : face.elements()) {
     const int i = PointIndex(corner, count);
-    if (std::find(result.begin(), result.end(), i) != result.end())
+    if (!named.insert(i).second)
       corner.fail("point " + std::to_string(i) + " is named twice by one face");
     result.push_back(i);
   }

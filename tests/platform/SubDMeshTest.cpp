@@ -228,14 +228,19 @@ TEST(SubDMesh, ThePolygonCountIsBoundedByTheCage) {
 // Nets a modeller would not make still refine: faces meeting at a point only, an edge of three
 // faces, neighbours turning opposite ways, a point of no face, a face shrunk to a point.
 TEST(SubDMesh, OddNetsStillRefine) {
-  const std::vector<std::vector<std::vector<int>>> nets = {
+  std::vector<std::vector<std::vector<int>>> nets = {
       {{0, 1, 2, 3}, {2, 4, 5, 6}},   {{0, 1, 2, 3}, {1, 0, 4, 5}, {0, 1, 6, 7}},
       {{0, 1, 2, 3}, {0, 1, 5, 4}},   {{0, 1, 2}},
       {{0, 1, 2, 3}, {8, 9, 10, 11}},
   };
+  // One face of more points than the refiner takes around one point.
+  std::vector<int> huge(100000);
+  for (int i = 0; i < 100000; ++i) huge[std::size_t(i)] = i;
+  nets.push_back({huge});
   for (const auto& faces : nets) {
     ON_SubD net;
-    for (int i = 0; i < 12; ++i) net.m_points.emplace_back(i < 8 ? i % 3 : 5, i < 8 ? i / 3 : 5, 0);
+    for (int i = 0; i < 100000; ++i)
+      net.m_points.emplace_back(i < 8 ? i % 3 : 5, i < 8 ? i / 3 : i < 12 ? 5 : i, 0);
     net.m_faces = faces;
     net.m_creases = {{0, 1}};
     const auto mesh = Refined(net, ON_MeshParameters::QualityRenderMesh);

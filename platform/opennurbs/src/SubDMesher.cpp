@@ -40,14 +40,17 @@ std::uint64_t EdgeKey(int a, int b) {
 /// exist. False for any other net.
 bool IsRefinable(const ON_SubD& subd) {
   const int count = int(subd.m_points.size());
+  std::vector<bool> named(subd.m_points.size(), false);  // the points of the face at hand
   for (const std::vector<int>& face : subd.m_faces) {
     if (face.size() < 3) return false;
-    for (std::size_t k = 0; k < face.size(); ++k) {
-      if (face[k] < 0 || face[k] >= count) return false;
-      if (std::find(face.begin(), face.begin() + std::ptrdiff_t(k), face[k]) !=
-          face.begin() + std::ptrdiff_t(k))
-        return false;
+    bool twice = false;
+    for (int i : face) {
+      if (i < 0 || i >= count) return false;
+      twice = twice || named[std::size_t(i)];
+      named[std::size_t(i)] = true;
     }
+    for (int i : face) named[std::size_t(i)] = false;
+    if (twice) return false;
   }
   for (int c : subd.m_corners)
     if (c < 0 || c >= count) return false;
