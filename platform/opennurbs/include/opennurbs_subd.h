@@ -27,8 +27,9 @@ class ON_CLASS ON_SubD : public ON_Geometry {
   /// it), and the whole surface at most 64 times MostCells(parameters) cells, never more than
   /// 2^20. Every vertex lies on the limit surface; creases and corners stay sharp. A net too
   /// large to refine once within that budget, or one the refiner refuses (a face using a point
-  /// twice, an index out of range), comes out as the control net itself, n-gons as fans of
-  /// triangles. Null for a net without faces. The caller owns the mesh.
+  /// twice, an index out of range, a point or face of more than 65 535 edges), comes out as the
+  /// control net itself, n-gons as fans of triangles. Null for a net without faces. The caller
+  /// owns the mesh.
   ON_Mesh* CreateRenderMesh(const ON_MeshParameters& parameters) const;
   /// The refinement level CreateRenderMesh uses (0: the control net itself).
   int RenderMeshLevel(const ON_MeshParameters& parameters) const;
