@@ -34,9 +34,13 @@ class SceneExporter {
   /// Records the address of every document material in writer.documentMaterials, in table order.
   void collectDocumentMaterials();
 
-  /// Warns on the command line when the document has objects but none is visible (and, with
-  /// selectedOnly, selected), so that an empty scene does not pass for the document.
-  void warnWhenEveryObjectIsLeftOut() const;
+  /// Warns on the command line when the document has objects but the export takes none of them
+  /// ("Warning: nothing to export: ...": none is visible, and with selectedOnly selected), or
+  /// takes only objects without polygons ("Warning: nothing with geometry to export (117 curves,
+  /// 8 annotations)": curves, points, annotations, lights, and instances of blocks holding only
+  /// such objects), so that an empty scene does not pass for the document. Silent for a document
+  /// without objects.
+  void warnWhenNothingIsExported() const;
 
   /// Exports the lights and the geometry into the scene, grouped by `mode` (a GroupingModes
   /// value; any other value exports nothing). The host document is never changed: geometry that

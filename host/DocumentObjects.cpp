@@ -18,7 +18,7 @@ struct BlockUse {
   Node at;
 };
 
-constexpr std::string_view kGeometryKeys[] = {"mesh",  "surface",    "brep",  "curve",
+constexpr std::string_view kGeometryKeys[] = {"mesh",  "surface",    "brep",  "subd",    "curve",
                                               "point", "annotation", "light", "instance"};
 
 /// The one geometry key of an object; of two, the second in the file is refused.
@@ -36,8 +36,8 @@ Node GeometryOf(const Node& object) {
   }
   if (!found)
     object.fail(
-        "missing the object's geometry: one of mesh, surface, brep, curve, point, annotation, "
-        "light, instance");
+        "missing the object's geometry: one of mesh, surface, brep, subd, curve, point, "
+        "annotation, light, instance");
   return *found;
 }
 
@@ -47,6 +47,7 @@ std::unique_ptr<CRhinoObject> MakeObject(const std::string& key, const Node& geo
   if (key == "mesh") return std::make_unique<CRhinoMeshObject>(ReadMesh(geometry).release());
   if (key == "surface") return std::make_unique<CRhinoBrepObject>(ReadSurface(geometry).release());
   if (key == "brep") return std::make_unique<CRhinoBrepObject>(ReadBrep(geometry).release());
+  if (key == "subd") return std::make_unique<CRhinoSubDObject>(ReadSubD(geometry).release());
   if (key == "curve") return std::make_unique<CRhinoCurveObject>(ReadCurve(geometry).release());
   if (key == "point") return std::make_unique<CRhinoPointObject>(new ON_Point(ReadPoint(geometry)));
   if (key == "annotation")
@@ -85,8 +86,8 @@ std::unique_ptr<CRhinoObject> ReadObject(const Node& object, const References& r
                                          CRhinoDoc& doc, std::vector<BlockUse>& uses,
                                          bool* reference) {
   object.checkKeys({"name", "layer", "material_source", "material", "mappings", "mode", "selected",
-                    "reference", "mesh", "surface", "brep", "curve", "point", "annotation", "light",
-                    "instance"});
+                    "reference", "mesh", "surface", "brep", "subd", "curve", "point", "annotation",
+                    "light", "instance"});
   if (auto flag = object.member("reference"); flag && !reference)
     flag->fail("the objects of a block cannot be reference objects");
   CRhinoObjectAttributes attributes;

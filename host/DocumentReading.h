@@ -78,6 +78,12 @@ void ReadMappingChannels(const Node& channels, const NameTable& mappings, const 
 /// refer to the edges. Loops are checked to close.
 std::unique_ptr<ON_Brep> ReadBrep(const Node& brep);
 
+// ---- SubD objects (DocumentSubD.cpp)
+
+/// A SubD's control net: points, faces of three or more different points, creases along edges of
+/// the faces, corners at points.
+std::unique_ptr<ON_SubD> ReadSubD(const Node& subd);
+
 // ---- objects and blocks (DocumentObjects.cpp)
 
 /// What objects refer to: materials, layers, texture mappings and blocks, by name or index.

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -154,36 +155,96 @@ CRhinoObject* pointObject(bool selected, ON_3dmObjectAttributes::object_mode mod
   return object;
 }
 
-TEST(SceneExporter, WarnsWhenEveryObjectIsLeftOutByTheSelectionOrVisibility) {
+CRhinoObject* meshObject(bool selected) {
+  auto* mesh = new ON_Mesh;
+  for (const ON_3fPoint& p : {ON_3fPoint(0, 0, 0), ON_3fPoint(1, 0, 0), ON_3fPoint(1, 1, 0)})
+    mesh->m_V.Append(p);
+  mesh->m_F.Append(ON_MeshFace{{0, 1, 2, 2}});
+  auto* object = new CRhinoMeshObject(mesh);
+  object->Select(selected);
+  return object;
+}
+
+CRhinoObject* instanceOf(CRhinoDoc& doc, std::vector<CRhinoObject*> objects) {
+  auto* block = new CRhinoInstanceDefinition;
+  for (CRhinoObject* object : objects) block->AddObject(object);
+  doc.m_instance_definition_table.AddInstanceDefinition(block);
+  auto* instance = new CRhinoInstanceObject(block, ON_Xform::IdentityTransformation);
+  instance->Select(true);
+  return instance;
+}
+
+// One rule decides both warnings: the objects the export takes are none of the document's, or
+// only objects without polygons (listed by kind); a document with geometry to export, or with no
+// objects at all, gets no warning.
+TEST(SceneExporter, WarnsWhenItTakesNoObjectOrNoneWithGeometry) {
   TempFolder folder{"orv-export"};
   const std::wstring target = folder.file("house.orv");
-  const auto exported = [&](CRhinoDoc& doc, bool selectedOnly) {
-    return printedDuring([&] {
-      SceneExporter exporter(doc);
-      exporter.selectedOnly = selectedOnly;
-      EXPECT_TRUE(exporter.run(target.c_str(), ByObject));
-    });
+  struct Case {
+    const char* what;
+    std::function<void(CRhinoDoc&)> fill;
+    bool selectedOnly;
+    std::string warning;
   };
-  CRhinoDoc unselected;
-  unselected.AddObject(pointObject(false));
-  unselected.AddObject(pointObject(false));
-  EXPECT_EQ(exported(unselected, true),
-            "Warning: nothing to export: none of the document's 2 objects is both visible and "
-            "selected\n");
-  EXPECT_EQ(exported(unselected, false), "");
-
-  CRhinoDoc hidden;
-  hidden.AddObject(pointObject(true, ON_3dmObjectAttributes::hidden_object));
-  EXPECT_EQ(exported(hidden, false),
-            "Warning: nothing to export: none of the document's 1 object is visible\n");
-
-  CRhinoDoc partly;
-  partly.AddObject(pointObject(false));
-  partly.AddObject(pointObject(true));
-  EXPECT_EQ(exported(partly, true), "");
-
-  CRhinoDoc empty;  // nothing was left out of an empty document
-  EXPECT_EQ(exported(empty, true), "");
+  const auto hiddenMesh = [] {
+    CRhinoObject* mesh = meshObject(true);
+    CRhinoObjectAttributes attributes;
+    attributes.SetMode(ON_3dmObjectAttributes::hidden_object);
+    mesh->SetAttributes(attributes);
+    return mesh;
+  };
+  const Case cases[] = {
+      {"unselected points, selected only",
+       [](CRhinoDoc& d) { d.AddObject(pointObject(false)), d.AddObject(pointObject(false)); }, true,
+       "Warning: nothing to export: none of the document's 2 objects is both visible and "
+       "selected\n"},
+      {"unselected points",
+       [](CRhinoDoc& d) { d.AddObject(pointObject(false)), d.AddObject(pointObject(false)); },
+       false, "Warning: nothing with geometry to export (2 points)\n"},
+      {"a hidden point",
+       [](CRhinoDoc& d) { d.AddObject(pointObject(true, ON_3dmObjectAttributes::hidden_object)); },
+       false, "Warning: nothing to export: none of the document's 1 object is visible\n"},
+      {"one point selected",
+       [](CRhinoDoc& d) { d.AddObject(pointObject(false)), d.AddObject(pointObject(true)); }, true,
+       "Warning: nothing with geometry to export (1 point)\n"},
+      {"a selected mesh",
+       [](CRhinoDoc& d) { d.AddObject(pointObject(false)), d.AddObject(meshObject(true)); }, true,
+       ""},
+      {"a hidden mesh beside a curve",
+       [&](CRhinoDoc& d) {
+         d.AddObject(hiddenMesh());
+         d.AddObject(new CRhinoCurveObject(nullptr));
+       },
+       false, "Warning: nothing with geometry to export (1 curve)\n"},
+      {"every kind without geometry",
+       [](CRhinoDoc& d) {
+         d.AddObject(new CRhinoCurveObject(nullptr));
+         d.AddObject(pointObject(true)), d.AddObject(pointObject(true));
+         d.AddObject(new CRhinoAnnotationObject(nullptr));
+         d.AddObject(new CRhinoLight(new ON_Light));
+         d.AddObject(instanceOf(d, {new CRhinoCurveObject(nullptr), pointObject(false)}));
+       },
+       false,
+       "Warning: nothing with geometry to export (1 curve, 2 points, 1 annotation, 1 light, 1 "
+       "block instance)\n"},
+      {"an instance of a block placing a mesh",
+       [](CRhinoDoc& d) {
+         CRhinoObject* inner = instanceOf(d, {meshObject(false)});
+         d.AddObject(instanceOf(d, {inner}));
+       },
+       true, ""},
+      {"no objects", [](CRhinoDoc&) {}, true, ""},
+  };
+  for (const Case& c : cases) {
+    CRhinoDoc doc;
+    c.fill(doc);
+    const std::string printed = printedDuring([&] {
+      SceneExporter exporter(doc);
+      exporter.selectedOnly = c.selectedOnly;
+      EXPECT_TRUE(exporter.run(target.c_str(), ByObject)) << c.what;
+    });
+    EXPECT_EQ(printed, c.warning) << c.what;
+  }
 }
 
 std::vector<int> waitCursorCalls;

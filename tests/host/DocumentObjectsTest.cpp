@@ -126,6 +126,27 @@ TEST(DocumentObjects, SurfacesBecomeBrepsWithOptionalStoredRenderMeshes) {
   ExpectNear(flat.PointAt(1, 5.5), {0.5, 0.5, 0});
 }
 
+TEST(DocumentObjects, SubDsKeepTheirNetCreasesAndCorners) {
+  CRhinoDoc doc;
+  Load(
+      R"({"objects": [{"subd": {"vertices": [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0], [2, 0, 0]],
+      "faces": [[0, 1, 2, 3], [1, 4, 2]], "creases": [[2, 1]], "corners": [0, 4]}}]})",
+      doc);
+  const auto* object = dynamic_cast<const CRhinoSubDObject*>(&Object(doc, 0));
+  ASSERT_NE(object, nullptr);
+  const ON_SubD& subd = *object->SubD();
+  EXPECT_EQ(subd.m_points.size(), 5u);
+  EXPECT_EQ(subd.m_faces, (std::vector<std::vector<int>>{{0, 1, 2, 3}, {1, 4, 2}}));
+  EXPECT_EQ(subd.m_creases, (std::vector<std::pair<int, int>>{{2, 1}}));
+  EXPECT_EQ(subd.m_corners, (std::vector<int>{0, 4}));
+  // The render mesh is made when asked for, as for breps.
+  ON_SimpleArray<const ON_Mesh*> meshes;
+  EXPECT_EQ(object->GetMeshes(ON::render_mesh, meshes), 0);
+  EXPECT_EQ(object->CreateMeshes(ON::render_mesh, ON_MeshParameters::FastRenderMesh), 1);
+  EXPECT_EQ(object->GetMeshes(ON::render_mesh, meshes), 1);
+  EXPECT_EQ(meshes[0]->FaceCount(), 7);  // one refinement: a quad in four, a triangle in three
+}
+
 TEST(DocumentObjects, CurvesAndLightsKeepEveryValue) {
   CRhinoDoc doc;
   Load(R"({"objects": [
@@ -209,6 +230,19 @@ TEST(DocumentObjects, BadObjectsAndBlocksAreReportedWhereTheyStand) {
       {R"({"objects": [{"mesh": {"vertices": [[0, 0]]}}]})", "/objects/0/mesh/vertices/0",
        "a point [x, y, z]"},
       {R"({"objects": [{"name": "Nothing"}]})", "/objects/0", "missing the object's geometry"},
+      {R"({"objects": [{"subd": {"vertices": [[0, 0, 0], [1, 0, 0], [1, 1, 0]],
+                                  "faces": [[0, 1, 3]]}}]})",
+       "/objects/0/subd/faces/0/2", "no point 3: the SubD has 3 points, 0 to 2"},
+      {R"({"objects": [{"subd": {"vertices": [[0, 0, 0], [1, 0, 0], [1, 1, 0]],
+                                  "faces": [[0, 1, 1]]}}]})",
+       "/objects/0/subd/faces/0/2", "point 1 is named twice by one face"},
+      {R"({"objects": [{"subd": {"vertices": [[0, 0, 0], [1, 0, 0]], "faces": [[0, 1]]}}]})",
+       "/objects/0/subd/faces/0", "three or more point indices"},
+      {R"({"objects": [{"subd": {"vertices": [[0, 0, 0], [1, 0, 0], [1, 1, 0], [0, 1, 0]],
+                                  "faces": [[0, 1, 2, 3]], "creases": [[0, 2]]}}]})",
+       "/objects/0/subd/creases/0", "points 0 and 2 are not the ends of an edge"},
+      {R"({"objects": [{"subd": {"vertices": [[0, 0, 0]], "faces": [], "corners": [1]}}]})",
+       "/objects/0/subd/corners/0", "no point 1"},
       {R"({"objects": [{"point": [0, 0, 0], "curve": {"points": []}}]})", "/objects/0/curve",
        "\"point\" and \"curve\" are both given"},
       {R"({"objects": [{"point": [0, 0, 0], "colour": 1}]})", "/objects/0/colour",

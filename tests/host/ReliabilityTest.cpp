@@ -89,6 +89,17 @@ TEST_F(Reliability, SelectingNothingWarnsThatNothingWasExported) {
   EXPECT_EQ(quiet.out, run.out);
 }
 
+TEST_F(Reliability, ADocumentWithoutGeometryExportsAndSaysSo) {
+  const std::string document = Write("doc.json", R"({"objects": [{"point": [0, 0, 0]},
+      {"curve": {"points": [[0, 0, 0], [1, 0, 0]]}}, {"annotation": [1, 1, 0]}]})");
+  const Finished run = Orvexport({document, "-o", target});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(Contains(
+      run.err, "orvexport: warning: nothing with geometry to export (1 curve, 1 point, 1 annotation)\n"))
+      << run.out << run.err;
+  EXPECT_TRUE(fs::exists(target));
+}
+
 /// A file-system flag (FS_IMMUTABLE_FL) set on a path for the object's lifetime, where the file
 /// system and the process's privileges allow it.
 class Immutable {

@@ -1,11 +1,13 @@
-// The real .3dm models of the shared test data (the reader's public examples, versions 2 to 7),
+// The real .3dm models of the shared test data (the reader's public examples, versions 1 to 7),
 // used in place: every one exports in all four grouping modes, and each scene holds what its model
 // does: polygons for every brep face, closed breps without open edges but their real boundary,
 // holes kept, lights, views and cameras, materials and textures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +27,8 @@ using QzOrv::scene::Scene;
 const fs::path kShared = SHARED_3DM_DIR;
 
 const char* const kModels[] = {
+    "v1_Stearman",
+    "v1_five_solids",
     "v2_Camera",
     "v2_my_trimmed_surface",
     "v3_Soccer",
@@ -186,6 +190,31 @@ TEST_F(SharedModels, ClosedBrepsCloseAndTheirHolesGoThrough) {
   }
 }
 
+// Version 1 files come through as the later versions do: the biplane's brep beside its curves,
+// text dots and layers; the five solids closed (the torus with a hole through it).
+TEST_F(SharedModels, VersionOneModelsHoldWhatTheirFilesDo) {
+  LoadedModel stearman("v1_Stearman");
+  int breps = 0, curves = 0, annotations = 0;
+  for (int i = 0; i < stearman.doc.m_object_table.ObjectCount(); ++i) {
+    const CRhinoObject* object = stearman.doc.m_object_table.Object(i);
+    breps += dynamic_cast<const CRhinoBrepObject*>(object) != nullptr;
+    curves += dynamic_cast<const CRhinoCurveObject*>(object) != nullptr;
+    annotations += dynamic_cast<const CRhinoAnnotationObject*>(object) != nullptr;
+  }
+  EXPECT_EQ(std::vector<int>({breps, curves, annotations}), std::vector<int>({1, 117, 8}));
+  EXPECT_EQ(stearman.doc.m_layer_table.LayerCount(), 4);
+  EXPECT_EQ(Export("v1_Stearman", "object").objectDefinitions.size(), 1u);
+
+  const Scene solids = Export("v1_five_solids", "object");
+  ASSERT_EQ(solids.objectDefinitions.size(), 5u);
+  std::multiset<int> characteristics;
+  for (const auto& definition : solids.objectDefinitions) {
+    EXPECT_TRUE(OpenEdges(definition).empty());
+    characteristics.insert(EulerCharacteristic(definition));
+  }
+  EXPECT_EQ(characteristics, (std::multiset<int>{2, 2, 2, 2, 0}));
+}
+
 TEST_F(SharedModels, TheSpotLightIsASpotLight) {
   const Scene scene = Export("v5_my_spot_light", "single");
   ASSERT_EQ(namesOf(scene.lights), (std::vector<std::string>{"Blue spot light"}));
@@ -221,14 +250,70 @@ TEST_F(SharedModels, MaterialsKeepTheirNamesColoursAndTexture) {
   EXPECT_EQ(namesOf(logo.objectDefinitions).size(), 2u);
 }
 
-TEST_F(SharedModels, BlocksSubDControlNetsAndHiddenLayersComeThroughAsTheModelHasThem) {
+/// The angles, in degrees, between the normals of every two polygons sharing an edge.
+std::vector<double> Folds(const ObjectDefinition& definition) {
+  std::vector<ON_3dVector> normals;
+  std::map<std::pair<int, int>, std::vector<std::size_t>> edges;
+  for (const auto& polygon : definition.polygons) {
+    const auto& v = polygon.vertexIndices;
+    ON_3dVector n(0, 0, 0);
+    for (std::size_t k = 0; k < v.size(); ++k) {
+      const auto& a = definition.vertices[v[k]];
+      const auto& b = definition.vertices[v[(k + 1) % v.size()]];
+      n = n + ON_3dVector((a.y - b.y) * (a.z + b.z), (a.z - b.z) * (a.x + b.x),
+                          (a.x - b.x) * (a.y + b.y));
+      const int i = v[k], j = v[(k + 1) % v.size()];
+      if (i != j) edges[{std::min(i, j), std::max(i, j)}].push_back(normals.size());
+    }
+    normals.push_back(n * (1 / n.Length()));
+  }
+  std::vector<double> folds;
+  for (const auto& [edge, faces] : edges) {
+    if (faces.size() != 2) continue;
+    const ON_3dVector& a = normals[faces[0]];
+    const ON_3dVector& b = normals[faces[1]];
+    folds.push_back(std::acos(std::clamp(a.x * b.x + a.y * b.y + a.z * b.z, -1.0, 1.0)) * 180 /
+                    3.14159265358979323846);
+  }
+  std::sort(folds.begin(), folds.end());
+  return folds;
+}
+
+// The logo's SubD objects come out as their smooth limit surfaces: refined at least twice, far
+// more polygons than their cages but within the bound, and nearly every two neighbouring
+// polygons almost in line (the creases fold).
+TEST_F(SharedModels, SubDObjectsComeOutAsTheirSmoothSurfaces) {
+  LoadedModel logo("v6_rhino_subd_logo");
+  EXPECT_EQ(logo.doc.m_object_table.ObjectCount(), 12);
+  int subds = 0;
+  for (int i = 0; i < logo.doc.m_object_table.ObjectCount(); ++i) {
+    const auto* object = dynamic_cast<const CRhinoSubDObject*>(logo.doc.m_object_table.Object(i));
+    if (!object) continue;
+    ++subds;
+    const ON_SubD& net = *object->SubD();
+    EXPECT_GE(net.RenderMeshLevel(ON_MeshParameters::QualityRenderMesh), 2);
+    ASSERT_EQ(object->CreateMeshes(ON::render_mesh, ON_MeshParameters::QualityRenderMesh), 1);
+    ON_SimpleArray<const ON_Mesh*> meshes;
+    ASSERT_EQ(object->GetMeshes(ON::render_mesh, meshes), 1);
+    EXPECT_GE(meshes[0]->FaceCount(), 16 * int(net.m_faces.size()));
+    EXPECT_LE(meshes[0]->FaceCount(), 1 << 20);
+  }
+  EXPECT_EQ(subds, 6);
+  const Scene scene = Export("v6_rhino_subd_logo", "object");
+  ASSERT_EQ(scene.objectDefinitions.size(), 6u);
+  for (const auto& definition : scene.objectDefinitions) {
+    const std::vector<double> folds = Folds(definition);
+    ASSERT_FALSE(folds.empty());
+    // The cages: median 2 to 29 degrees, 90th percentile 54 to 89 (their creases and corners).
+    EXPECT_LT(folds[folds.size() / 2], 4.0);
+    EXPECT_LT(folds[folds.size() * 9 / 10], 12.0);
+  }
+}
+
+TEST_F(SharedModels, BlocksAndHiddenLayersComeThroughAsTheModelHasThem) {
   // Block instances of the version 4 example.
   const Scene blocks = Export("v4_example_file", "object");
   EXPECT_EQ(blocks.lights.size(), 2u);
-  // SubD objects as their control nets beside plain meshes on a hidden layer.
-  LoadedModel subd("v6_rhino_subd_logo");
-  EXPECT_EQ(subd.doc.m_object_table.ObjectCount(), 12);
-  EXPECT_EQ(Export("v6_rhino_subd_logo", "object").objectDefinitions.size(), 6u);
   // The soccer ball: 1202 meshes, of which the two visible layers hold 32; its lights and the
   // camera's are on layers that are off.
   LoadedModel soccer("v3_Soccer");

@@ -1,6 +1,6 @@
 #!/usr/bin/env node
 'use strict';
-// Reads a .3dm model (file versions 2 to 8) with the npm package rhino3dm and writes it as a host
+// Reads a .3dm model (file versions 1 to 8) with the npm package rhino3dm and writes it as a host
 // document file (docs/document-format.md), for orvexport.
 //
 //   node convert3dm.js MODEL.3dm --print

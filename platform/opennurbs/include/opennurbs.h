@@ -20,6 +20,7 @@
 #include "opennurbs_pointgeometry.h"
 #include "opennurbs_polylinecurve.h"
 #include "opennurbs_string.h"
+#include "opennurbs_subd.h"
 #include "opennurbs_surface.h"
 #include "opennurbs_texture_mapping.h"
 #include "opennurbs_uuid.h"

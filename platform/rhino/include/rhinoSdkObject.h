@@ -1,5 +1,6 @@
-// Host objects (mesh, surface, curve, point, annotation, light, block instance) with attributes,
-// render meshes, selection and visibility; block definitions; the walk over a document's objects.
+// Host objects (mesh, surface, SubD, curve, point, annotation, light, block instance) with
+// attributes, render meshes, selection and visibility; block definitions; the walk over a
+// document's objects.
 #pragma once
 
 #include "../../opennurbs/include/opennurbs.h"
@@ -101,6 +102,21 @@ class RHINO_SDK_CLASS CRhinoBrepObject : public CRhinoObject {
   /// Meshes every face from its surface and trims (ON_Brep::CreateMesh) and stores the meshes on
   /// the faces, replacing the ones they had (a face that cannot be meshed is left without one);
   /// returns the number of faces meshed.
+  int CreateMeshes(ON::mesh_type type, const ON_MeshParameters& parameters,
+                   bool bIgnoreCustomParameters = false) const override;
+};
+
+/// A subdivision surface. Its render mesh is the one stored on its SubD: the smooth limit surface
+/// refined by the mesh parameters (ON_SubD::CreateRenderMesh).
+class RHINO_SDK_CLASS CRhinoSubDObject : public CRhinoObject {
+ public:
+  /// Takes ownership of subd (not null).
+  explicit CRhinoSubDObject(ON_SubD* subd);
+  CRhinoObject* Duplicate() const override { return new CRhinoSubDObject(*this); }
+  const ON_SubD* SubD() const;
+  int GetMeshes(ON::mesh_type type, ON_SimpleArray<const ON_Mesh*>& meshes) const override;
+  /// Refines the SubD into its render mesh, replacing the one it had; returns 1 when one was
+  /// made (0 for a SubD without faces or a kind that is not a render kind).
   int CreateMeshes(ON::mesh_type type, const ON_MeshParameters& parameters,
                    bool bIgnoreCustomParameters = false) const override;
 };

@@ -127,6 +127,31 @@ int CRhinoBrepObject::CreateMeshes(ON::mesh_type type, const ON_MeshParameters& 
   return count;
 }
 
+// ---- CRhinoSubDObject
+
+CRhinoSubDObject::CRhinoSubDObject(ON_SubD* subd) : CRhinoObject(subd) {
+  assert(subd);
+}
+
+const ON_SubD* CRhinoSubDObject::SubD() const {
+  return static_cast<const ON_SubD*>(m_geometry);
+}
+
+int CRhinoSubDObject::GetMeshes(ON::mesh_type type, ON_SimpleArray<const ON_Mesh*>& meshes) const {
+  if (!IsRenderKind(type) || SubD()->RenderMesh() == nullptr) return 0;
+  meshes.Append(SubD()->RenderMesh());
+  return 1;
+}
+
+int CRhinoSubDObject::CreateMeshes(ON::mesh_type type, const ON_MeshParameters& parameters,
+                                   bool) const {
+  if (!IsRenderKind(type)) return 0;
+  // The stored mesh is a cache of the control net, so a const object may refresh it.
+  auto* subd = static_cast<ON_SubD*>(m_geometry);
+  subd->SetRenderMesh(subd->CreateRenderMesh(parameters));
+  return subd->RenderMesh() != nullptr ? 1 : 0;
+}
+
 // ---- lights and block instances
 
 CRhinoLight::CRhinoLight(ON_Light* light) : CRhinoObject(light) {

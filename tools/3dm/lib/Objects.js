@@ -5,6 +5,7 @@
 
 const { convertMesh, convertSurface, curvePoints, centre } = require('./Geometry');
 const { convertBrep } = require('./Breps');
+const { convertSubD } = require('./SubD');
 const { colour, clamp } = require('./Tables');
 
 const MATERIAL_SOURCES = { 0: 'layer', 1: 'object', 3: 'parent' };
@@ -64,6 +65,8 @@ function convertGeometry(geometry, objectName, context) {
   const kind = geometry.constructor.name;
   if (geometry instanceof rh.Mesh) return { key: 'mesh', value: convertMesh(rh, geometry, store) };
   if (geometry instanceof rh.SubD) {
+    const subd = convertSubD(rh, geometry);
+    if (subd) return { key: 'subd', value: subd };
     const net = rh.Mesh.createFromSubDControlNet(geometry);
     if (net) return { key: 'mesh', value: convertMesh(rh, net, store) };
   }

@@ -46,8 +46,8 @@ async function readModel(file) {
   const bytes = readBytes(file);
   const version = fileVersion(file, bytes);
   const major = version >= 10 ? Math.floor(version / 10) : version;
-  if (major < 2 || major > 8)
-    throw new ModelError(`${file}: .3dm file version ${major} is not supported: versions 2 to 8 are read`);
+  if (major < 1 || major > 8)
+    throw new ModelError(`${file}: .3dm file version ${major} is not supported: versions 1 to 8 are read`);
   const rh = await loadReader(file)();
   const model = rh.File3dm.fromByteArray(new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.length));
   if (!model) throw new ModelError(`${file}: the .3dm file is damaged or truncated: the reader could not read it`);
