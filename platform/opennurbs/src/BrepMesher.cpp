@@ -3,8 +3,10 @@
 // points come from the edges so that neighbouring faces share them.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -27,6 +29,15 @@ constexpr double kOnSide = 1e-7;
 constexpr double kTinyEdge = 1e-7;
 // Sides of a surface closer than this fraction of its width apart make a seam.
 constexpr double kSeamShare = 0.01;
+// A brep wider than single precision reaches cannot become a mesh; below this every length the
+// mesher measures stays a finite number.
+constexpr double kMostSize = 3.4e38;
+
+std::string Number(double x) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", x);
+  return text;
+}
 
 struct PointHash {
   std::size_t operator()(const ON_3dPoint& p) const {
@@ -190,23 +201,57 @@ void ThinOut(std::vector<ON_3dPoint>& points, double spacing) {
   points.resize(kept);
 }
 
+bool AllFinite(const ON_Mesh& mesh) {
+  for (int i = 0; i < mesh.VertexCount(); ++i) {
+    const ON_3dPoint p = mesh.Vertex(i);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return false;
+  }
+  return true;
+}
+
 /// Meshes the faces of one brep with shared edge points.
 class BrepMesher {
  public:
-  BrepMesher(const ON_Brep& brep, const ON_MeshParameters& mp) : m_brep(brep), m_mp(mp) {
+  BrepMesher(const ON_Brep& brep, const ON_MeshParameters& mp)
+      : m_brep(brep), m_mp(mp), m_most_points(on_detail::MostCells(mp)) {
     m_size = BrepSize(brep);
+    m_failure.resize(brep.FaceCount());
+    if (!(m_size <= kMostSize)) {
+      for (std::string& failure : m_failure)
+        failure = "the brep is " + Number(m_size) + " across, beyond single precision";
+      return;
+    }
     SizeFaces();
     DivideEdges();
   }
 
-  /// The render mesh of face fi, or null when it cannot be meshed.
-  ON_Mesh* MeshFace(int fi) const {
+  /// The render mesh of face fi, or null with the reason in `failure` when it cannot be meshed.
+  ON_Mesh* MeshFace(int fi, std::string& failure) const {
+    failure = m_failure[fi];
+    if (!failure.empty()) return nullptr;
     const ON_BrepFace& face = m_brep.m_F[fi];
     const ON_Surface* surface = face.SurfaceOf();
-    if (!surface || !(surface->Domain(0).IsIncreasing() && surface->Domain(1).IsIncreasing()))
+    if (!surface) {
+      failure = "it has no surface";
       return nullptr;
-    if (face.LoopCount() == 0) return on_detail::GridMesh(*surface, m_grid[fi].nu, m_grid[fi].nv);
-    return TrimmedMesh(fi, *surface);
+    }
+    for (int dir = 0; dir < 2; ++dir) {
+      const ON_Interval domain = surface->Domain(dir);
+      if (!domain.IsIncreasing() || !std::isfinite(domain.Length())) {
+        failure = "its surface's domain in " + std::string(dir ? "v" : "u") + " runs from " +
+                  Number(domain[0]) + " to " + Number(domain[1]);
+        return nullptr;
+      }
+    }
+    const Grid& grid = m_grid[fi];
+    std::unique_ptr<ON_Mesh> mesh(face.LoopCount() == 0
+                                      ? on_detail::GridMesh(*surface, grid.nu, grid.nv)
+                                      : TrimmedMesh(fi, *surface, failure));
+    if (mesh && !AllFinite(*mesh)) {
+      failure = "its surface gives points that are not finite numbers";
+      return nullptr;
+    }
+    return mesh.release();
   }
 
  private:
@@ -215,42 +260,100 @@ class BrepMesher {
     double cell = 0.0;  // the longer side of a cell in space
   };
 
+  /// Each face's grid, measured once for each surface the faces share.
   void SizeFaces() {
     m_grid.resize(m_brep.FaceCount());
+    std::unordered_map<const ON_Surface*, Grid> measured;
     for (int fi = 0; fi < m_brep.FaceCount(); ++fi) {
       const ON_Surface* surface = m_brep.m_F[fi].SurfaceOf();
       if (!surface) continue;
-      Grid& grid = m_grid[fi];
-      on_detail::GridSize(*surface, m_mp, grid.nu, grid.nv);
-      double width = 0.0, height = 0.0;
-      if (surface->GetSurfaceSize(&width, &height))
-        grid.cell = std::max(width / grid.nu, height / grid.nv);
+      const auto [it, added] = measured.try_emplace(surface);
+      Grid& grid = it->second;
+      if (added) {
+        on_detail::GridSize(*surface, m_mp, grid.nu, grid.nv);
+        double width = 0.0, height = 0.0;
+        if (surface->GetSurfaceSize(&width, &height))
+          grid.cell = std::max(width / grid.nu, height / grid.nv);
+      }
+      m_grid[fi] = grid;
     }
   }
 
-  /// Every edge's points, cut at least as finely as the grids of the faces it bounds.
+  /// The face that loop li bounds, or -1.
+  int FaceOfLoop(int li) const {
+    const int fi = li >= 0 && li < m_brep.m_L.Count() ? m_brep.m_L[li].m_fi : -1;
+    return fi >= 0 && fi < m_brep.FaceCount() ? fi : -1;
+  }
+
+  /// Every edge's points, cut at least as finely as the grids of the faces it bounds, unless a
+  /// face's loops would then take more points than its budget (the most cells of a face): the
+  /// edges of such a face are cut more coarsely, so that the face's loops stay within it. A face
+  /// whose trims need more points than that however coarsely they are cut is not meshed.
   void DivideEdges() {
-    m_edge_points.resize(m_brep.m_E.Count());
-    for (int ei = 0; ei < m_brep.m_E.Count(); ++ei) {
-      const ON_BrepEdge& edge = m_brep.m_E[ei];
-      const ON_Curve* curve = edge.EdgeCurveOf();
-      if (!curve || !curve->Domain().IsIncreasing()) continue;
-      double target = 0.0;
-      for (int k = 0; k < edge.TrimCount(); ++k) {
-        const ON_BrepTrim* trim = edge.m_ti[k] >= 0 && edge.m_ti[k] < m_brep.m_T.Count()
-                                      ? &m_brep.m_T[edge.m_ti[k]]
-                                      : nullptr;
-        const ON_BrepLoop* loop = trim ? trim->Loop() : nullptr;
-        if (!loop || loop->m_fi < 0 || loop->m_fi >= m_brep.FaceCount()) continue;
-        const double cell = m_grid[loop->m_fi].cell;
-        if (cell > 0.0 && (target == 0.0 || cell < target)) target = cell;
-      }
+    const int edges = m_brep.m_E.Count();
+    std::vector<on_detail::EdgeMeasure> measures(edges);
+    std::vector<double> target(edges, 0.0);
+    std::vector<bool> used(edges, false);
+    for (int ti = 0; ti < m_brep.m_T.Count(); ++ti) {
+      const ON_BrepTrim& trim = m_brep.m_T[ti];
+      const int fi = FaceOfLoop(trim.m_li);
+      if (fi < 0 || !trim.Edge()) continue;
+      used[trim.m_ei] = true;
+      const double cell = m_grid[fi].cell;
+      double& wanted = target[trim.m_ei];
+      if (cell > 0.0 && (wanted == 0.0 || cell < wanted)) wanted = cell;
+    }
+    for (int ei = 0; ei < edges; ++ei) {
+      const ON_Curve* curve = m_brep.m_E[ei].EdgeCurveOf();
+      if (used[ei] && curve && curve->Domain().IsIncreasing() &&
+          std::isfinite(curve->Domain().Length()))
+        measures[ei] = on_detail::MeasureEdge(*curve, m_mp);
+    }
+    KeepFacesWithinBudget(measures, target);
+    m_edge_points.resize(edges);
+    for (int ei = 0; ei < edges; ++ei) {
+      const ON_Curve* curve = m_brep.m_E[ei].EdgeCurveOf();
       std::vector<ON_3dPoint>& points = m_edge_points[ei];
-      for (double t : on_detail::EdgeParameters(*curve, m_mp, target))
+      for (double t : on_detail::EdgeParameters(measures[ei], target[ei]))
         points.push_back(curve->PointAt(t));
       ThinOut(points, kTinyEdge * m_size);
     }
     JoinEdgeEnds();
+  }
+
+  /// Raises the target lengths of the edges of every face whose loops would take more points
+  /// than m_most_points, so that they take no more; marks the faces that cannot be kept within it.
+  void KeepFacesWithinBudget(const std::vector<on_detail::EdgeMeasure>& measures,
+                             std::vector<double>& target) {
+    const int faces = m_brep.FaceCount();
+    // Points each face's loops take at most: a fixed part, and a part from the edges' lengths.
+    std::vector<double> fixed(faces, 0.0), by_length(faces, 0.0);
+    for (int ti = 0; ti < m_brep.m_T.Count(); ++ti) {
+      const ON_BrepTrim& trim = m_brep.m_T[ti];
+      const int fi = FaceOfLoop(trim.m_li);
+      if (fi < 0 || !trim.Edge()) continue;
+      const on_detail::EdgeMeasure& measure = measures[trim.m_ei];
+      fixed[fi] += measure.FixedPoints();
+      if (target[trim.m_ei] > 0.0) by_length[fi] += measure.Length() / target[trim.m_ei];
+    }
+    std::vector<double> scale(target.size(), 1.0);
+    for (int ti = 0; ti < m_brep.m_T.Count(); ++ti) {
+      const ON_BrepTrim& trim = m_brep.m_T[ti];
+      const int fi = FaceOfLoop(trim.m_li);
+      if (fi < 0 || !trim.Edge() || !(fixed[fi] + by_length[fi] > m_most_points)) continue;
+      if (!(fixed[fi] < m_most_points)) {
+        m_failure[fi] = "its trims need more than the " + std::to_string(m_most_points) +
+                        " points a face's loops may have";
+        continue;
+      }
+      const double share = (m_most_points - fixed[fi]) / by_length[fi];
+      scale[trim.m_ei] = std::min(scale[trim.m_ei], share);
+    }
+    // A share of 0 (edges too long to count their pieces) leaves only the bending's points.
+    for (std::size_t ei = 0; ei < target.size(); ++ei)
+      if (scale[ei] < 1.0)
+        target[ei] =
+            scale[ei] > 0.0 ? target[ei] / scale[ei] : std::numeric_limits<double>::infinity();
   }
 
   /// The ends of edges that meet in a loop are one corner of the brep, but curves ending there
@@ -300,27 +403,40 @@ class BrepMesher {
     return end % 2 == 0 ? points.front() : points.back();
   }
 
-  /// The loop's points in space, trim after trim; empty when a trim has no edge or the trims do
-  /// not meet.
-  std::vector<LoopPoint> LoopPoints(const ON_BrepLoop& loop) const {
+  /// The loop's points in space, trim after trim; empty, with the reason in `failure`, when a
+  /// trim has no edge points or the trims do not meet.
+  std::vector<LoopPoint> LoopPoints(const ON_BrepLoop& loop, std::string& failure) const {
     std::vector<LoopPoint> out;
     const double gap = kOpenLoop * m_size;
     for (int lti = 0; lti < loop.TrimCount(); ++lti) {
       const ON_BrepTrim* trim = loop.Trim(lti);
-      if (!trim || !trim->Edge() || m_edge_points[trim->m_ei].empty()) return {};
+      if (!trim || !trim->Edge() || m_edge_points[trim->m_ei].empty()) {
+        failure = "trim " + std::to_string(lti) +
+                  (trim && trim->Edge() ? " runs along edge " + std::to_string(trim->m_ei) +
+                                              ", which cannot be evaluated"
+                                        : " has no edge");
+        return {};
+      }
       const std::vector<ON_3dPoint>& points = m_edge_points[trim->m_ei];
       const std::size_t n = points.size();
       for (std::size_t k = 0; k < n; ++k) {
         const ON_3dPoint& p = points[trim->m_bRev3d ? n - 1 - k : k];
         if (k == 0 && !out.empty()) {
-          if (!(out.back().p.DistanceTo(p) <= gap)) return {};
+          if (!(out.back().p.DistanceTo(p) <= gap)) {
+            failure = "trim " + std::to_string(lti) + " starts " +
+                      Number(out.back().p.DistanceTo(p)) + " from where the trim before it ends";
+            return {};
+          }
           if (out.back().p == p) continue;  // where the previous trim ended
         }
         out.push_back({p, {}});
       }
     }
     if (out.size() > 1) {
-      if (!(out.back().p.DistanceTo(out.front().p) <= gap)) return {};
+      if (!(out.back().p.DistanceTo(out.front().p) <= gap)) {
+        failure = "it ends " + Number(out.back().p.DistanceTo(out.front().p)) + " from its start";
+        return {};
+      }
       if (out.back().p == out.front().p) out.pop_back();
     }
     return out;
@@ -356,7 +472,7 @@ class BrepMesher {
       if (singular[side]) ResolvePole(loop, side, domain);
   }
 
-  ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface) const {
+  ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface, std::string& failure) const {
     const ON_BrepFace& face = m_brep.m_F[fi];
     const on_detail::SurfaceShape shape = on_detail::SurfaceShape::Of(surface);
     const bool seamed[2] = {Seamed(surface, shape.closed[0], 0, kOpenLoop * m_size),
@@ -366,11 +482,22 @@ class BrepMesher {
     std::vector<std::vector<int>> loops;
     for (int fli = 0; fli < face.LoopCount(); ++fli) {
       const ON_BrepLoop* loop = face.Loop(fli);
-      if (!loop) return nullptr;
-      std::vector<LoopPoint> points = LoopPoints(*loop);
+      if (!loop) {
+        failure = "loop " + std::to_string(fli) + " is missing";
+        return nullptr;
+      }
+      std::vector<LoopPoint> points = LoopPoints(*loop, failure);
+      if (!failure.empty()) {
+        failure = "loop " + std::to_string(fli) + ": " + failure;
+        return nullptr;
+      }
       // A hole of tiny edges only has shrunk to a point: nothing to cut out.
       if (points.size() == 1 && fli > 0 && loop->m_type == ON_BrepLoop::inner) continue;
-      if (points.size() < 2) return nullptr;
+      if (points.size() < 2) {
+        failure = "loop " + std::to_string(fli) +
+                  (loop->TrimCount() == 0 ? " has no trims" : " has shrunk to a point");
+        return nullptr;
+      }
       PullBack(points, surface, shape, seamed, pullback);
       std::vector<int>& indices = loops.emplace_back();
       for (const LoopPoint& point : points) {
@@ -381,15 +508,33 @@ class BrepMesher {
     std::vector<Uv> uv;
     uv.reserve(boundary.size());
     for (const LoopPoint& point : boundary) {
-      // A surface that cannot be evaluated there gives no parameters to triangulate.
-      if (!std::isfinite(point.uv.u) || !std::isfinite(point.uv.v)) return nullptr;
+      if (!std::isfinite(point.uv.u) || !std::isfinite(point.uv.v)) {
+        failure = "its surface cannot be evaluated along its loops";
+        return nullptr;
+      }
       uv.push_back(point.uv);
     }
     const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
-    std::vector<std::array<int, 3>> triangles;
-    if (!on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles) ||
-        (triangles.empty() && grid.quads.empty()))
+    if (grid.overrun) {
+      failure = "its loops cross more than " + std::to_string(on_detail::kMostCutSteps) +
+                " times as many cells as its grid has";
       return nullptr;
+    }
+    std::vector<std::array<int, 3>> triangles;
+    switch (on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles)) {
+      case on_detail::DomainOutcome::triangulated:
+        break;
+      case on_detail::DomainOutcome::crossings:
+        failure = "its loops cross one another more often than they have points";
+        return nullptr;
+      case on_detail::DomainOutcome::failed:
+        failure = "its loops cannot be triangulated";
+        return nullptr;
+    }
+    if (triangles.empty() && grid.quads.empty()) {
+      failure = "its loops enclose no area on its surface";
+      return nullptr;
+    }
     return BuildMesh(face, surface, boundary, uv, triangles, grid.quads);
   }
 
@@ -428,7 +573,7 @@ class BrepMesher {
     mesh->m_F.Reserve(static_cast<int>(triangles.size() + quads.size()));
     auto append = [&](const ON_3dPoint& p) {
       mesh->m_dV.Append(p);
-      mesh->m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
+      mesh->m_V.Append(ON_3fPoint(p));
       return mesh->VertexCount() - 1;
     };
     auto vertex_of = [&](int k) {
@@ -461,20 +606,25 @@ class BrepMesher {
 
   const ON_Brep& m_brep;
   const ON_MeshParameters& m_mp;
+  const int m_most_points;  // on the loops of one face
   double m_size = 0.0;
+  std::vector<std::string> m_failure;                  // per face: why it cannot be meshed
   std::vector<Grid> m_grid;                            // per face
   std::vector<std::vector<ON_3dPoint>> m_edge_points;  // per edge
 };
 
 }  // namespace
 
-int ON_Brep::CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes) const {
+int ON_Brep::CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes,
+                        ON_ClassArray<ON_String>* failures) const {
   const BrepMesher mesher(*this, mp);
   int made = 0;
+  std::string failure;
   for (int fi = 0; fi < FaceCount(); ++fi) {
-    ON_Mesh* mesh = mesher.MeshFace(fi);
+    ON_Mesh* mesh = mesher.MeshFace(fi, failure);
     meshes.Append(mesh);
     if (mesh) ++made;
+    if (failures) failures->Append(ON_String(failure.c_str()));
   }
   return made;
 }
