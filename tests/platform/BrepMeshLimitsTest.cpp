@@ -81,7 +81,7 @@ double Area(const ON_Mesh& mesh) {
 
 TEST(BrepMeshLimits, DegenerateFacesAreMeshedWithinBudgetOrSkippedWithTheirReason) {
   ON_MeshParameters coarse = ON_MeshParameters::QualityRenderMesh;
-  coarse.m_grid_max_count = 1024;
+  coarse.m_grid_max_count = 4096;
   struct Case {
     const char* what;
     std::function<std::unique_ptr<ON_Brep>()> make;

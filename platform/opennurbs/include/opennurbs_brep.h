@@ -160,11 +160,11 @@ class ON_CLASS ON_Brep : public ON_Geometry {
   /// grid of quads over its whole surface; a trimmed face becomes triangles inside its outer loop
   /// and around its inner loops, whose boundary points are the edges' own points, shared with
   /// the neighbouring faces. Density follows mp and each surface's size and curvature, with at
-  /// most mp.m_grid_max_count grid cells per face and as many points on its loops (edges are cut
-  /// more coarsely where a face would need more). The work is bounded by those counts, whatever
-  /// the shapes. With `failures` (this stand-in's addition, may be null), appends one entry per
-  /// face too: empty for a meshed face, else why it could not be meshed. Returns the number of
-  /// meshes made.
+  /// most mp.m_grid_max_count grid cells per face and a quarter as many points on its loops (at
+  /// least 256; edges are cut more coarsely where a face would need more). The work is bounded by
+  /// those counts, whatever the shapes. With `failures` (this stand-in's addition, may be null),
+  /// appends one entry per face too: empty for a meshed face, else why it could not be meshed.
+  /// Returns the number of meshes made.
   int CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes,
                  ON_ClassArray<ON_String>* failures = nullptr) const;
 

@@ -201,6 +201,12 @@ void ThinOut(std::vector<ON_3dPoint>& points, double spacing) {
   points.resize(kept);
 }
 
+/// Points a face's loops may have: a quarter of its most cells (eight times what a loop round a
+/// square grid of that many cells takes along the cells), and never fewer than a few hundred.
+int MostLoopPoints(const ON_MeshParameters& mp) {
+  return std::max(256, on_detail::MostCells(mp) / 4);
+}
+
 bool AllFinite(const ON_Mesh& mesh) {
   for (int i = 0; i < mesh.VertexCount(); ++i) {
     const ON_3dPoint p = mesh.Vertex(i);
@@ -213,7 +219,7 @@ bool AllFinite(const ON_Mesh& mesh) {
 class BrepMesher {
  public:
   BrepMesher(const ON_Brep& brep, const ON_MeshParameters& mp)
-      : m_brep(brep), m_mp(mp), m_most_points(on_detail::MostCells(mp)) {
+      : m_brep(brep), m_mp(mp), m_most_points(MostLoopPoints(mp)) {
     m_size = BrepSize(brep);
     m_failure.resize(brep.FaceCount());
     if (!(m_size <= kMostSize)) {
@@ -286,7 +292,7 @@ class BrepMesher {
   }
 
   /// Every edge's points, cut at least as finely as the grids of the faces it bounds, unless a
-  /// face's loops would then take more points than its budget (the most cells of a face): the
+  /// face's loops would then take more points than its budget (MostLoopPoints): the
   /// edges of such a face are cut more coarsely, so that the face's loops stay within it. A face
   /// whose trims need more points than that however coarsely they are cut is not meshed.
   void DivideEdges() {
