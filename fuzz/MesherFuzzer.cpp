@@ -50,7 +50,9 @@ std::size_t Below(Random& random, std::size_t count) {
 /// A new value for an integer (an index, a degree, a count): near it, or at an extreme.
 std::int64_t MutatedInteger(std::int64_t x, Random& random) {
   static constexpr std::int64_t kPicks[] = {0, 1, -1, 2, 3, 11, 12, 1000, 1 << 20};
-  switch (Below(random, 4)) {
+  // Far from the ends of the type, so that the steps below cannot overflow.
+  constexpr std::int64_t kFar = std::int64_t(1) << 40;
+  switch (x < -kFar || x > kFar ? 3 : Below(random, 4)) {
     case 0: return x + 1;
     case 1: return x - 1;
     case 2: return x * 2;

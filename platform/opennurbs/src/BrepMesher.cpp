@@ -411,7 +411,7 @@ class BrepMesher {
     const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
     if (grid.overrun) {
       failure = "its loops cross more than " + std::to_string(on_detail::kMostCutSteps) +
-                " times as many cells as its grid has";
+                " grid cells for each node of its grid";
       return nullptr;
     }
     std::vector<std::array<int, 3>> triangles;
