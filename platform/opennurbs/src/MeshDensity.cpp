@@ -131,6 +131,7 @@ EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp) {
       span.t[k] = k < kProbes ? curve.Domain()[0] : curve.Domain()[1];
       span.length[k] = 0.0;
     }
+    span.end = curve.Domain()[1];
     span.pieces = 1;
     return measure;
   }
@@ -153,6 +154,7 @@ EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp) {
       last_point = p;
       last_tangent = tangent;
     }
+    span.end = bounds[s + 1];
     span.pieces = degree > 1 ? degree : 1;
     if (mp.m_refine_angle > 0.0)
       span.pieces = CountWithin(turn / mp.m_refine_angle, 1, kMostEdgePoints);
@@ -189,9 +191,9 @@ std::vector<double> EdgeParameters(const EdgeMeasure& measure, double target_len
       const double x = piece > 0.0 ? (wanted - length[k]) / piece : 0.0;
       out.push_back(span.t[k] + x * (span.t[k + 1] - span.t[k]));
     }
-    out.push_back(span.t[kProbes]);
+    out.push_back(span.end);
   }
-  const double end = measure.spans.back().t[kProbes];
+  const double end = measure.spans.back().end;
   if (out.back() != end) out.push_back(end);
   return out;
 }

@@ -42,8 +42,9 @@ constexpr int kProbes = 8;
 /// lengths, and the pieces its bending asks for (by mp's refine angle; degree pieces without one).
 struct EdgeMeasure {
   struct Span {
-    double t[kProbes + 1];
+    double t[kProbes + 1];  // from the span's start to (about) its end
     double length[kProbes + 1];
+    double end;  // exactly
     int pieces;
   };
   std::vector<Span> spans;  // empty when the curve cannot be measured (a point not finite)
