@@ -35,6 +35,7 @@ constexpr double kSeamShare = 0.01;
 // mesher measures stays a finite number.
 constexpr double kMostSize = 3.4e38;
 
+/// x to six significant digits, for the reason a face was not meshed.
 std::string Number(double x) {
   char text[32];
   std::snprintf(text, sizeof text, "%.6g", x);
