@@ -100,6 +100,41 @@ TEST_F(Reliability, ADocumentWithoutGeometryExportsAndSaysSo) {
   EXPECT_TRUE(fs::exists(target));
 }
 
+TEST_F(Reliability, GeometryTheMesherOnceFailedOnIsMeshedOrSkippedWithAWarning) {
+  // fuzz/regressions/mesher/: each input and what its export says about it ("" for nothing).
+  struct Case {
+    const char* file;
+    const char* warning;
+  };
+  const Case cases[] = {
+      {"plane-1-by-200000.json", ""},
+      {"trimmed-plane-1e-6-wide.json", ""},
+      {"loop-there-and-back.json",
+       "orvexport: warning: a face of \"Line\" could not be meshed: face 0: its loops enclose no "
+       "area on its surface\n"},
+      {"loops-far-off-their-surfaces.json", ""},
+      {"loops-far-off-their-surfaces-mutated.json", ""},
+      {"teapot-face-edge-point-1e9-away.json", ""},
+      {"fifteen-faces-sharing-a-far-circle.json", ""},
+  };
+  std::size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(FUZZ_REGRESSIONS_DIR "/mesher")) {
+    (void)entry;
+    ++files;
+  }
+  EXPECT_EQ(files, std::size(cases)) << "every regression input has its case here";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const Finished run =
+        Orvexport({std::string(FUZZ_REGRESSIONS_DIR "/mesher/") + c.file, "-o", target});
+    EXPECT_EQ(run.status, 0) << run.err;
+    if (*c.warning)
+      EXPECT_TRUE(Contains(run.err, c.warning)) << run.err;
+    else
+      EXPECT_FALSE(Contains(run.err, "warning")) << run.err;
+  }
+}
+
 /// A file-system flag (FS_IMMUTABLE_FL) set on a path for the object's lifetime, where the file
 /// system and the process's privileges allow it.
 class Immutable {

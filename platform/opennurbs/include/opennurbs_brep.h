@@ -4,6 +4,7 @@
 
 #include "opennurbs_mesh.h"
 #include "opennurbs_nurbscurve.h"
+#include "opennurbs_string.h"
 #include "opennurbs_surface.h"
 
 class ON_Brep;
@@ -154,12 +155,18 @@ class ON_CLASS ON_Brep : public ON_Geometry {
 
   /// Meshes every face (the stored meshes play no part) and appends one entry per face, in face
   /// order: a new mesh the caller owns, or null for a face that cannot be meshed (a loop that
-  /// names a missing edge or does not close, a missing surface). A face without loops becomes a
+  /// names a missing edge or does not close, encloses no area or crosses itself too often, a
+  /// missing surface, a brep too large for single precision). A face without loops becomes a
   /// grid of quads over its whole surface; a trimmed face becomes triangles inside its outer loop
   /// and around its inner loops, whose boundary points are the edges' own points, shared with
   /// the neighbouring faces. Density follows mp and each surface's size and curvature, with at
-  /// most mp.m_grid_max_count grid cells per face. Returns the number of meshes made.
-  int CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes) const;
+  /// most mp.m_grid_max_count grid cells per face and a quarter as many points on its loops (at
+  /// least 256; edges are cut more coarsely where a face would need more). The work is bounded by
+  /// those counts, whatever the shapes. With `failures` (this stand-in's addition, may be null),
+  /// appends one entry per face too: empty for a meshed face, else why it could not be meshed.
+  /// Returns the number of meshes made.
+  int CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes,
+                 ON_ClassArray<ON_String>* failures = nullptr) const;
 
   ON_SimpleArray<ON_Surface*> m_S;  // owned
   ON_SimpleArray<ON_Curve*> m_C3;   // owned

@@ -10,6 +10,9 @@ class ON_CLASS ON_3fPoint {
   float x = 0, y = 0, z = 0;
   ON_3fPoint() = default;
   ON_3fPoint(float x_, float y_, float z_) : x(x_), y(y_), z(z_) {}
+  /// p rounded to single precision; a coordinate beyond the float range becomes an infinity of
+  /// its sign (as the hardware rounds it), NaN stays NaN.
+  explicit ON_3fPoint(const ON_3dPoint& p);
 };
 
 /// Four vertex indices; a triangle repeats its third index in the fourth place.

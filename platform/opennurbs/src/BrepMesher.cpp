@@ -3,30 +3,44 @@
 // points come from the edges so that neighbouring faces share them.
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <memory>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "DomainTriangulation.h"
+#include "LoopSeams.h"
 #include "MeshDensity.h"
 #include "SurfacePullback.h"
 #include "TrimmedGrid.h"
 
 namespace {
 
+using on_detail::Coordinate;
+using on_detail::kOnSide;
+using on_detail::LoopPoint;
 using on_detail::Uv;
 
 // Trims of a loop that end farther apart than this fraction of the brep's size leave it open.
 // Document loaders hold loops to the model's tolerance; this only stops nonsense.
 constexpr double kOpenLoop = 1e-3;
-// A parameter this fraction of the domain from its end lies on that end.
-constexpr double kOnSide = 1e-7;
 // Edge points closer than this fraction of the brep's size are one point: about what the mesh's
 // single-precision vertices tell apart.
 constexpr double kTinyEdge = 1e-7;
 // Sides of a surface closer than this fraction of its width apart make a seam.
 constexpr double kSeamShare = 0.01;
+// A brep wider than single precision reaches cannot become a mesh; below this every length the
+// mesher measures stays a finite number.
+constexpr double kMostSize = 3.4e38;
+
+/// x to six significant digits, for the reason a face was not meshed.
+std::string Number(double x) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.6g", x);
+  return text;
+}
 
 struct PointHash {
   std::size_t operator()(const ON_3dPoint& p) const {
@@ -35,26 +49,12 @@ struct PointHash {
   }
 };
 
-/// One point of a loop: where it is in space and in the face's parameters.
-struct LoopPoint {
-  ON_3dPoint p;
-  Uv uv;
-};
-
 double BrepSize(const ON_Brep& brep) {
   ON_BoundingBox box;
   bool found = brep.GetTightBoundingBox(box);
   for (int i = 0; i < brep.m_C3.Count(); ++i)
     if (brep.m_C3[i] && brep.m_C3[i]->GetTightBoundingBox(box, found)) found = true;
   return found ? box.m_min.DistanceTo(box.m_max) : 0.0;
-}
-
-double& Coordinate(Uv& uv, int dir) {
-  return dir == 0 ? uv.u : uv.v;
-}
-
-double Coordinate(const Uv& uv, int dir) {
-  return dir == 0 ? uv.u : uv.v;
 }
 
 /// Whether the sides of direction dir meet in space, so that a loop may run along them as along
@@ -76,106 +76,6 @@ bool Seamed(const ON_Surface& surface, bool closed, int dir, double gap) {
   return true;
 }
 
-/// Points on or near a seam pulled back to either side of it. A loop never steps across more than
-/// half the domain between two of its points, so each point goes to the side that keeps it near
-/// the point before it, walking from the point farthest from the seam. A loop may leave a pole
-/// anywhere along it, so poles cut the loop into pieces, each walked both ways from its own
-/// farthest point; a piece lying wholly on the seam (between two poles) keeps its side if it is
-/// the first such piece and takes the other side from the one before it otherwise.
-void ResolveSeam(std::vector<LoopPoint>& loop, const std::vector<bool>& at_pole, int dir,
-                 const ON_Interval& domain) {
-  const double lo = domain.Min(), hi = domain.Max(), period = hi - lo, eps = kOnSide * period;
-  const std::size_t n = loop.size();
-  auto from_seam = [&](std::size_t k) {
-    const double c = Coordinate(loop[k].uv, dir);
-    return std::min(c - lo, hi - c);
-  };
-  auto follow = [&](std::size_t k, double before) {
-    double& c = Coordinate(loop[k].uv, dir);
-    if (c - before > 0.5 * period)
-      c = std::max(lo, c - period);
-    else if (before - c > 0.5 * period)
-      c = std::min(hi, c + period);
-    return c;
-  };
-  double seam_side = std::numeric_limits<double>::quiet_NaN();
-  // Walks the points piece[0..] in loop order; `around` when the piece is the whole loop.
-  auto settle = [&](const std::vector<std::size_t>& piece, bool around) {
-    std::size_t anchor = 0;
-    for (std::size_t i = 1; i < piece.size(); ++i)
-      if (from_seam(piece[i]) > from_seam(piece[anchor])) anchor = i;
-    if (from_seam(piece[anchor]) <= eps) {
-      const double own = Coordinate(loop[piece[0]].uv, dir) - lo <= eps ? lo : hi;
-      seam_side = std::isnan(seam_side) ? own : (seam_side == lo ? hi : lo);
-      for (std::size_t k : piece) Coordinate(loop[k].uv, dir) = seam_side;
-      return;
-    }
-    const double start = Coordinate(loop[piece[anchor]].uv, dir);
-    double before = start;
-    const std::size_t forward = around ? piece.size() : piece.size() - anchor;
-    for (std::size_t step = 1; step < forward; ++step)
-      before = follow(piece[(anchor + step) % piece.size()], before);
-    before = start;
-    if (!around)
-      for (std::size_t i = anchor; i-- > 0;) before = follow(piece[i], before);
-  };
-  std::size_t first_pole = 0;
-  while (first_pole < n && !at_pole[first_pole]) ++first_pole;
-  if (first_pole == n) {
-    std::vector<std::size_t> all(n);
-    for (std::size_t k = 0; k < n; ++k) all[k] = k;
-    settle(all, true);
-    return;
-  }
-  std::vector<std::size_t> piece;
-  for (std::size_t step = 1; step <= n; ++step) {
-    const std::size_t k = (first_pole + step) % n;
-    if (!at_pole[k]) {
-      piece.push_back(k);
-      continue;
-    }
-    if (!piece.empty()) settle(piece, false);
-    piece.clear();
-  }
-}
-
-/// A point at a pole has no definite parameter along the pole's side. Each run of pole points
-/// becomes two points on that side: one where the loop arrives, one where it leaves.
-void ResolvePole(std::vector<LoopPoint>& loop, int side, const ON_Interval domain[2]) {
-  const int along = side % 2 == 0 ? 0 : 1, across = 1 - along;
-  const double at = side == 0 || side == 3 ? domain[across][0] : domain[across][1];
-  const double eps = kOnSide * domain[across].Length();
-  const std::size_t n = loop.size();
-  std::vector<bool> pole(n);
-  std::size_t start = n;
-  for (std::size_t k = 0; k < n; ++k) {
-    pole[k] = std::fabs(Coordinate(loop[k].uv, across) - at) <= eps;
-    if (!pole[k] && start == n) start = k;
-  }
-  if (start == n) return;
-  std::vector<LoopPoint> out;
-  out.reserve(n + 2);
-  for (std::size_t step = 0; step < n; ++step) {
-    const std::size_t k = (start + step) % n;
-    if (!pole[k]) {
-      out.push_back(loop[k]);
-      continue;
-    }
-    std::size_t last = k;
-    while (pole[(last + 1) % n]) last = (last + 1) % n;
-    const LoopPoint& before = out.back();
-    const LoopPoint& after = loop[(last + 1) % n];
-    LoopPoint arrive = loop[k], leave = loop[k];
-    Coordinate(arrive.uv, along) = Coordinate(before.uv, along);
-    Coordinate(leave.uv, along) = Coordinate(after.uv, along);
-    Coordinate(arrive.uv, across) = Coordinate(leave.uv, across) = at;
-    out.push_back(arrive);
-    if (Coordinate(leave.uv, along) != Coordinate(arrive.uv, along)) out.push_back(leave);
-    step += (last + n - k) % n;
-  }
-  loop.swap(out);
-}
-
 /// Drops the inner points of an edge that lie within `spacing` of the point kept before them (or
 /// of the edge's end): a span shrunk to a point, cut as finely as a real one, would pile up
 /// points that pull back to one place.
@@ -190,23 +90,63 @@ void ThinOut(std::vector<ON_3dPoint>& points, double spacing) {
   points.resize(kept);
 }
 
+/// Points a face's loops may have: a quarter of its most cells (eight times what a loop round a
+/// square grid of that many cells takes along the cells), and never fewer than a few hundred.
+int MostLoopPoints(const ON_MeshParameters& mp) {
+  return std::max(256, on_detail::MostCells(mp) / 4);
+}
+
+bool AllFinite(const ON_Mesh& mesh) {
+  for (int i = 0; i < mesh.VertexCount(); ++i) {
+    const ON_3dPoint p = mesh.Vertex(i);
+    if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return false;
+  }
+  return true;
+}
+
 /// Meshes the faces of one brep with shared edge points.
 class BrepMesher {
  public:
-  BrepMesher(const ON_Brep& brep, const ON_MeshParameters& mp) : m_brep(brep), m_mp(mp) {
+  BrepMesher(const ON_Brep& brep, const ON_MeshParameters& mp)
+      : m_brep(brep), m_mp(mp), m_most_points(MostLoopPoints(mp)) {
     m_size = BrepSize(brep);
+    m_failure.resize(brep.FaceCount());
+    if (!(m_size <= kMostSize)) {
+      for (std::string& failure : m_failure)
+        failure = "the brep is " + Number(m_size) + " across, beyond single precision";
+      return;
+    }
     SizeFaces();
     DivideEdges();
   }
 
-  /// The render mesh of face fi, or null when it cannot be meshed.
-  ON_Mesh* MeshFace(int fi) const {
+  /// The render mesh of face fi, or null with the reason in `failure` when it cannot be meshed.
+  ON_Mesh* MeshFace(int fi, std::string& failure) const {
+    failure = m_failure[fi];
+    if (!failure.empty()) return nullptr;
     const ON_BrepFace& face = m_brep.m_F[fi];
     const ON_Surface* surface = face.SurfaceOf();
-    if (!surface || !(surface->Domain(0).IsIncreasing() && surface->Domain(1).IsIncreasing()))
+    if (!surface) {
+      failure = "it has no surface";
       return nullptr;
-    if (face.LoopCount() == 0) return on_detail::GridMesh(*surface, m_grid[fi].nu, m_grid[fi].nv);
-    return TrimmedMesh(fi, *surface);
+    }
+    for (int dir = 0; dir < 2; ++dir) {
+      const ON_Interval domain = surface->Domain(dir);
+      if (!domain.IsIncreasing() || !std::isfinite(domain.Length())) {
+        failure = "its surface's domain in " + std::string(dir ? "v" : "u") + " runs from " +
+                  Number(domain[0]) + " to " + Number(domain[1]);
+        return nullptr;
+      }
+    }
+    const Grid& grid = m_grid[fi];
+    std::unique_ptr<ON_Mesh> mesh(face.LoopCount() == 0
+                                      ? on_detail::GridMesh(*surface, grid.nu, grid.nv)
+                                      : TrimmedMesh(fi, *surface, failure));
+    if (mesh && !AllFinite(*mesh)) {
+      failure = "its surface gives points that are not finite numbers";
+      return nullptr;
+    }
+    return mesh.release();
   }
 
  private:
@@ -215,42 +155,100 @@ class BrepMesher {
     double cell = 0.0;  // the longer side of a cell in space
   };
 
+  /// Each face's grid, measured once for each surface the faces share.
   void SizeFaces() {
     m_grid.resize(m_brep.FaceCount());
+    std::unordered_map<const ON_Surface*, Grid> measured;
     for (int fi = 0; fi < m_brep.FaceCount(); ++fi) {
       const ON_Surface* surface = m_brep.m_F[fi].SurfaceOf();
       if (!surface) continue;
-      Grid& grid = m_grid[fi];
-      on_detail::GridSize(*surface, m_mp, grid.nu, grid.nv);
-      double width = 0.0, height = 0.0;
-      if (surface->GetSurfaceSize(&width, &height))
-        grid.cell = std::max(width / grid.nu, height / grid.nv);
+      const auto [it, added] = measured.try_emplace(surface);
+      Grid& grid = it->second;
+      if (added) {
+        on_detail::GridSize(*surface, m_mp, grid.nu, grid.nv);
+        double width = 0.0, height = 0.0;
+        if (surface->GetSurfaceSize(&width, &height))
+          grid.cell = std::max(width / grid.nu, height / grid.nv);
+      }
+      m_grid[fi] = grid;
     }
   }
 
-  /// Every edge's points, cut at least as finely as the grids of the faces it bounds.
+  /// The face that loop li bounds, or -1.
+  int FaceOfLoop(int li) const {
+    const int fi = li >= 0 && li < m_brep.m_L.Count() ? m_brep.m_L[li].m_fi : -1;
+    return fi >= 0 && fi < m_brep.FaceCount() ? fi : -1;
+  }
+
+  /// Every edge's points, cut at least as finely as the grids of the faces it bounds, unless a
+  /// face's loops would then take more points than its budget (MostLoopPoints): the
+  /// edges of such a face are cut more coarsely, so that the face's loops stay within it. A face
+  /// whose trims need more points than that however coarsely they are cut is not meshed.
   void DivideEdges() {
-    m_edge_points.resize(m_brep.m_E.Count());
-    for (int ei = 0; ei < m_brep.m_E.Count(); ++ei) {
-      const ON_BrepEdge& edge = m_brep.m_E[ei];
-      const ON_Curve* curve = edge.EdgeCurveOf();
-      if (!curve || !curve->Domain().IsIncreasing()) continue;
-      double target = 0.0;
-      for (int k = 0; k < edge.TrimCount(); ++k) {
-        const ON_BrepTrim* trim = edge.m_ti[k] >= 0 && edge.m_ti[k] < m_brep.m_T.Count()
-                                      ? &m_brep.m_T[edge.m_ti[k]]
-                                      : nullptr;
-        const ON_BrepLoop* loop = trim ? trim->Loop() : nullptr;
-        if (!loop || loop->m_fi < 0 || loop->m_fi >= m_brep.FaceCount()) continue;
-        const double cell = m_grid[loop->m_fi].cell;
-        if (cell > 0.0 && (target == 0.0 || cell < target)) target = cell;
-      }
+    const int edges = m_brep.m_E.Count();
+    std::vector<on_detail::EdgeMeasure> measures(edges);
+    std::vector<double> target(edges, 0.0);
+    std::vector<bool> used(edges, false);
+    for (int ti = 0; ti < m_brep.m_T.Count(); ++ti) {
+      const ON_BrepTrim& trim = m_brep.m_T[ti];
+      const int fi = FaceOfLoop(trim.m_li);
+      if (fi < 0 || !trim.Edge()) continue;
+      used[trim.m_ei] = true;
+      const double cell = m_grid[fi].cell;
+      double& wanted = target[trim.m_ei];
+      if (cell > 0.0 && (wanted == 0.0 || cell < wanted)) wanted = cell;
+    }
+    for (int ei = 0; ei < edges; ++ei) {
+      const ON_Curve* curve = m_brep.m_E[ei].EdgeCurveOf();
+      if (used[ei] && curve && curve->Domain().IsIncreasing() &&
+          std::isfinite(curve->Domain().Length()))
+        measures[ei] = on_detail::MeasureEdge(*curve, m_mp);
+    }
+    KeepFacesWithinBudget(measures, target);
+    m_edge_points.resize(edges);
+    for (int ei = 0; ei < edges; ++ei) {
+      const ON_Curve* curve = m_brep.m_E[ei].EdgeCurveOf();
       std::vector<ON_3dPoint>& points = m_edge_points[ei];
-      for (double t : on_detail::EdgeParameters(*curve, m_mp, target))
+      for (double t : on_detail::EdgeParameters(measures[ei], target[ei]))
         points.push_back(curve->PointAt(t));
       ThinOut(points, kTinyEdge * m_size);
     }
     JoinEdgeEnds();
+  }
+
+  /// Raises the target lengths of the edges of every face whose loops would take more points
+  /// than m_most_points, so that they take no more; marks the faces that cannot be kept within it.
+  void KeepFacesWithinBudget(const std::vector<on_detail::EdgeMeasure>& measures,
+                             std::vector<double>& target) {
+    const int faces = m_brep.FaceCount();
+    // Points each face's loops take at most: a fixed part, and a part from the edges' lengths.
+    std::vector<double> fixed(faces, 0.0), by_length(faces, 0.0);
+    for (int ti = 0; ti < m_brep.m_T.Count(); ++ti) {
+      const ON_BrepTrim& trim = m_brep.m_T[ti];
+      const int fi = FaceOfLoop(trim.m_li);
+      if (fi < 0 || !trim.Edge()) continue;
+      const on_detail::EdgeMeasure& measure = measures[trim.m_ei];
+      fixed[fi] += measure.FixedPoints();
+      if (target[trim.m_ei] > 0.0) by_length[fi] += measure.Length() / target[trim.m_ei];
+    }
+    std::vector<double> scale(target.size(), 1.0);
+    for (int ti = 0; ti < m_brep.m_T.Count(); ++ti) {
+      const ON_BrepTrim& trim = m_brep.m_T[ti];
+      const int fi = FaceOfLoop(trim.m_li);
+      if (fi < 0 || !trim.Edge() || !(fixed[fi] + by_length[fi] > m_most_points)) continue;
+      if (!(fixed[fi] < m_most_points)) {
+        m_failure[fi] = "its trims need more than the " + std::to_string(m_most_points) +
+                        " points a face's loops may have";
+        continue;
+      }
+      const double share = (m_most_points - fixed[fi]) / by_length[fi];
+      scale[trim.m_ei] = std::min(scale[trim.m_ei], share);
+    }
+    // A share of 0 (edges too long to count their pieces) leaves only the bending's points.
+    for (std::size_t ei = 0; ei < target.size(); ++ei)
+      if (scale[ei] < 1.0)
+        target[ei] =
+            scale[ei] > 0.0 ? target[ei] / scale[ei] : std::numeric_limits<double>::infinity();
   }
 
   /// The ends of edges that meet in a loop are one corner of the brep, but curves ending there
@@ -300,27 +298,40 @@ class BrepMesher {
     return end % 2 == 0 ? points.front() : points.back();
   }
 
-  /// The loop's points in space, trim after trim; empty when a trim has no edge or the trims do
-  /// not meet.
-  std::vector<LoopPoint> LoopPoints(const ON_BrepLoop& loop) const {
+  /// The loop's points in space, trim after trim; empty, with the reason in `failure`, when a
+  /// trim has no edge points or the trims do not meet.
+  std::vector<LoopPoint> LoopPoints(const ON_BrepLoop& loop, std::string& failure) const {
     std::vector<LoopPoint> out;
     const double gap = kOpenLoop * m_size;
     for (int lti = 0; lti < loop.TrimCount(); ++lti) {
       const ON_BrepTrim* trim = loop.Trim(lti);
-      if (!trim || !trim->Edge() || m_edge_points[trim->m_ei].empty()) return {};
+      if (!trim || !trim->Edge() || m_edge_points[trim->m_ei].empty()) {
+        failure = "trim " + std::to_string(lti) +
+                  (trim && trim->Edge() ? " runs along edge " + std::to_string(trim->m_ei) +
+                                              ", which cannot be evaluated"
+                                        : " has no edge");
+        return {};
+      }
       const std::vector<ON_3dPoint>& points = m_edge_points[trim->m_ei];
       const std::size_t n = points.size();
       for (std::size_t k = 0; k < n; ++k) {
         const ON_3dPoint& p = points[trim->m_bRev3d ? n - 1 - k : k];
         if (k == 0 && !out.empty()) {
-          if (!(out.back().p.DistanceTo(p) <= gap)) return {};
+          if (!(out.back().p.DistanceTo(p) <= gap)) {
+            failure = "trim " + std::to_string(lti) + " starts " +
+                      Number(out.back().p.DistanceTo(p)) + " from where the trim before it ends";
+            return {};
+          }
           if (out.back().p == p) continue;  // where the previous trim ended
         }
         out.push_back({p, {}});
       }
     }
     if (out.size() > 1) {
-      if (!(out.back().p.DistanceTo(out.front().p) <= gap)) return {};
+      if (!(out.back().p.DistanceTo(out.front().p) <= gap)) {
+        failure = "it ends " + Number(out.back().p.DistanceTo(out.front().p)) + " from its start";
+        return {};
+      }
       if (out.back().p == out.front().p) out.pop_back();
     }
     return out;
@@ -356,7 +367,7 @@ class BrepMesher {
       if (singular[side]) ResolvePole(loop, side, domain);
   }
 
-  ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface) const {
+  ON_Mesh* TrimmedMesh(int fi, const ON_Surface& surface, std::string& failure) const {
     const ON_BrepFace& face = m_brep.m_F[fi];
     const on_detail::SurfaceShape shape = on_detail::SurfaceShape::Of(surface);
     const bool seamed[2] = {Seamed(surface, shape.closed[0], 0, kOpenLoop * m_size),
@@ -366,11 +377,22 @@ class BrepMesher {
     std::vector<std::vector<int>> loops;
     for (int fli = 0; fli < face.LoopCount(); ++fli) {
       const ON_BrepLoop* loop = face.Loop(fli);
-      if (!loop) return nullptr;
-      std::vector<LoopPoint> points = LoopPoints(*loop);
+      if (!loop) {
+        failure = "loop " + std::to_string(fli) + " is missing";
+        return nullptr;
+      }
+      std::vector<LoopPoint> points = LoopPoints(*loop, failure);
+      if (!failure.empty()) {
+        failure = "loop " + std::to_string(fli) + ": " + failure;
+        return nullptr;
+      }
       // A hole of tiny edges only has shrunk to a point: nothing to cut out.
       if (points.size() == 1 && fli > 0 && loop->m_type == ON_BrepLoop::inner) continue;
-      if (points.size() < 2) return nullptr;
+      if (points.size() < 2) {
+        failure = "loop " + std::to_string(fli) +
+                  (loop->TrimCount() == 0 ? " has no trims" : " has shrunk to a point");
+        return nullptr;
+      }
       PullBack(points, surface, shape, seamed, pullback);
       std::vector<int>& indices = loops.emplace_back();
       for (const LoopPoint& point : points) {
@@ -381,15 +403,33 @@ class BrepMesher {
     std::vector<Uv> uv;
     uv.reserve(boundary.size());
     for (const LoopPoint& point : boundary) {
-      // A surface that cannot be evaluated there gives no parameters to triangulate.
-      if (!std::isfinite(point.uv.u) || !std::isfinite(point.uv.v)) return nullptr;
+      if (!std::isfinite(point.uv.u) || !std::isfinite(point.uv.v)) {
+        failure = "its surface cannot be evaluated along its loops";
+        return nullptr;
+      }
       uv.push_back(point.uv);
     }
     const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
-    std::vector<std::array<int, 3>> triangles;
-    if (!on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles) ||
-        (triangles.empty() && grid.quads.empty()))
+    if (grid.overrun) {
+      failure = "its loops cross more than " + std::to_string(on_detail::kMostCutSteps) +
+                " grid cells for each node of its grid";
       return nullptr;
+    }
+    std::vector<std::array<int, 3>> triangles;
+    switch (on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles)) {
+      case on_detail::DomainOutcome::triangulated:
+        break;
+      case on_detail::DomainOutcome::crossings:
+        failure = "its loops cross one another more often than they have points";
+        return nullptr;
+      case on_detail::DomainOutcome::failed:
+        failure = "its loops cannot be triangulated";
+        return nullptr;
+    }
+    if (triangles.empty() && grid.quads.empty()) {
+      failure = "its loops enclose no area on its surface";
+      return nullptr;
+    }
     return BuildMesh(face, surface, boundary, uv, triangles, grid.quads);
   }
 
@@ -428,7 +468,7 @@ class BrepMesher {
     mesh->m_F.Reserve(static_cast<int>(triangles.size() + quads.size()));
     auto append = [&](const ON_3dPoint& p) {
       mesh->m_dV.Append(p);
-      mesh->m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
+      mesh->m_V.Append(ON_3fPoint(p));
       return mesh->VertexCount() - 1;
     };
     auto vertex_of = [&](int k) {
@@ -461,20 +501,25 @@ class BrepMesher {
 
   const ON_Brep& m_brep;
   const ON_MeshParameters& m_mp;
+  const int m_most_points;  // on the loops of one face
   double m_size = 0.0;
+  std::vector<std::string> m_failure;                  // per face: why it cannot be meshed
   std::vector<Grid> m_grid;                            // per face
   std::vector<std::vector<ON_3dPoint>> m_edge_points;  // per edge
 };
 
 }  // namespace
 
-int ON_Brep::CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes) const {
+int ON_Brep::CreateMesh(const ON_MeshParameters& mp, ON_SimpleArray<ON_Mesh*>& meshes,
+                        ON_ClassArray<ON_String>* failures) const {
   const BrepMesher mesher(*this, mp);
   int made = 0;
+  std::string failure;
   for (int fi = 0; fi < FaceCount(); ++fi) {
-    ON_Mesh* mesh = mesher.MeshFace(fi);
+    ON_Mesh* mesh = mesher.MeshFace(fi, failure);
     meshes.Append(mesh);
     if (mesh) ++made;
+    if (failures) failures->Append(ON_String(failure.c_str()));
   }
   return made;
 }

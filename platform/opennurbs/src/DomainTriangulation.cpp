@@ -95,10 +95,10 @@ int NearestGiven(const Triangulation& triangulation, Triangulation::Vertex_handl
 
 }  // namespace
 
-bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
-                       const std::vector<std::vector<int>>& loops,
-                       const std::vector<std::array<int, 2>>& borders,
-                       std::vector<std::array<int, 3>>& triangles) {
+DomainOutcome TriangulateDomain(std::vector<Uv>& points, std::size_t count,
+                                const std::vector<std::vector<int>>& loops,
+                                const std::vector<std::array<int, 2>>& borders,
+                                std::vector<std::array<int, 3>>& triangles) {
   const std::size_t kept = triangles.size();
   const std::size_t given = points.size();
   try {
@@ -116,16 +116,22 @@ bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
     Triangulation triangulation;
     triangulation.insert(unique.begin(), unique.end());
     std::vector<Triangulation::Vertex_handle> handle(count);
+    // Points on one line bound nothing (and make a triangulation without faces).
+    if (triangulation.dimension() < 2) return DomainOutcome::triangulated;
     for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end();
          ++v)
       handle[v->info().index] = v;
+    const std::size_t most_vertices = unique.size() + count;
+    auto constrain = [&](int a, int b) {
+      if (handle[first[a]] == handle[first[b]]) return true;
+      triangulation.insert_constraint(handle[first[a]], handle[first[b]]);
+      return triangulation.number_of_vertices() <= most_vertices;
+    };
     for (const std::vector<int>& loop : loops)
-      for (std::size_t k = 0; k < loop.size(); ++k) {
-        const auto a = handle[first[loop[k]]], b = handle[first[loop[(k + 1) % loop.size()]]];
-        if (a != b) triangulation.insert_constraint(a, b);
-      }
+      for (std::size_t k = 0; k < loop.size(); ++k)
+        if (!constrain(loop[k], loop[(k + 1) % loop.size()])) return DomainOutcome::crossings;
     for (const std::array<int, 2>& border : borders)
-      triangulation.insert_constraint(handle[first[border[0]]], handle[first[border[1]]]);
+      if (!constrain(border[0], border[1])) return DomainOutcome::crossings;
     MarkDepths(triangulation);
     for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end();
          ++v)
@@ -148,11 +154,11 @@ bool TriangulateDomain(std::vector<Uv>& points, std::size_t count,
         continue;
       triangles.push_back(triangle);
     }
-    return true;
+    return DomainOutcome::triangulated;
   } catch (const CGAL::Failure_exception&) {
     triangles.resize(kept);
     points.resize(given);
-    return false;
+    return DomainOutcome::failed;
   }
 }
 

@@ -1,13 +1,18 @@
 // ON_Mesh and the meshing settings.
 #include <cmath>
+#include <limits>
 
 #include "PointBox.h"
 #include "opennurbs_mesh.h"
 
 namespace {
 
-ON_3fPoint Rounded(const ON_3dPoint& p) {
-  return {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+// Converting a double beyond the float range is undefined: such values become infinities here.
+float RoundedCoordinate(double x) {
+  constexpr double kMost = std::numeric_limits<float>::max();
+  if (x > kMost) return std::numeric_limits<float>::infinity();
+  if (x < -kMost) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(x);
 }
 
 ON_MeshParameters Settings(int grid_min_count, int grid_max_count, double refine_angle) {
@@ -21,6 +26,9 @@ ON_MeshParameters Settings(int grid_min_count, int grid_max_count, double refine
 constexpr double kPi = 3.14159265358979323846;
 
 }  // namespace
+
+ON_3fPoint::ON_3fPoint(const ON_3dPoint& p)
+    : x(RoundedCoordinate(p.x)), y(RoundedCoordinate(p.y)), z(RoundedCoordinate(p.z)) {}
 
 // Fast meshes follow the knot spans only; quality meshes cut every span so that a cell bends by at
 // most 15 degrees, and start from a finer grid. Both bound the cells of one face, so that a huge
@@ -39,7 +47,7 @@ bool ON_Mesh::Transform(const ON_Xform& xform) {
   for (int i = 0; i < VertexCount(); ++i) {
     const ON_3dPoint moved = xform * Vertex(i);
     if (exact) m_dV[i] = moved;
-    m_V[i] = Rounded(moved);
+    m_V[i] = ON_3fPoint(moved);
   }
   return true;
 }
@@ -52,13 +60,13 @@ bool ON_Mesh::GetTightBoundingBox(ON_BoundingBox& box, bool bGrowBox, const ON_X
 bool ON_Mesh::SetVertex(int i, const ON_3dPoint& p) {
   if (i < 0 || i >= VertexCount()) return false;
   if (HasDoublePrecisionVertices()) m_dV[i] = p;
-  m_V[i] = Rounded(p);
+  m_V[i] = ON_3fPoint(p);
   return true;
 }
 
 int ON_Mesh::AppendVertex(const ON_3dPoint& p) {
   if (HasDoublePrecisionVertices()) m_dV.Append(p);
-  m_V.Append(Rounded(p));
+  m_V.Append(ON_3fPoint(p));
   return VertexCount() - 1;
 }
 

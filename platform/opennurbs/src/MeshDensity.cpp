@@ -10,8 +10,6 @@ namespace {
 
 // A sliver with a strict aspect ratio could otherwise ask for any number of cells.
 constexpr int kMostCells = 1 << 20;
-// Parameter steps per span when measuring how far a span bends and how long it is.
-constexpr int kProbes = 8;
 // Points on one edge, at most.
 constexpr int kMostEdgePoints = 1 << 16;
 
@@ -63,15 +61,14 @@ int SpanCells(const ON_Surface& surface, int dir, const ON_MeshParameters& mp) {
   for (int s = 0; s < spans; ++s)
     cells += std::max(
         1.0, std::ceil(SpanTurn(surface, dir, bounds[s], bounds[s + 1]) / mp.m_refine_angle));
-  return static_cast<int>(std::min(cells, double(kMostCells)));
+  return CountWithin(cells, 1, kMostCells);
 }
 
 /// Raises `count` until a cell's side along it (size / count) is no more than `ratio` times the
 /// other side (other_size / other_count).
 int NotTooLong(int count, double size, double other_size, int other_count, double ratio) {
   if (!(ratio > 0.0) || !(other_size > 0.0)) return count;
-  const double needed = std::ceil(size * other_count / (other_size * ratio));
-  return needed > count ? static_cast<int>(std::min(needed, double(kMostCells))) : count;
+  return CountWithin(size * other_count / (other_size * ratio), count, std::max(count, kMostCells));
 }
 
 }  // namespace
@@ -85,9 +82,9 @@ void LimitCells(int& nu, int& nv, int most) {
   const double shrink = std::sqrt(most / (double(nu) * nv));
   nu = std::max(1, static_cast<int>(nu * shrink));
   nv = std::max(1, static_cast<int>(nv * shrink));
-  // A side kept at one cell leaves the whole budget to the other.
-  nu = std::min(nu, most / nv);
-  nv = std::min(nv, most / nu);
+  // A side kept at one cell leaves the whole budget to the other; neither side drops below one.
+  nu = std::max(1, std::min(nu, most / nv));
+  nv = std::max(1, std::min(nv, most / nu));
 }
 
 void GridSize(const ON_Surface& surface, const ON_MeshParameters& mp, int& nu, int& nv) {
@@ -118,32 +115,73 @@ ON_Mesh* GridMesh(const ON_Surface& surface, int nu, int nv) {
   return mesh;
 }
 
-std::vector<double> EdgeParameters(const ON_Curve& curve, const ON_MeshParameters& mp,
-                                   double target_length) {
+int CountWithin(double x, int least, int most) {
+  if (!(x > least)) return least;
+  return x >= most ? most : std::max(least, static_cast<int>(std::ceil(x)));
+}
+
+EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp) {
   const int spans = std::max(1, curve.SpanCount());
   std::vector<double> bounds(spans + 1);
-  if (!curve.GetSpanVector(bounds.data())) return {curve.Domain()[0], curve.Domain()[1]};
+  EdgeMeasure measure;
+  if (!curve.GetSpanVector(bounds.data())) {
+    // Only the ends, as one span that is never cut.
+    EdgeMeasure::Span& span = measure.spans.emplace_back();
+    for (int k = 0; k <= kProbes; ++k) {
+      span.t[k] = k < kProbes ? curve.Domain()[0] : curve.Domain()[1];
+      span.length[k] = 0.0;
+    }
+    span.end = curve.Domain()[1];
+    span.pieces = 1;
+    return measure;
+  }
   const int degree = std::max(1, curve.Degree());
-  std::vector<double> out{bounds[0]};
-  for (int s = 0; s < spans && int(out.size()) < kMostEdgePoints; ++s) {
+  measure.spans.resize(spans);
+  for (int s = 0; s < spans; ++s) {
     // Probe the span: the running length at each probe, and how far the tangent turns.
-    double probe_t[kProbes + 1], length[kProbes + 1], turn = 0.0;
+    EdgeMeasure::Span& span = measure.spans[s];
+    double turn = 0.0;
     ON_3dPoint last_point;
     ON_3dVector last_tangent;
     for (int k = 0; k <= kProbes; ++k) {
-      probe_t[k] = bounds[s] + (bounds[s + 1] - bounds[s]) * k / kProbes;
+      span.t[k] = bounds[s] + (bounds[s + 1] - bounds[s]) * k / kProbes;
       ON_3dPoint p;
       ON_3dVector tangent;
-      curve.Ev1Der(probe_t[k], p, tangent);
-      length[k] = k == 0 ? 0.0 : length[k - 1] + p.DistanceTo(last_point);
+      curve.Ev1Der(span.t[k], p, tangent);
+      if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return {};
+      span.length[k] = k == 0 ? 0.0 : span.length[k - 1] + p.DistanceTo(last_point);
       if (k > 0) turn += Angle(last_tangent, tangent);
       last_point = p;
       last_tangent = tangent;
     }
-    double pieces = degree > 1 ? degree : 1;
-    if (mp.m_refine_angle > 0.0) pieces = std::max(1.0, std::ceil(turn / mp.m_refine_angle));
-    if (target_length > 0.0) pieces = std::max(pieces, std::ceil(length[kProbes] / target_length));
-    const int n = static_cast<int>(std::min(pieces, double(kMostEdgePoints)));
+    span.end = bounds[s + 1];
+    span.pieces = degree > 1 ? degree : 1;
+    if (mp.m_refine_angle > 0.0)
+      span.pieces = CountWithin(turn / mp.m_refine_angle, 1, kMostEdgePoints);
+  }
+  return measure;
+}
+
+double EdgeMeasure::Length() const {
+  double length = 0.0;
+  for (const Span& span : spans) length += span.length[kProbes];
+  return length;
+}
+
+double EdgeMeasure::FixedPoints() const {
+  double points = 1.0;
+  for (const Span& span : spans) points += span.pieces + 1.0;
+  return points;
+}
+
+std::vector<double> EdgeParameters(const EdgeMeasure& measure, double target_length) {
+  if (measure.spans.empty()) return {};
+  std::vector<double> out{measure.spans.front().t[0]};
+  for (std::size_t s = 0; s < measure.spans.size() && int(out.size()) < kMostEdgePoints; ++s) {
+    const EdgeMeasure::Span& span = measure.spans[s];
+    const double* length = span.length;
+    int n = span.pieces;
+    if (target_length > 0.0) n = CountWithin(length[kProbes] / target_length, n, kMostEdgePoints);
     // Points evenly spaced along the probed polyline, mapped back to parameters linearly.
     int k = 0;
     for (int i = 1; i < n; ++i) {
@@ -151,11 +189,12 @@ std::vector<double> EdgeParameters(const ON_Curve& curve, const ON_MeshParameter
       while (k < kProbes - 1 && length[k + 1] < wanted) ++k;
       const double piece = length[k + 1] - length[k];
       const double x = piece > 0.0 ? (wanted - length[k]) / piece : 0.0;
-      out.push_back(probe_t[k] + x * (probe_t[k + 1] - probe_t[k]));
+      out.push_back(span.t[k] + x * (span.t[k + 1] - span.t[k]));
     }
-    out.push_back(bounds[s + 1]);
+    out.push_back(span.end);
   }
-  if (out.back() != bounds[spans]) out.push_back(bounds[spans]);
+  const double end = measure.spans.back().end;
+  if (out.back() != end) out.push_back(end);
   return out;
 }
 

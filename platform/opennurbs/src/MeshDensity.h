@@ -31,10 +31,36 @@ void GridSize(const ON_Surface& surface, const ON_MeshParameters& mp, int& nu, i
 /// the caller owns the mesh.
 ON_Mesh* GridMesh(const ON_Surface& surface, int nu, int nv);
 
-/// Increasing parameters along the curve from its start to its end, both included: every span
-/// boundary, and more points in each span where it bends (by mp's refine angle) or is longer than
-/// target_length (ignored when not greater than 0), spaced evenly along its length.
-std::vector<double> EdgeParameters(const ON_Curve& curve, const ON_MeshParameters& mp,
-                                   double target_length);
+/// A count from a measure: x rounded up, kept within [least, most]; least when x is not a number.
+int CountWithin(double x, int least, int most);
+
+/// Parameter steps per span when measuring how far a span of a surface or curve bends and how
+/// long it is.
+constexpr int kProbes = 8;
+
+/// An edge curve measured for dividing it: along each span, the probes' parameters and running
+/// lengths, and the pieces its bending asks for (by mp's refine angle; degree pieces without one).
+struct EdgeMeasure {
+  struct Span {
+    double t[kProbes + 1];  // from the span's start to (about) its end
+    double length[kProbes + 1];
+    double end;  // exactly
+    int pieces;
+  };
+  std::vector<Span> spans;  // empty when the curve cannot be measured (a point not finite)
+
+  double Length() const;
+  /// With `Length() / target_length` added, a bound on the points EdgeParameters gives for any
+  /// target length: 1 + the sum over the spans of (pieces + 1).
+  double FixedPoints() const;
+};
+
+EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp);
+
+/// Increasing parameters along the measured curve from its start to its end, both included: every
+/// span boundary, and more points in each span where it bends or is longer than target_length
+/// (ignored when not greater than 0), spaced evenly along its length. Empty for a measure without
+/// spans.
+std::vector<double> EdgeParameters(const EdgeMeasure& measure, double target_length);
 
 }  // namespace on_detail

@@ -83,13 +83,40 @@ class CellGrid {
 
 }  // namespace
 
+namespace {
+
+/// Whether the loops' segments cross more cells than the grid allows for all of them.
+bool Overruns(const CellGrid& grid, const std::vector<std::vector<int>>& loops,
+              const std::vector<Uv>& points) {
+  const double most = double(kMostCutSteps) * (grid.Columns() + 1.0) * (grid.Rows() + 1.0);
+  double steps = 0.0;
+  for (const std::vector<int>& loop : loops)
+    for (std::size_t k = 0; k < loop.size(); ++k) {
+      const Uv a = points[loop[k]], b = points[loop[(k + 1) % loop.size()]];
+      // Beyond these, each segment costs a few steps of its own: its points are bounded already.
+      steps += std::fabs(grid.X(b) - grid.X(a)) + std::fabs(grid.Y(b) - grid.Y(a));
+      if (!(steps <= most)) return true;
+    }
+  return false;
+}
+
+}  // namespace
+
 TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loops,
                     std::vector<Uv>& points) {
   TrimmedGrid result;
   result.triangulated = points.size();
-  if (box.cells[0] < 1 || box.cells[1] < 1 || !(box.hi[0] > box.lo[0]) || !(box.hi[1] > box.lo[1]))
-    return result;
+  if (box.cells[0] < 1 || box.cells[1] < 1) return result;
+  // A box so narrow that its cells have no width in double precision is no grid either.
+  for (int dir = 0; dir < 2; ++dir) {
+    const double step = (box.hi[dir] - box.lo[dir]) / box.cells[dir];
+    if (!(step > 0.0) || !std::isfinite(step)) return result;
+  }
   CellGrid grid(box);
+  if (Overruns(grid, loops, points)) {
+    result.overrun = true;
+    return result;
+  }
   // Where the loops cross each row of nodes, for the even-odd rule.
   std::vector<std::vector<double>> crossings(grid.Rows() + 1);
   for (const std::vector<int>& loop : loops)

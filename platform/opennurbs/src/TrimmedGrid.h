@@ -15,8 +15,15 @@ struct GridBox {
   int cells[2];
 };
 
+/// How far the loops may run across the grid, in cells (steps from a cell to the next) for each
+/// node of the grid: a loop that goes round a face a few times takes a few steps for each node
+/// along its sides only.
+constexpr int kMostCutSteps = 64;
+
 /// What cutting the grid by the loops gives.
 struct TrimmedGrid {
+  /// The loops run across more cells than kMostCutSteps per cell: nothing else is filled in.
+  bool overrun = false;
   /// Cells inside the domain that no loop touches, counter-clockwise in (u, v), as indices into
   /// the points.
   std::vector<std::array<int, 4>> quads;
@@ -29,8 +36,10 @@ struct TrimmedGrid {
 };
 
 /// Cuts the grid by the closed polygons `loops` (indices into points, inside by the even-odd
-/// rule). Appends the grid nodes inside the domain and clear of the loops to points: first those
-/// the triangulation takes, then those only quads use.
+/// rule); the work grows with the cells and the cells the loops cross, which are checked against
+/// kMostCutSteps before any is walked. A grid without cells or without extent leaves every point
+/// to the triangulation. Appends the grid nodes inside the domain and clear of the loops to points:
+/// first those the triangulation takes, then those only quads use.
 TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loops,
                     std::vector<Uv>& points);
 

@@ -100,7 +100,8 @@ class RHINO_SDK_CLASS CRhinoBrepObject : public CRhinoObject {
   const ON_Brep* Brep() const;
   int GetMeshes(ON::mesh_type type, ON_SimpleArray<const ON_Mesh*>& meshes) const override;
   /// Meshes every face from its surface and trims (ON_Brep::CreateMesh) and stores the meshes on
-  /// the faces, replacing the ones they had (a face that cannot be meshed is left without one);
+  /// the faces, replacing the ones they had (a face that cannot be meshed is left without one,
+  /// and the command line says so: `Warning: a face of "NAME" could not be meshed: face 2: ...`);
   /// returns the number of faces meshed.
   int CreateMeshes(ON::mesh_type type, const ON_MeshParameters& parameters,
                    bool bIgnoreCustomParameters = false) const override;

@@ -2,6 +2,7 @@
 #include <cassert>
 #include <vector>
 
+#include "rhinoSdkApp.h"
 #include "rhinoSdkDoc.h"
 
 namespace {
@@ -122,8 +123,19 @@ int CRhinoBrepObject::CreateMeshes(ON::mesh_type type, const ON_MeshParameters& 
   // The stored meshes are a cache of the surface data, so a const object may refresh them.
   auto* brep = static_cast<ON_Brep*>(m_geometry);
   ON_SimpleArray<ON_Mesh*> made;
-  const int count = brep->CreateMesh(parameters, made);
+  ON_ClassArray<ON_String> failures;
+  const int count = brep->CreateMesh(parameters, made, &failures);
   for (int i = 0; i < made.Count(); ++i) brep->Face(i)->SetMesh(ON::render_mesh, made[i]);
+  const ON_wString& name = Attributes().m_name;
+  for (int i = 0; i < failures.Count(); ++i) {
+    if (failures[i].IsEmpty()) continue;
+    if (name.IsEmpty())
+      RhinoApp().Print(L"Warning: a face of an unnamed object could not be meshed: face %d: %s\n",
+                       i, failures[i].Array());
+    else
+      RhinoApp().Print(L"Warning: a face of \"%ls\" could not be meshed: face %d: %s\n",
+                       name.Array(), i, failures[i].Array());
+  }
   return count;
 }
 
