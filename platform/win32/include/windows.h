@@ -53,11 +53,13 @@ PLATFORM_API int MultiByteToWideChar(UINT CodePage, DWORD dwFlags, LPCCH lpMulti
 /// folder is missing, the target is the source itself, or the target exists and is read-only
 /// (has no owner write permission, as the read-only attribute refuses even administrators).
 PLATFORM_API BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists);
-/// Creates one folder level. TRUE on success; FALSE when it exists or the parent is missing.
+/// Creates one folder level. TRUE on success; FALSE, with GetLastError set, when it exists
+/// (EEXIST) or the parent is missing.
 PLATFORM_API BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES lpSecurityAttributes);
-/// Removes an empty folder. FALSE when it holds anything or is missing.
+/// Removes an empty folder. FALSE, with GetLastError set, when it holds anything or is missing.
 PLATFORM_API BOOL RemoveDirectoryW(LPCWSTR lpPathName);
-/// Removes a file (a link itself, not what it names). FALSE when nothing can be removed there.
+/// Removes a file (a link itself, not what it names). FALSE, with GetLastError set, when nothing
+/// can be removed there.
 PLATFORM_API BOOL DeleteFileW(LPCWSTR lpFileName);
 
 /// The error number of the last stand-in call on this thread that failed and says so here. On
