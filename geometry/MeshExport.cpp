@@ -8,11 +8,11 @@
 #include <cassert>
 #include <cmath>
 #include <limits>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "export/ElementFailure.h"
 #include "export/Utf8Converter.h"
 #include "geometry/BlockInstances.h"
 #include "geometry/OwnedArray.h"
@@ -88,24 +88,23 @@ void reserveFor(DefinitionMeshes& gathered, const ON_SimpleArray<ON_Mesh*>& mesh
 // not be held must not pass for the whole document.
 void addMeshOrSkip(DefinitionMeshes& gathered, const ON_Mesh* mesh, const CString& definitionName) {
   if (mesh == nullptr) return;
-  try {
-    gathered.AddMesh(*mesh);
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception& failure) {
-    RhinoApp().Print(L"Warning: a mesh of \"%ls\" was left out: %s\n",
-                     static_cast<const wchar_t*>(definitionName), failure.what());
-  } catch (...) {
-    RhinoApp().Print(L"Warning: a mesh of \"%ls\" was left out\n",
-                     static_cast<const wchar_t*>(definitionName));
-  }
+  writeOrLeaveOut([&] { gathered.AddMesh(*mesh); },
+                  [&](const char* reason) {
+                    if (reason != nullptr)
+                      RhinoApp().Print(L"Warning: a mesh of \"%ls\" was left out: %s\n",
+                                       static_cast<const wchar_t*>(definitionName), reason);
+                    else
+                      RhinoApp().Print(L"Warning: a mesh of \"%ls\" was left out\n",
+                                       static_cast<const wchar_t*>(definitionName));
+                  });
 }
 
 }  // namespace
 
 void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& meshes) {
   if (object == nullptr) return;
-  try {
+  // Meshing is the host's business; an object it cannot mesh simply brings no geometry.
+  writeOrLeaveOut([&] {
     ON_SimpleArray<const ON_Mesh*> found;
     object->GetMeshes(ON::render_mesh, found);
     if (found.Count() == 0) {
@@ -114,11 +113,7 @@ void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& m
     }
     for (int i = 0; i < found.Count(); ++i)
       if (found[i] != nullptr) meshes.Append(new ON_Mesh(*found[i]));
-  } catch (const std::bad_alloc&) {
-    throw;  // not the object's fault: the export cannot be whole
-  } catch (...) {
-    // Meshing is the host's business; an object it cannot mesh simply brings no geometry.
-  }
+  });
 }
 
 DefinitionMeshes::DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xform& unitTransform,

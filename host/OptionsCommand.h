@@ -1,5 +1,7 @@
 // Choosing the export options through the plug-in's options command: a script that operates the
-// options dialog as a person would, or a person using a text form of the dialog on the terminal.
+// options dialog as a person would (OptionsScript.cpp), reading the options back off the dialog
+// (OptionsReadBack.cpp), or a person using a text form of the dialog on the terminal
+// (TerminalOptionsDialog.cpp). The controls are found by the captions a person reads.
 #pragma once
 
 #include <optional>

@@ -3,11 +3,22 @@
 #include <dlfcn.h>
 
 #include <cassert>
+#include <cstdio>
+#include <functional>
 #include <string_view>
 
 #include "RhinoHostServices.h"
 
 namespace {
+
+// Hands command-line text to `sink`, or to the default (standard output) when it is empty.
+void SendTo(const std::function<void(const std::string&)>& sink, const std::string& text) {
+  if (text.empty()) return;
+  if (sink)
+    sink(text);
+  else
+    RhinoApp().Print("%s", text.c_str());
+}
 
 std::string Utf8(const wchar_t* text) {
   return ON_String(text).Array();
@@ -148,7 +159,27 @@ int PlugInModule::FileTypeIndexFor(const wchar_t* fileName) const {
 int PlugInModule::WriteFile(const wchar_t* path, int fileTypeIndex, CRhinoDoc& doc,
                             const CRhinoFileWriteOptions& options) {
   assert(fileTypeIndex >= 0 && fileTypeIndex < m_fileTypes.Count());
-  const int written = m_plugIn->WriteFile(path, fileTypeIndex, doc, options);
+  // Each message is held back until the next one comes or the write ends, so the last one can
+  // be told as the error of a failed write rather than as one of the command line's messages.
+  const auto commandLine = RhinoHost::CurrentCommandLineSink();
+  std::string heldBack;
+  RhinoHost::SetCommandLineSink([&](const std::string& text) {
+    if (!heldBack.empty()) SendTo(commandLine, heldBack);
+    heldBack = text;
+  });
+  int written = 0;
+  try {
+    written = m_plugIn->WriteFile(path, fileTypeIndex, doc, options);
+  } catch (...) {
+    RhinoHost::SetCommandLineSink(commandLine);
+    SendTo(commandLine, heldBack);
+    throw;
+  }
+  RhinoHost::SetCommandLineSink(commandLine);
+  if (written == 1)
+    SendTo(commandLine, heldBack);
+  else
+    std::fputs(heldBack.c_str(), stderr);
   const std::string problem = moduleStateProblem("the plug-in's WriteFile");
   if (!problem.empty()) throw std::runtime_error(problem);
   return written;

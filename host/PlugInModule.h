@@ -63,8 +63,10 @@ class PlugInModule {
   int FileTypeIndexFor(const wchar_t* fileName) const;
 
   /// Calls the plug-in's WriteFile exactly as the host does and returns its result (1 written,
-  /// 0 failed). Exceptions the plug-in throws pass through; a plug-in that leaves another module
-  /// state current throws std::runtime_error.
+  /// 0 failed). What the plug-in prints reaches the command line as it comes, except that when
+  /// the write fails its last message, which says why, goes to standard error instead.
+  /// Exceptions the plug-in throws pass through; a plug-in that leaves another module state
+  /// current throws std::runtime_error.
   int WriteFile(const wchar_t* path, int fileTypeIndex, CRhinoDoc& doc,
                 const CRhinoFileWriteOptions& options);
 

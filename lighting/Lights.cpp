@@ -5,8 +5,8 @@
 #include "lighting/Lights.h"
 
 #include <cassert>
-#include <new>
 
+#include "export/ElementFailure.h"
 #include "export/SceneWriter.h"
 #include "export/Utf8Converter.h"
 #include "lighting/SceneValues.h"
@@ -42,7 +42,8 @@ void collectVisibleLights(const CRhinoDoc& doc, ON_SimpleArray<const CRhinoLight
 
 bool SceneWriter::exportLight(const CRhinoLight* light) {
   assert(light != nullptr);
-  try {
+  // A failed light leaves its element as far as it got; the export goes on without it.
+  return writeOrLeaveOut([&] {
     const ON_Light& source = light->Light();
     const ON_Color diffuse = source.Diffuse();
     ON_3dPoint location = source.Location();
@@ -85,10 +86,5 @@ bool SceneWriter::exportLight(const CRhinoLight* light) {
       element->setShadowMode(kNoShadows);
     }
     return true;
-  } catch (const std::bad_alloc&) {
-    throw;  // not this element's fault: a scene missing what could not be held is not whole
-  } catch (...) {
-    // A failed light leaves its element as far as it got; the export goes on without it.
-    return false;
-  }
+  });
 }

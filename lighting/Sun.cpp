@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <stdexcept>
 
+#include "export/ElementFailure.h"
 #include "export/SceneWriter.h"
 #include "export/Utf8Converter.h"
 #include "lighting/SceneValues.h"
@@ -68,7 +68,8 @@ void SceneWriter::exportSun() {
 }
 
 bool SceneWriter::exportHeliodon(const ON_EarthAnchorPoint& anchor, const CRhRdkDocSun& docSun) {
-  try {
+  // A failed heliodon leaves what was sent; the views still name whatever heliodonName holds.
+  return writeOrLeaveOut([&] {
     QzOrv::IOrvList<QzOrv::IOrvHeliodon>* heliodons = manager->heliodons();
     if (heliodons == nullptr) return false;
     // A scene has one sun: an existing heliodon is filled again rather than a second added.
@@ -110,10 +111,5 @@ bool SceneWriter::exportHeliodon(const ON_EarthAnchorPoint& anchor, const CRhRdk
     setDate(required(heliodon->dateTime(), "heliodon without a date"), day, month, year, hour,
             minute);
     return true;
-  } catch (const std::bad_alloc&) {
-    throw;  // not this element's fault: a scene missing what could not be held is not whole
-  } catch (...) {
-    // What was sent stays; the views still name whatever heliodonName holds.
-    return false;
-  }
+  });
 }

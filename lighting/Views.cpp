@@ -3,8 +3,8 @@
 // clang-format on
 
 #include <cmath>
-#include <new>
 
+#include "export/ElementFailure.h"
 #include "export/SceneWriter.h"
 #include "export/Utf8Converter.h"
 #include "geometry/SceneIds.h"
@@ -155,14 +155,11 @@ void SceneWriter::exportViews() {
 }
 
 void SceneWriter::exportView(CRhinoViewport& viewport, bool active) {
-  try {
+  // A failed viewport's element stays as far as it got; the next viewport is still exported.
+  writeOrLeaveOut([&] {
     if (viewport.VP().IsParallelProjection())
       exportParallelView(*this, viewport, active);
     else
       exportCamera(*this, viewport, active);
-  } catch (const std::bad_alloc&) {
-    throw;  // not this element's fault: a scene missing what could not be held is not whole
-  } catch (...) {
-    // The failed viewport's element stays as far as it got; the next viewport is still exported.
-  }
+  });
 }

@@ -1,9 +1,8 @@
 #include "output/FileReplacement.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <chrono>
@@ -11,18 +10,17 @@
 #include <cstring>
 #include <vector>
 
+#include "wincrt.h"
+#include "windows.h"
+
 namespace {
 
 // The same limit as the system's own for the links met while resolving one path.
 constexpr int kMaxLinksFollowed = 40;
 constexpr int kNameAttempts = 100;
 
-std::string systemReason(int error) {
-  return std::strerror(error);
-}
-
-[[noreturn]] void fail(const std::string& path, int error) {
-  throw FileSystemError(path, systemReason(error));
+[[noreturn]] void fail(const std::string& path, DWORD error) {
+  throw FileSystemError(path, std::strerror(static_cast<int>(error)));
 }
 
 // The folder part of a path, without the final separator: "a/b" for "a/b/c", "/" for "/c",
@@ -46,54 +44,60 @@ std::string temporaryName(const std::string& folder, const char* what) {
   return folder + "/.orv-" + what + "-" + suffix + ".tmp";
 }
 
-// Opens a new file exclusively under a fresh temporary name beside `near`; its descriptor, with
-// `name` set. Throws naming `reportAs`.
-int createExclusive(const std::string& near, const char* what, mode_t mode, std::string& name,
-                    const std::string& reportAs) {
+// A handle that only asks about what `path` names (links followed, folders too); invalid with
+// GetLastError set when nothing is there.
+HANDLE openToAsk(const std::string& path) {
+  return CreateFileW(wideName(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// A new file opened for writing under a fresh temporary name beside `near`, taking the
+// permissions of `model` (may be null: the file-creation mask's then), with `name` set. Throws
+// naming `reportAs`.
+HANDLE createExclusive(const std::string& near, const char* what, HANDLE model, std::string& name,
+                       const std::string& reportAs) {
   const std::string folder = folderOf(near);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     name = temporaryName(folder, what);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0) return fd;
-    if (errno != EEXIST) fail(reportAs, errno);
+    const HANDLE file = CreateFileW(wideName(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, model);
+    if (file != INVALID_HANDLE_VALUE) return file;
+    if (GetLastError() != EEXIST) fail(reportAs, GetLastError());
   }
   fail(reportAs, EEXIST);
 }
 
-// A regular file without its owner's write permission stands for the read-only attribute, which
-// the host platform honours even when the folder would allow replacing the file.
-bool isReadOnly(const struct stat& info) {
-  return S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0;
+// A regular file with the read-only attribute, which the host platform honours even when the
+// folder would allow replacing the file.
+bool isReadOnlyFile(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY |
+                        FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_READONLY;
 }
 
-// Makes a folder's new or renamed entries durable. Some file systems cannot flush a folder; the
-// rename itself has happened by then, so that is no failure.
-void flushFolder(const std::string& path) {
-  const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
-// Copies every byte of `source` into the open file `out` and flushes it to disk; errno on failure.
-int copyInto(const std::string& source, int out) {
-  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) return errno;
-  std::vector<char> block(64 * 1024);
-  int error = 0;
-  for (;;) {
-    const ssize_t n = ::read(in, block.data(), block.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) error = errno;
-    if (n <= 0) break;
-    if (!writeAll(out, block.data(), static_cast<std::size_t>(n))) {
-      error = errno != 0 ? errno : EIO;
-      break;
-    }
+bool writeAllTo(HANDLE file, const char* bytes, std::size_t count) {
+  while (count > 0) {
+    const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes, piece, &written, nullptr)) return false;
+    bytes += written;
+    count -= written;
   }
-  ::close(in);
-  if (error == 0 && ::fsync(out) != 0) error = errno;
-  return error;
+  return true;
+}
+
+// Copies every byte of `source` (open for reading) into `out` and flushes it to disk; the error
+// number on failure, else 0.
+DWORD copyInto(HANDLE source, HANDLE out) {
+  std::vector<char> block(64 * 1024);
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(source, block.data(), static_cast<DWORD>(block.size()), &read, nullptr))
+      return GetLastError();
+    if (read == 0) break;
+    if (!writeAllTo(out, block.data(), read)) return GetLastError();
+  }
+  return FlushFileBuffers(out) ? 0 : GetLastError();
 }
 
 // A hard link to `source` under a temporary name beside `backup`; false (and `name` empty) when
@@ -102,45 +106,58 @@ bool linkBeside(const std::string& source, const std::string& backup, std::strin
   const std::string folder = folderOf(backup);
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     name = temporaryName(folder, "backup");
-    if (::link(source.c_str(), name.c_str()) == 0) return true;
-    if (errno != EEXIST) break;
+    if (CreateHardLinkW(wideName(name).c_str(), wideName(source).c_str(), nullptr)) return true;
+    if (GetLastError() != EEXIST) break;
   }
   name.clear();
   return false;
 }
 
-// A flushed copy of `source` under a temporary name ".orv-<what>-..." beside `near`; throws
-// naming `near`.
-std::string flushedCopyBeside(const std::string& source, const struct stat& info,
-                              const std::string& near, const char* what) {
+// A flushed copy of `source` under a temporary name ".orv-<what>-..." beside `near`, with the
+// permissions of `source`; throws naming `near`.
+std::string flushedCopyBeside(const std::string& source, const std::string& near,
+                              const char* what) {
+  const HANDLE in = CreateFileW(wideName(source).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (in == INVALID_HANDLE_VALUE) fail(near, GetLastError());
   std::string name;
-  const int out = createExclusive(near, what, info.st_mode & 07777, name, near);
-  // The mask must not narrow the permissions the copy takes from its source.
-  ::fchmod(out, info.st_mode & 07777);
-  int error = copyInto(source, out);
-  if (::close(out) != 0 && error == 0) error = errno;
+  DWORD error = 0;
+  try {
+    const HANDLE out = createExclusive(near, what, in, name, near);
+    error = copyInto(in, out);
+    if (!CloseHandle(out) && error == 0) error = EIO;
+  } catch (...) {
+    CloseHandle(in);
+    throw;
+  }
+  CloseHandle(in);
   if (error != 0) {
-    ::unlink(name.c_str());
+    removeFile(name);
     fail(near, error);
   }
   return name;
 }
 
-bool sameFile(const struct stat& a, const struct stat& b) {
-  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 }  // namespace
 
+std::wstring wideName(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int bytes = static_cast<int>(utf8.size());
+  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(units), L'\0');
+  const int converted = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), bytes, wide.data(), units);
+  wide.resize(static_cast<std::size_t>(converted));
+  return wide;
+}
+
+void removeFile(const std::string& path) {
+  DeleteFileW(wideName(path).c_str());
+}
+
 bool writeAll(int fd, const char* bytes, std::size_t count) {
-  while (count > 0) {
-    const ssize_t n = ::write(fd, bytes, count);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes += n;
-    count -= static_cast<std::size_t>(n);
-  }
-  return true;
+  const bool written = writeAllTo(reinterpret_cast<HANDLE>(_get_osfhandle(fd)), bytes, count);
+  if (!written) errno = static_cast<int>(GetLastError());
+  return written;
 }
 
 std::string resolveLinks(const std::string& path) {
@@ -161,89 +178,101 @@ std::string resolveLinks(const std::string& path) {
   fail(path, ELOOP);
 }
 
+namespace {
+
+// Whether a file stands at `target` to be replaced; throws when it is anything but a writable
+// regular file. Sets `model` to a handle on it (the caller closes it) when there is one.
+bool checkReplaceable(const std::string& target, HANDLE& model) {
+  model = openToAsk(target);
+  if (model == INVALID_HANDLE_VALUE) {
+    if (GetLastError() != ENOENT) fail(target, GetLastError());
+    return false;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  GetFileInformationByHandle(model, &info);
+  const DWORD type = GetFileType(model);
+  const char* refusal = nullptr;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+    refusal = std::strerror(EISDIR);
+  else if (type != FILE_TYPE_DISK)
+    refusal = "not a regular file";
+  else if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+    refusal = "the file is read-only";
+  if (refusal != nullptr) {
+    CloseHandle(model);
+    throw FileSystemError(target, refusal);
+  }
+  return true;
+}
+
+}  // namespace
+
 TemporaryFile createTemporaryBeside(const std::string& target) {
   TemporaryFile file{{}, nullptr, false};
-  mode_t mode = 0666;  // narrowed by the process's file-creation mask for a new file
-  struct stat info;
-  if (::stat(target.c_str(), &info) == 0) {
-    if (S_ISDIR(info.st_mode)) fail(target, EISDIR);
-    if (!S_ISREG(info.st_mode)) throw FileSystemError(target, "not a regular file");
-    if (isReadOnly(info)) throw FileSystemError(target, "the file is read-only");
-    mode = info.st_mode & 07777;
-    file.replacing = true;
-  } else if (errno != ENOENT) {
-    fail(target, errno);
+  HANDLE model = nullptr;
+  file.replacing = checkReplaceable(target, model);
+  HANDLE created;
+  try {
+    // The new file takes the permissions of the file it replaces, whatever the mask.
+    created = createExclusive(target, "save", file.replacing ? model : nullptr, file.path, target);
+  } catch (...) {
+    if (file.replacing) CloseHandle(model);
+    throw;
   }
-  const int fd = createExclusive(target, "save", mode, file.path, target);
-  // The mask must not narrow the permissions of the file being replaced.
-  if (file.replacing) ::fchmod(fd, mode);
-  file.stream = ::fdopen(fd, "wb");
+  if (file.replacing) CloseHandle(model);
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(created), _O_WRONLY);
+  file.stream = _fdopen(fd, "wb");
   if (file.stream == nullptr) {
     const int error = errno;
-    ::close(fd);
-    ::unlink(file.path.c_str());
-    fail(target, error);
+    _close(fd);
+    removeFile(file.path);
+    fail(target, static_cast<DWORD>(error));
   }
   return file;
 }
 
 void flushToDiskAndClose(std::FILE* stream, const std::string& path) {
   assert(stream != nullptr);
-  int error = 0;
-  if (std::fflush(stream) != 0) error = errno;
-  if (error == 0 && ::fsync(::fileno(stream)) != 0) error = errno;
-  if (std::fclose(stream) != 0 && error == 0) error = errno;
+  DWORD error = 0;
+  if (std::fflush(stream) != 0) error = static_cast<DWORD>(errno);
+  if (error == 0 && !FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))))
+    error = GetLastError();
+  if (std::fclose(stream) != 0 && error == 0) error = static_cast<DWORD>(errno);
   if (error != 0) fail(path, error);
 }
 
 void moveOver(const std::string& from, const std::string& to) {
-  struct stat moved;
-  const bool known = ::lstat(from.c_str(), &moved) == 0;
-  if (::rename(from.c_str(), to.c_str()) != 0) fail(to, errno);
-  // Where both names already are links of one file, rename leaves both; removing `from` then
-  // completes the move.
-  struct stat left;
-  if (known && ::lstat(from.c_str(), &left) == 0 && sameFile(left, moved)) ::unlink(from.c_str());
-  flushFolder(to);
+  if (!MoveFileExW(wideName(from).c_str(), wideName(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    fail(to, GetLastError());
 }
 
 void moveToFreeName(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
-    if (errno != EINVAL && errno != ENOSYS) fail(to, errno);
-    // A file system without the no-replace rename: a new link is refused as well when the name
-    // is taken.
-    if (::link(from.c_str(), to.c_str()) != 0) fail(to, errno);
-    ::unlink(from.c_str());
-  }
-  flushFolder(to);
+  if (!MoveFileExW(wideName(from).c_str(), wideName(to).c_str(), MOVEFILE_WRITE_THROUGH))
+    fail(to, GetLastError());
 }
 
 int openStreamInPlace(const std::string& path) {
-  struct stat info;
-  if (::stat(path.c_str(), &info) != 0 || !(S_ISCHR(info.st_mode) || S_ISFIFO(info.st_mode)))
-    return -1;
-  // A pipe without a reader would block a plain open for ever; without waiting it is refused.
-  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd < 0) fail(path, errno);
-  const int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-  return fd;
+  const HANDLE asked = openToAsk(path);
+  if (asked == INVALID_HANDLE_VALUE) return -1;
+  const DWORD type = GetFileType(asked);
+  CloseHandle(asked);
+  if (type != FILE_TYPE_CHAR && type != FILE_TYPE_PIPE) return -1;
+  const HANDLE file = CreateFileW(wideName(path).c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) fail(path, GetLastError());
+  return _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_WRONLY);
 }
 
 std::string copyBeside(const std::string& source, const std::string& backup) {
-  struct stat existing;
-  if (::lstat(backup.c_str(), &existing) == 0 && isReadOnly(existing))
+  if (isReadOnlyFile(GetFileAttributesW(wideName(backup).c_str())))
     throw FileSystemError(backup, "the file is read-only");
-  struct stat info;
-  if (::stat(source.c_str(), &info) != 0) fail(backup, errno);
   std::string name;
   if (linkBeside(source, backup, name)) return name;
-  return flushedCopyBeside(source, info, backup, "backup");
+  return flushedCopyBeside(source, backup, "backup");
 }
 
 std::string copyToTemporaryBeside(const std::string& source, const std::string& near,
                                   const char* what) {
-  struct stat info;
-  if (::stat(source.c_str(), &info) != 0) fail(near, errno);
-  return flushedCopyBeside(source, info, near, what);
+  return flushedCopyBeside(source, near, what);
 }

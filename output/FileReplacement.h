@@ -1,6 +1,7 @@
-// Replacing a file on this platform without ever leaving it half-written: a temporary file in the
-// target's folder, flushed to disk and renamed over the target; backups and copies by hard link
-// or flushed copy; devices and pipes written in place; files moved to names nothing holds yet.
+// Replacing a file without ever leaving it half-written: a temporary file in the target's folder,
+// flushed to disk and moved over the target; backups and copies by hard link or flushed copy;
+// devices and pipes written in place; files moved to names nothing holds yet. Goes through the
+// platform's Windows file calls (CreateFileW, MoveFileExW, CreateHardLinkW, FlushFileBuffers).
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,13 @@ class FileSystemError : public std::runtime_error {
  private:
   std::string m_reason;
 };
+
+/// The wide form of a UTF-8 file-system name, as the Windows file calls take it.
+std::wstring wideName(const std::string& utf8);
+
+/// Removes the file `path` (UTF-8; a link itself, not what it names). Harmless when nothing is
+/// there.
+void removeFile(const std::string& path);
 
 /// The file that `path` (UTF-8, not empty) names once symbolic links are followed: a link is
 /// replaced by what it points at (relative to the link's folder) until the name is no link. The

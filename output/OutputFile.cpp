@@ -10,24 +10,12 @@
 #include <new>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "export/Utf8Converter.h"
 #include "output/FileReplacement.h"
 #include "output/StagedFiles.h"
 
 namespace {
-
-// The wide form of a UTF-8 path, as the plug-in keeps paths.
-ON_wString widePath(const char* utf8Path) {
-  const int bytes = static_cast<int>(std::strlen(utf8Path));
-  if (bytes == 0) return ON_wString();
-  const int units = MultiByteToWideChar(CP_UTF8, 0, utf8Path, bytes, nullptr, 0);
-  std::vector<wchar_t> wide(units + 1, L'\0');
-  const int converted = MultiByteToWideChar(CP_UTF8, 0, utf8Path, bytes, wide.data(), units);
-  wide[converted] = L'\0';
-  return ON_wString(wide.data());
-}
 
 // The message of a failed save, naming the file it concerns and why.
 std::string failure(const char* what, const ON_wString& path, const std::string& reason) {
@@ -58,7 +46,7 @@ void moveIntoBackup(const std::string& copy, const char* backup) {
   try {
     moveOver(copy, backup);
   } catch (const FileSystemError& error) {
-    _unlink(copy.c_str());
+    removeFile(copy);
     RhinoApp().Print("Warning: no backup was kept: %s\n", error.what());
   }
 }
@@ -67,7 +55,7 @@ void moveIntoBackup(const std::string& copy, const char* backup) {
 
 COrvFileWriteStream::COrvFileWriteStream(const char* utf8Path) {
   assert(utf8Path != nullptr);
-  m_path = widePath(utf8Path);
+  m_path = ON_wString(wideName(utf8Path).c_str());
   try {
     if (*utf8Path == '\0') throw FileSystemError(utf8Path, std::strerror(ENOENT));
     m_target = resolveLinks(utf8Path);
@@ -90,7 +78,7 @@ void COrvFileWriteStream::write(const void* bytes, std::uint64_t count) {
   const std::size_t written = std::fwrite(bytes, 1, static_cast<std::size_t>(count), m_file);
   if (written < count) {
     m_writeError = errno;
-    std::fputs("COrvFileWriteStream::write - Unable to write in file\n", stdout);
+    RhinoApp().Print("COrvFileWriteStream::write - Unable to write in file\n");
     m_failed = true;
   }
 }
@@ -129,7 +117,7 @@ void COrvFileWriteStream::replaceTarget() {
 void COrvFileWriteStream::discard() {
   if (m_file != nullptr) std::fclose(m_file);
   m_file = nullptr;
-  if (!m_temporary.empty()) _unlink(m_temporary.c_str());
+  if (!m_temporary.empty()) removeFile(m_temporary);
   m_temporary.clear();
 }
 
@@ -158,7 +146,7 @@ void replaceWithScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
     if (companions != nullptr) placeCompanions(*companions, stream);
     stream.replaceTarget();
   } catch (...) {
-    if (!copy.empty()) _unlink(copy.c_str());
+    if (!copy.empty()) removeFile(copy);
     throw;
   }
   if (companions != nullptr) companions->commit();
@@ -185,13 +173,13 @@ bool saveToFile(SceneWriter& writer, const wchar_t* path) {
               &writer.textureCopies.staged);
     return true;
   } catch (const std::bad_alloc&) {
-    std::fprintf(stderr, "%s\n",
-                 failure("Error while writing the file", path, "out of memory").c_str());
+    RhinoApp().Print("%s\n",
+                     failure("Error while writing the file", path, "out of memory").c_str());
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "%s\n", error.what());
+    RhinoApp().Print("%s\n", error.what());
   } catch (...) {
-    std::fprintf(stderr, "%s\n",
-                 failure("Error while writing the file", path, "the scene library failed").c_str());
+    RhinoApp().Print(
+        "%s\n", failure("Error while writing the file", path, "the scene library failed").c_str());
   }
   return false;
 }

@@ -16,7 +16,7 @@ class StagedFiles;
 
 /// Writes the bytes the scene library hands it into a new temporary file beside the target; the
 /// target itself is only touched by replaceTarget, which renames the finished file over it. After
-/// the first short write the stream is failed: it prints one line on standard output and ignores
+/// the first short write the stream is failed: it prints one line on the command line and ignores
 /// every later write. Lives on the stack of one save; the destructor deletes the temporary file
 /// unless it was moved into place.
 class COrvFileWriteStream final : public QzOrv::IOrvWriteStream {
@@ -32,8 +32,6 @@ class COrvFileWriteStream final : public QzOrv::IOrvWriteStream {
 
   /// Appends `count` bytes from `bytes` (may be null only when `count` is 0).
   void write(const void* bytes, std::uint64_t count) override;
-  /// True once a write came up short.
-  bool failed() const { return m_failed; }
   /// The wide form of the path as given; valid as long as the stream.
   const wchar_t* path() const { return m_path; }
   /// The file that replaceTarget replaces (links followed), as a UTF-8 file-system name.
@@ -81,6 +79,6 @@ void saveScene(TOrvComPtr<QzOrv::IOrvMgr>& manager, const char* utf8Path,
 
 /// Saves the writer's scene to `path` (wide, never null) with the writer's staged texture copies,
 /// keeping a file already there as the same path plus ".bak" (replacing an older backup). True
-/// when the file was written. Otherwise false, with the reason on standard error, the target and
-/// backup as they were and the texture copies removed. Never throws.
+/// when the file was written. Otherwise false, with the reason as the last line printed on the
+/// command line, the target and backup as they were and the texture copies removed. Never throws.
 bool saveToFile(SceneWriter& writer, const wchar_t* path);

@@ -1,53 +1,51 @@
 #include "output/StagedFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include "output/FileReplacement.h"
+#include "windows.h"
 
 namespace {
 
 // Reads up to `size` bytes; the count read, short only at the end of the file; -1 on error.
-ssize_t readUpTo(int fd, char* buffer, std::size_t size) {
+long readUpTo(HANDLE file, char* buffer, std::size_t size) {
   std::size_t total = 0;
   while (total < size) {
-    const ssize_t n = ::read(fd, buffer + total, size - total);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
-    if (n == 0) break;
-    total += static_cast<std::size_t>(n);
+    DWORD read = 0;
+    if (!ReadFile(file, buffer + total, static_cast<DWORD>(size - total), &read, nullptr))
+      return -1;
+    if (read == 0) break;
+    total += read;
   }
-  return static_cast<ssize_t>(total);
+  return static_cast<long>(total);
 }
 
-bool sameStreams(int a, int b) {
+bool sameStreams(HANDLE a, HANDLE b) {
   constexpr std::size_t kBlock = 64 * 1024;
   std::string first(kBlock, '\0'), second(kBlock, '\0');
   for (;;) {
-    const ssize_t n = readUpTo(a, first.data(), kBlock);
-    const ssize_t m = readUpTo(b, second.data(), kBlock);
+    const long n = readUpTo(a, first.data(), kBlock);
+    const long m = readUpTo(b, second.data(), kBlock);
     if (n < 0 || n != m) return false;
     if (n == 0) return true;
     if (std::memcmp(first.data(), second.data(), static_cast<std::size_t>(n)) != 0) return false;
   }
 }
 
-// A descriptor on the regular file `path` with its size; -1 for anything else (never blocks on a
-// pipe).
-int openRegular(const std::string& path, off_t& size) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return -1;
-  struct stat info;
-  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(fd);
-    return -1;
+// A handle reading the regular file `path`, with its size; INVALID_HANDLE_VALUE for anything
+// else (never blocks on a pipe).
+HANDLE openRegular(const std::string& path, std::uint64_t& size) {
+  const HANDLE file = CreateFileW(wideName(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info)) {
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
   }
-  size = info.st_size;
-  return fd;
+  size = std::uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+  return file;
 }
 
 }  // namespace
@@ -57,7 +55,7 @@ StagedFiles::~StagedFiles() {
 }
 
 int StagedFiles::makeFolder(const std::string& folder) {
-  if (::mkdir(folder.c_str(), 0777) != 0) return errno;
+  if (!CreateDirectoryW(wideName(folder).c_str(), nullptr)) return static_cast<int>(GetLastError());
   m_folders.push_back(folder);
   return 0;
 }
@@ -76,7 +74,7 @@ void StagedFiles::place() {
       // Another export of the same image to the same folder came first: its file will do, and
       // is not this export's to remove.
       if (!holdSameBytes(copy.destination, copy.temporary)) throw;
-      ::unlink(copy.temporary.c_str());
+      removeFile(copy.temporary);
       copy.temporary.clear();
     }
   }
@@ -90,23 +88,24 @@ void StagedFiles::commit() {
 void StagedFiles::discard() {
   for (const Copy& copy : m_copies) {
     if (copy.placed)
-      ::unlink(copy.destination.c_str());
+      removeFile(copy.destination);
     else if (!copy.temporary.empty())
-      ::unlink(copy.temporary.c_str());
+      removeFile(copy.temporary);
   }
   m_copies.clear();
+  // A folder that holds anything is refused: then it stays.
   for (auto folder = m_folders.rbegin(); folder != m_folders.rend(); ++folder)
-    ::rmdir(folder->c_str());  // refused when the folder holds anything: then it stays
+    RemoveDirectoryW(wideName(*folder).c_str());
   m_folders.clear();
 }
 
 bool holdSameBytes(const std::string& a, const std::string& b) {
-  off_t sizeA = 0, sizeB = 0;
-  const int first = openRegular(a, sizeA);
-  if (first < 0) return false;
-  const int second = openRegular(b, sizeB);
-  const bool same = second >= 0 && sizeA == sizeB && sameStreams(first, second);
-  ::close(first);
-  if (second >= 0) ::close(second);
+  std::uint64_t sizeA = 0, sizeB = 0;
+  const HANDLE first = openRegular(a, sizeA);
+  if (first == INVALID_HANDLE_VALUE) return false;
+  const HANDLE second = openRegular(b, sizeB);
+  const bool same = second != INVALID_HANDLE_VALUE && sizeA == sizeB && sameStreams(first, second);
+  CloseHandle(first);
+  if (second != INVALID_HANDLE_VALUE) CloseHandle(second);
   return same;
 }

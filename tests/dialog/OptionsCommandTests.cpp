@@ -87,8 +87,8 @@ TEST(OptionsDialogScript, RefusesWhatTheDialogCannotReachAndLeavesItCancelled) {
   } cases[] = {
       {kNoByObjectDialog, ByMaterial, std::nullopt, ""},
       {kNoByObjectDialog, ByLayer, std::nullopt, "\"By layer\" is disabled"},
-      {kNoByObjectDialog, ByObject, std::nullopt, "has no control 30005"},
-      {kNoByObjectDialog, std::nullopt, false, "has no control 30002"},
+      {kNoByObjectDialog, ByObject, std::nullopt, "has no control \"By object\""},
+      {kNoByObjectDialog, std::nullopt, false, "has no control \"Use a single layer output\""},
       {kDisabledOkDialog, std::nullopt, false, "OK button of the options dialog is disabled"},
   };
   for (const auto& c : cases) {

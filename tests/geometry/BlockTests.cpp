@@ -59,6 +59,39 @@ TEST_F(BlockExport, NestedTransformsApplyInnermostFirstInEveryMode) {
   }
 }
 
+TEST_F(BlockExport, ANonUniformScaleIsAppliedBeforeTheRotationThatFollowsIt) {
+  // The leg's corners (1, 0, 0) and (2, 1, 0), stretched along x to (2, 0, 0) and (4, 1, 0),
+  // then turned a quarter about z: (0, 2, 0) and (-1, 4, 0). Turning first would give (0, 1, 0)
+  // and (-2, 2, 0). The document is in metres, so the scene holds them times 100.
+  ON_Xform stretch;
+  stretch.Scale(2, 1, 1);
+  const struct {
+    const char* placement;
+    ON_Xform inner, outer;
+  } cases[] = {{"nested", stretch, rotationAboutZ(90)},
+               {"one instance", rotationAboutZ(90) * stretch, ON_Xform::IdentityTransformation}};
+  for (const auto& c : cases) {
+    CRhinoDoc stretched;
+    setUnits(stretched, ON::meters);
+    addLayer(stretched, L"Default");
+    CRhinoInstanceDefinition* chair =
+        addBlock(stretched, L"Chair", {meshObject(unitQuadAt(1), L"Leg")});
+    CRhinoInstanceDefinition* room = addBlock(stretched, L"Room", {blockInstance(chair, c.inner)});
+    stretched.AddObject(blockInstance(room, c.outer));
+    for (int mode : {SingleObject, ByMaterial, ByLayer, ByObject}) {
+      SCOPED_TRACE(std::string(c.placement) + ", mode " + std::to_string(mode));
+      const Scene scene = exportScene(stretched, mode);
+      ASSERT_EQ(scene.objectDefinitions.size(), 1u);
+      const auto& vertices = scene.objectDefinitions[0].vertices;
+      ASSERT_EQ(vertices.size(), 4u);
+      EXPECT_NEAR(vertices[0].x, 0.0, 1e-9);
+      EXPECT_NEAR(vertices[0].y, 200.0, 1e-9);
+      EXPECT_NEAR(vertices[2].x, -100.0, 1e-9);
+      EXPECT_NEAR(vertices[2].y, 400.0, 1e-9);
+    }
+  }
+}
+
 TEST_F(BlockExport, EveryInstanceOfABlockWritesItsOwnCopy) {
   setUnits(doc, ON::centimeters);
   CRhinoInstanceDefinition* chair = addBlock(doc, L"Chair", {meshObject(unitQuadAt(0), L"Leg")});

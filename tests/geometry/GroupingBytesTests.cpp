@@ -8,14 +8,17 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "GeometryTestSupport.h"
+#include "SceneJson.h"
 #include "lighting/Lights.h"
 #include "plugin/ExportOptions.h"
 
@@ -218,25 +221,91 @@ constexpr std::uint64_t kExpected[kDocuments][4][2] = {
      {0xd996ba7c25df3bddull, 0xf86e684f857cb66bull}},
 };
 
+// The scenes of one document kept as orvdump --json text, so that a changed hash can be shown as
+// the lines that changed; the others' scenes are written out on a mismatch, to be compared with
+// those of a build that still passes.
+constexpr unsigned kDocumentWithReferences = 9;
+
+std::string caseName(unsigned seed, int mode, bool selectedOnly) {
+  return "document-" + std::to_string(seed) + "-mode-" + std::to_string(mode) +
+         (selectedOnly ? "-selected" : "");
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+/// The first line where `actual` departs from `expected`, with the lines around it in both.
+std::string firstDifference(const std::string& expected, const std::string& actual) {
+  const std::vector<std::string> want = linesOf(expected), got = linesOf(actual);
+  std::size_t line = 0;
+  while (line < want.size() && line < got.size() && want[line] == got[line]) ++line;
+  if (line == want.size() && line == got.size())
+    return "the JSON is the same: only the bytes differ";
+  std::ostringstream out;
+  out << "first difference at line " << line + 1 << " of the JSON:\n";
+  const std::size_t from = line >= 3 ? line - 3 : 0;
+  for (const auto& [label, lines] : {std::pair{"kept", &want}, std::pair{"now", &got}}) {
+    out << "  " << label << ":\n";
+    for (std::size_t i = from; i < std::min(lines->size(), line + 4); ++i)
+      out << (i == line ? "  > " : "    ") << (*lines)[i] << "\n";
+  }
+  return out.str();
+}
+
 class GroupingBytes : public GeometryExportTest {
  protected:
-  std::uint64_t exportedHash(unsigned seed, int mode, bool selectedOnly) {
+  /// The hash of the case's scene file; `json` receives the scene as orvdump --json prints it.
+  std::uint64_t exportedHash(unsigned seed, int mode, bool selectedOnly, std::string& json) {
     CRhinoDoc doc;
     fillDocument(doc, seed);
-    exportScene(doc, mode, selectedOnly);
+    const QzOrv::scene::Scene scene = exportScene(doc, mode, selectedOnly);
+    std::ostringstream text;
+    QzOrv::scene::printSceneJson(text, scene);
+    json = text.str();
     return fnv1a(bytesOf(folder / "house.orv"));
   }
+
+  /// What a mismatch of the case shows: where its JSON was written and how it departs from the
+  /// kept one, if any.
+  static std::string explainMismatch(const std::string& name, const std::string& json) {
+    const std::filesystem::path dumps = std::filesystem::absolute("grouping-bytes");
+    std::filesystem::create_directories(dumps);
+    std::ofstream(dumps / (name + ".json"), std::ios::binary) << json;
+    std::string story = "the scene is in " + (dumps / (name + ".json")).string() + "\n";
+    const std::filesystem::path kept = kReferences / (name + ".json");
+    if (std::filesystem::exists(kept)) return story + firstDifference(bytesOf(kept), json);
+    return story +
+           "no JSON is kept for this case: compare with the scenes a passing build writes "
+           "with ORV_WRITE_GROUPING_JSON set";
+  }
+
+  static inline const std::filesystem::path kReferences = GROUPING_REFERENCES_DIR;
 };
 
 TEST_F(GroupingBytes, VariedDocumentsExportToTheBytesTheyAlwaysExportedTo) {
   const bool print = std::getenv("ORV_PRINT_EXPORT_HASHES") != nullptr;
+  // Writes every case's JSON into ./grouping-bytes, and the kept cases' into the source tree.
+  const bool write = std::getenv("ORV_WRITE_GROUPING_JSON") != nullptr;
   for (unsigned seed = 0; seed < kDocuments; ++seed) {
     std::uint64_t hashes[4][2];
     for (int m = 0; m < 4; ++m) {
       for (int selected = 0; selected < 2; ++selected) {
-        hashes[m][selected] = exportedHash(seed, kModes[m], selected != 0);
-        EXPECT_TRUE(print || hashes[m][selected] == kExpected[seed][m][selected])
-            << "document " << seed << ", mode " << kModes[m] << (selected ? ", selected only" : "");
+        std::string json;
+        hashes[m][selected] = exportedHash(seed, kModes[m], selected != 0, json);
+        const std::string name = caseName(seed, kModes[m], selected != 0);
+        if (write) {
+          explainMismatch(name, json);
+          if (seed == kDocumentWithReferences)
+            std::ofstream(kReferences / (name + ".json"), std::ios::binary) << json;
+        }
+        if (!print && hashes[m][selected] != kExpected[seed][m][selected])
+          ADD_FAILURE() << "document " << seed << ", mode " << kModes[m]
+                        << (selected ? ", selected only" : "") << ": "
+                        << explainMismatch(name, json);
       }
     }
     if (!print) continue;
@@ -245,6 +314,15 @@ TEST_F(GroupingBytes, VariedDocumentsExportToTheBytesTheyAlwaysExportedTo) {
       std::printf("{0x%016llxull, 0x%016llxull}%s", static_cast<unsigned long long>(hashes[m][0]),
                   static_cast<unsigned long long>(hashes[m][1]), m < 3 ? ", " : "},\n");
   }
+}
+
+TEST(GroupingBytesDiagnosis, TheFirstDifferingLineIsShownWithItsNeighbours) {
+  const std::string shown = firstDifference("a\nb\nc\nd\ne\n", "a\nb\nc\nD\ne\n");
+  EXPECT_NE(shown.find("line 4"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("  > d\n"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("  > D\n"), std::string::npos) << shown;
+  EXPECT_NE(firstDifference("a\n", "a\nb\n").find("line 2"), std::string::npos);
+  EXPECT_EQ(firstDifference("a\n", "a\n"), "the JSON is the same: only the bytes differ");
 }
 
 }  // namespace

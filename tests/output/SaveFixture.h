@@ -83,11 +83,14 @@ class SaveTest : public testing::Test {
   static ON_wString wide(const fs::path& file) { return ON_wString(file.c_str()); }
   bool save(const fs::path& file) { return saveToFile(writer, wide(file)); }
 
-  /// Saves to `file` and returns what the save printed on standard error.
+  /// Saves to `file` and returns what the save printed on the command line, taken out of
+  /// `commandLine`.
   std::string saveReportingTo(const fs::path& file, bool& saved) {
-    testing::internal::CaptureStderr();
+    const std::size_t before = commandLine.size();
     saved = save(file);
-    return testing::internal::GetCapturedStderr();
+    const std::string printed = commandLine.substr(before);
+    commandLine.resize(before);
+    return printed;
   }
 
   /// The names in the test folder.

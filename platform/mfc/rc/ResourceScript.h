@@ -1,5 +1,6 @@
 // Reads the dialog templates of a Windows resource script (.rc) and turns them into C++ source
-// that compiles them into a module's resources; the build runs this through mfc_rcgen.
+// that compiles them into a module's resources; the build runs this through mfc_rcgen. The
+// tokens are ScriptLexer's, the grammar ScriptParser.cpp's, the source ScriptGenerator.cpp's.
 #pragma once
 
 #include <cstdint>

@@ -19,5 +19,7 @@ PLATFORM_API CRhinoCommand* FindCommand(const wchar_t* name);
 /// Receives each piece of command-line text (UTF-8) printed through RhinoApp().Print. An empty
 /// function restores the default, which writes to standard output.
 PLATFORM_API void SetCommandLineSink(std::function<void(const std::string& utf8)> sink);
+/// The sink set last; empty while the default is in use.
+PLATFORM_API std::function<void(const std::string& utf8)> CurrentCommandLineSink();
 
 }  // namespace RhinoHost

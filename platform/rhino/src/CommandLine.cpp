@@ -92,4 +92,8 @@ void SetCommandLineSink(std::function<void(const std::string& utf8)> sink) {
   CommandLineSink() = std::move(sink);
 }
 
+std::function<void(const std::string& utf8)> CurrentCommandLineSink() {
+  return CommandLineSink();
+}
+
 }  // namespace RhinoHost

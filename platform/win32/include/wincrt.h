@@ -1,8 +1,10 @@
-// The Windows C runtime's wide path and file calls: _wsplitpath, _wfopen, _wunlink, _unlink.
+// The Windows C runtime's wide path and file calls: _wsplitpath, _wfopen, _wunlink, _unlink, and
+// the bridges between C streams, descriptors and file handles.
 // Wide paths reach the file system as UTF-8 names.
 #pragma once
 
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "windows.h"
@@ -35,4 +37,19 @@ PLATFORM_API FILE* _wfopen(const wchar_t* filename, const wchar_t* mode);
 PLATFORM_API int _wunlink(const wchar_t* filename);
 /// Removes a file named in UTF-8: 0 on success, -1 on failure.
 PLATFORM_API int _unlink(const char* filename);
+
+#define _O_RDONLY 0x0000
+#define _O_WRONLY 0x0001
+/// A descriptor that owns the file handle `osfhandle` from CreateFileW (close it with _close or
+/// through the stream _fdopen makes of it, not with CloseHandle); -1 for an invalid handle.
+PLATFORM_API int _open_osfhandle(intptr_t osfhandle, int flags);
+/// The file handle a descriptor owns, for the handle calls (ReadFile, WriteFile,
+/// FlushFileBuffers); still owned by the descriptor. -1 for a descriptor not open.
+PLATFORM_API intptr_t _get_osfhandle(int fd);
+/// A C stream on the descriptor `fd` ("wb", "rb", ...), owning it; null when it cannot be made.
+PLATFORM_API FILE* _fdopen(int fd, const char* mode);
+/// The descriptor under a C stream.
+PLATFORM_API int _fileno(FILE* stream);
+/// Closes a descriptor: 0, or -1 on failure.
+PLATFORM_API int _close(int fd);
 }

@@ -1,9 +1,12 @@
-// File and folder calls on wide paths: CopyFileW, CreateDirectoryW, GetFileAttributesW,
-// GetTempPathW, the shell's existence tests and the C runtime's _wfopen, _wunlink, _unlink. Wide
-// names reach the file system as UTF-8.
+// File and folder calls on wide paths: CopyFileW, MoveFileExW, CreateHardLinkW, DeleteFileW,
+// CreateDirectoryW, RemoveDirectoryW, GetFileAttributesW, GetTempPathW, the shell's existence
+// tests and the C runtime's _wfopen, _wunlink, _unlink. Wide names reach the file system as UTF-8.
+#include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -26,9 +29,87 @@ bool IsReadOnly(const struct stat& info) {
   return (info.st_mode & S_IWUSR) == 0;
 }
 
+BOOL Failed(int error) {
+  SetLastError(static_cast<DWORD>(error));
+  return FALSE;
+}
+
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Makes a folder's new or renamed entries durable. Some file systems cannot flush a folder; the
+// rename itself has happened by then, so that is no failure.
+void FlushFolderOf(const std::string& path) {
+  const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// rename() over the target; where both names already are links of one file, rename leaves both,
+// and removing `from` then completes the move.
+bool ReplacingMove(const std::string& from, const std::string& to) {
+  struct stat moved, existing, left;
+  if (::lstat(to.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && IsReadOnly(existing))
+    return (errno = EACCES, false);
+  const bool known = ::lstat(from.c_str(), &moved) == 0;
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  if (known && ::lstat(from.c_str(), &left) == 0 && SameFile(left, moved)) ::unlink(from.c_str());
+  return true;
+}
+
+// A rename that never replaces; where the file system has no such rename, a new link is refused
+// as well when the name is taken.
+bool NoReplaceMove(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  if (::link(from.c_str(), to.c_str()) != 0) return false;
+  ::unlink(from.c_str());
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
+
+BOOL MoveFileExW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, DWORD dwFlags) {
+  if (!lpExistingFileName || !*lpExistingFileName || !lpNewFileName || !*lpNewFileName)
+    return Failed(ENOENT);
+  const std::string from = platform_text::ToUtf8(lpExistingFileName);
+  const std::string to = platform_text::ToUtf8(lpNewFileName);
+  const bool moved =
+      (dwFlags & MOVEFILE_REPLACE_EXISTING) ? ReplacingMove(from, to) : NoReplaceMove(from, to);
+  if (!moved) return Failed(errno);
+  if (dwFlags & MOVEFILE_WRITE_THROUGH) FlushFolderOf(to);
+  return TRUE;
+}
+
+BOOL CreateHardLinkW(LPCWSTR lpFileName, LPCWSTR lpExistingFileName,
+                     LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/) {
+  if (!lpFileName || !*lpFileName || !lpExistingFileName || !*lpExistingFileName)
+    return Failed(ENOENT);
+  if (::link(platform_text::ToUtf8(lpExistingFileName).c_str(),
+             platform_text::ToUtf8(lpFileName).c_str()) != 0)
+    return Failed(errno);
+  return TRUE;
+}
+
+BOOL DeleteFileW(LPCWSTR lpFileName) {
+  if (!lpFileName || !*lpFileName) return Failed(ENOENT);
+  return ::unlink(platform_text::ToUtf8(lpFileName).c_str()) == 0 ? TRUE : Failed(errno);
+}
+
+BOOL RemoveDirectoryW(LPCWSTR lpPathName) {
+  if (!lpPathName || !*lpPathName) return Failed(ENOENT);
+  return ::rmdir(platform_text::ToUtf8(lpPathName).c_str()) == 0 ? TRUE : Failed(errno);
+}
 
 BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfExists) {
   struct stat source, target;
@@ -45,8 +126,8 @@ BOOL CopyFileW(LPCWSTR lpExistingFileName, LPCWSTR lpNewFileName, BOOL bFailIfEx
 }
 
 BOOL CreateDirectoryW(LPCWSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecurityAttributes*/) {
-  if (!lpPathName || !*lpPathName) return FALSE;
-  return ::mkdir(platform_text::ToUtf8(lpPathName).c_str(), 0777) == 0 ? TRUE : FALSE;
+  if (!lpPathName || !*lpPathName) return Failed(ENOENT);
+  return ::mkdir(platform_text::ToUtf8(lpPathName).c_str(), 0777) == 0 ? TRUE : Failed(errno);
 }
 
 DWORD GetFileAttributesW(LPCWSTR lpFileName) {

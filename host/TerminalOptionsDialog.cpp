@@ -1,7 +1,5 @@
-// The options command driven from the host: the scripted person behind --grouping and
-// --single-layer, the dialog read-back behind describeOptions, and the terminal form of --options.
-#include "OptionsCommand.h"
-
+// The terminal form of the options dialog behind --options: the dialog drawn as text and
+// operated with the keyboard, in raw mode for as long as it is shown.
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -13,104 +11,12 @@
 #include <iterator>
 #include <vector>
 
-#include "../plugin/resource.h"
-#include "RhinoHostServices.h"
+#include "OptionsCommand.h"
+#include "OptionsControls.h"
+
+using namespace options_dialog;
 
 namespace {
-
-/// The grouping choices in GroupingMode order: the flag value and the control that selects it.
-struct GroupingChoice {
-  const char* name;
-  int control;
-};
-constexpr GroupingChoice kGroupings[] = {{"single", IDC_SINGLE_OBJECT},
-                                         {"material", IDC_BY_MATERIAL},
-                                         {"layer", IDC_BY_LAYER},
-                                         {"object", IDC_BY_OBJECT}};
-
-std::string Utf8(const wchar_t* text) {
-  return ON_String(text).Array();
-}
-
-CButton* ButtonOf(const CDialog& dialog, int id) {
-  return DYNAMIC_DOWNCAST(CButton, dialog.GetDlgItem(id));
-}
-
-std::string Quoted(const CWnd& control) {
-  CString caption;
-  control.GetWindowText(caption);
-  return "\"" + Utf8(caption) + "\"";
-}
-
-/// Clicks check box or radio button `id` until it shows `wanted`; why not, or empty.
-std::string ClickUntil(CDialog& dialog, int id, int wanted) {
-  CButton* button = ButtonOf(dialog, id);
-  if (!button) return "the options dialog has no control " + std::to_string(id);
-  // An automatic box reaches any state within two clicks; a third would only go round again.
-  for (int clicks = 0; button->GetCheck() != wanted && clicks < 3; ++clicks) {
-    if (!button->IsWindowEnabled()) return Quoted(*button) + " is disabled in the options dialog";
-    if (!dialog.ClickDlgItem(button)) return Quoted(*button) + " does not respond to clicks";
-  }
-  if (button->GetCheck() != wanted)
-    return Quoted(*button) + (wanted == BST_CHECKED ? " cannot be checked" : " cannot be cleared") +
-           " by clicking it";
-  return {};
-}
-
-/// Makes `driver` the screen for its lifetime.
-class InstalledDriver {
- public:
-  explicit InstalledDriver(CDialogDriver& driver) : m_previous(AfxSetDialogDriver(&driver)) {}
-  ~InstalledDriver() { AfxSetDialogDriver(m_previous); }
-  InstalledDriver(const InstalledDriver&) = delete;
-  InstalledDriver& operator=(const InstalledDriver&) = delete;
-
- private:
-  CDialogDriver* m_previous;
-};
-
-/// Runs the options command with `driver` as the screen; why it cannot run, or empty.
-std::string RunOptionsCommand(CDialogDriver& driver) {
-  CRhinoCommand* command = RhinoHost::FindCommand(kOptionsCommandName);
-  if (!command) return "no plug-in loaded offers the command " + Utf8(kOptionsCommandName);
-  InstalledDriver installed(driver);
-  command->RunCommand(CRhinoCommandContext());
-  return {};
-}
-
-const char kNotShown[] = "the options dialog could not be shown (its template is missing)";
-
-/// Reads the options off the dialog as it opens and closes it without pressing OK.
-class OptionsReader : public CDialogDriver {
- public:
-  void run(CDialog& dialog) override {
-    const auto isChecked = [&](int id) {
-      const CButton* button = ButtonOf(dialog, id);
-      return button && button->GetCheck() == BST_CHECKED;
-    };
-    m_grouping = "unknown";
-    for (const GroupingChoice& choice : kGroupings) {
-      if (isChecked(choice.control)) {
-        m_grouping = choice.name;
-        break;
-      }
-    }
-    m_singleLayer = isChecked(IDC_SINGLE_LAYER_OUTPUT);
-    m_shown = true;
-  }
-
-  std::string flags() const {
-    if (!m_shown) return {};
-    return "--grouping " + m_grouping + " --single-layer " + (m_singleLayer ? "on" : "off");
-  }
-
- private:
-  bool m_shown = false;
-  std::string m_grouping;
-  bool m_singleLayer = false;
-};
-
-// ----- The terminal form of the dialog -----
 
 // Dialog units to character cells: four horizontal units are about 1.6 cells here (so captions
 // fit their boxes), eight vertical units one line.
@@ -459,55 +365,6 @@ class TerminalDriver : public CDialogDriver {
 };
 
 }  // namespace
-
-void OptionsDialogScript::run(CDialog& dialog) {
-  m_shown = true;
-  m_refusal = operate(dialog);
-  if (!m_refusal.empty()) return;  // leaving the dialog closes it as Cancel does
-  CWnd* ok = dialog.GetDlgItem(IDOK);
-  if (!dialog.ClickDlgItem(ok))
-    m_refusal = ok ? "the OK button of the options dialog is disabled"
-                   : "the options dialog has no OK button";
-  else if (!dialog.IsEnded() || dialog.GetModalResult() != IDOK)
-    m_refusal = "the options dialog did not close with OK";
-}
-
-std::string OptionsDialogScript::operate(CDialog& dialog) const {
-  if (m_grouping) {
-    if (*m_grouping < 0 || *m_grouping >= static_cast<int>(std::size(kGroupings)))
-      return "unknown grouping mode " + std::to_string(*m_grouping) +
-             " (0 single, 1 material, 2 layer, 3 object)";
-    // "Single object" overrides the radio buttons, and while checked it disables them.
-    const bool single = *m_grouping == 0;
-    if (std::string refused =
-            ClickUntil(dialog, IDC_SINGLE_OBJECT, single ? BST_CHECKED : BST_UNCHECKED);
-        !refused.empty())
-      return refused;
-    if (!single) {
-      if (std::string refused = ClickUntil(dialog, kGroupings[*m_grouping].control, BST_CHECKED);
-          !refused.empty())
-        return refused;
-    }
-  }
-  if (m_singleLayer)
-    return ClickUntil(dialog, IDC_SINGLE_LAYER_OUTPUT,
-                      *m_singleLayer ? BST_CHECKED : BST_UNCHECKED);
-  return {};
-}
-
-std::string chooseOptions(std::optional<int> grouping, std::optional<bool> singleLayer) {
-  OptionsDialogScript script(grouping, singleLayer);
-  if (std::string refused = RunOptionsCommand(script); !refused.empty()) return refused;
-  if (!script.shown()) return kNotShown;
-  if (!script.refusal().empty()) return "cannot set the options: " + script.refusal();
-  return {};
-}
-
-std::string describeOptions() {
-  OptionsReader reader;
-  RunOptionsCommand(reader);
-  return reader.flags();
-}
 
 TerminalDialogOutcome runOptionsDialogInTerminal() {
   if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))

@@ -1,17 +1,12 @@
-// The resource-script reader: a lexer for the script's tokens and preprocessor lines, a parser
-// for DIALOG/DIALOGEX resources with the button controls, and the C++ table generator.
-#include "ResourceScript.h"
-
-#include <cctype>
-#include <cstdio>
-#include <cstring>
+// The resource script's grammar: DIALOG and DIALOGEX resources with their button controls, the
+// #define, #include and #pragma lines, and the names the Windows headers give.
 #include <fstream>
-#include <limits>
 #include <map>
-#include <optional>
 #include <set>
 #include <sstream>
 
+#include "ResourceScript.h"
+#include "ScriptLexer.h"
 #include "afxdialog.h"
 
 namespace rcscript {
@@ -54,176 +49,6 @@ const ShortControl kShortControls[] = {
 };
 constexpr std::uint32_t kControlBaseStyle = WS_CHILD | WS_VISIBLE;
 constexpr std::uint32_t kDialogDefaultStyle = WS_POPUP | WS_BORDER | WS_SYSMENU;
-
-enum class Kind { Ident, Number, String, Punct, Directive, End };
-
-struct Token {
-  Kind kind = Kind::End;
-  std::string text;  // identifier, punctuation, decoded string, or the directive line after '#'
-  std::int64_t number = 0;
-  int line = 0;
-};
-
-std::string describe(const Token& t) {
-  switch (t.kind) {
-    case Kind::End:
-      return "end of input";
-    case Kind::String:
-      return "\"" + t.text + "\"";
-    case Kind::Directive:
-      return "'#" + t.text.substr(0, t.text.find_first_of(" \t")) + "'";
-    default:
-      return "'" + t.text + "'";
-  }
-}
-
-bool isIdentStart(char c) {
-  return std::isalpha(static_cast<unsigned char>(c)) || c == '_';
-}
-bool isIdentChar(char c) {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
-}
-
-class Lexer {
- public:
-  Lexer(std::string_view text, std::string file, int firstLine = 1)
-      : m_text(text), m_file(std::move(file)), m_line(firstLine), m_lastLine(firstLine) {}
-
-  const std::string& file() const { return m_file; }
-
-  [[noreturn]] void fail(int line, const std::string& problem) const {
-    throw Error(m_file + ":" + std::to_string(line) + ": " + problem);
-  }
-
-  const Token& peek() {
-    if (!m_peeked) m_peeked = scan();
-    return *m_peeked;
-  }
-
-  Token take() {
-    Token t = peek();
-    m_peeked.reset();
-    return t;
-  }
-
- private:
-  Token scan() {
-    skipBlanksAndComments();
-    Token t;
-    // The end of input is reported on the last line that holds anything.
-    t.line = m_pos >= m_text.size() ? m_lastLine : m_line;
-    if (m_pos >= m_text.size()) return t;
-    m_lastLine = m_line;
-    const char c = m_text[m_pos];
-    if (c == '#' && m_atLineStart) return directive(t);
-    m_atLineStart = false;
-    if (isIdentStart(c)) return identifier(t);
-    if (std::isdigit(static_cast<unsigned char>(c))) return number(t);
-    if (c == '"') return string(t);
-    if (std::string_view(",|{}()-").find(c) != std::string_view::npos) {
-      t.kind = Kind::Punct;
-      t.text = std::string(1, c);
-      ++m_pos;
-      return t;
-    }
-    fail(m_line, "unexpected character '" + std::string(1, c) + "'");
-  }
-
-  void skipBlanksAndComments() {
-    while (m_pos < m_text.size()) {
-      const char c = m_text[m_pos];
-      if (c == '\n') {
-        ++m_line;
-        ++m_pos;
-        m_atLineStart = true;
-      } else if (std::isspace(static_cast<unsigned char>(c))) {
-        ++m_pos;
-      } else if (m_text.substr(m_pos, 2) == "//") {
-        while (m_pos < m_text.size() && m_text[m_pos] != '\n') ++m_pos;
-      } else if (m_text.substr(m_pos, 2) == "/*") {
-        const int startLine = m_line;
-        size_t end = m_text.find("*/", m_pos + 2);
-        if (end == std::string_view::npos) fail(startLine, "unterminated comment '/*'");
-        for (size_t i = m_pos; i < end; ++i)
-          if (m_text[i] == '\n') ++m_line;
-        m_pos = end + 2;
-      } else {
-        return;
-      }
-    }
-  }
-
-  Token directive(Token t) {
-    size_t end = m_text.find('\n', m_pos);
-    if (end == std::string_view::npos) end = m_text.size();
-    t.kind = Kind::Directive;
-    t.text = std::string(m_text.substr(m_pos + 1, end - m_pos - 1));
-    m_pos = end;
-    return t;
-  }
-
-  Token identifier(Token t) {
-    size_t start = m_pos;
-    while (m_pos < m_text.size() && isIdentChar(m_text[m_pos])) ++m_pos;
-    t.kind = Kind::Ident;
-    t.text = std::string(m_text.substr(start, m_pos - start));
-    return t;
-  }
-
-  Token number(Token t) {
-    size_t start = m_pos;
-    while (m_pos < m_text.size() && isIdentChar(m_text[m_pos])) ++m_pos;
-    t.kind = Kind::Number;
-    t.text = std::string(m_text.substr(start, m_pos - start));
-    std::string digits = t.text;
-    while (!digits.empty() && std::strchr("lLuU", digits.back())) digits.pop_back();
-    const bool hex =
-        digits.size() > 2 && (digits[1] == 'x' || digits[1] == 'X') && digits[0] == '0';
-    size_t used = 0;
-    unsigned long long value = 0;
-    try {
-      value = std::stoull(digits, &used, hex ? 16 : 10);
-    } catch (const std::exception&) {
-      used = 0;
-    }
-    if (used == 0 || used != digits.size() || value > std::numeric_limits<std::uint32_t>::max())
-      fail(t.line, "malformed number '" + t.text + "'");
-    t.number = static_cast<std::int64_t>(value);
-    return t;
-  }
-
-  Token string(Token t) {
-    ++m_pos;
-    t.kind = Kind::String;
-    for (;;) {
-      if (m_pos >= m_text.size() || m_text[m_pos] == '\n')
-        fail(t.line, "unterminated string \"" + t.text + "\"");
-      const char c = m_text[m_pos++];
-      if (c == '"') {
-        if (m_pos < m_text.size() && m_text[m_pos] == '"') {  // "" stands for one quote
-          t.text += '"';
-          ++m_pos;
-          continue;
-        }
-        return t;
-      }
-      if (c == '\\' && m_pos < m_text.size()) {
-        const char e = m_text[m_pos++];
-        t.text += e == 'n' ? '\n' : e == 't' ? '\t' : e;
-        continue;
-      }
-      t.text += c;
-    }
-  }
-
-  std::string_view m_text;
-  std::string m_file;
-  int m_line;
-  int m_lastLine;
-  size_t m_pos = 0;
-  bool m_atLineStart = true;
-  std::optional<Token> m_peeked;
-};
 
 using Symbols = std::map<std::string, std::int64_t>;
 
@@ -524,35 +349,6 @@ class Parser {
   std::set<fs::path>& m_openFiles;
 };
 
-// A C++ wide literal of UTF-8 text.
-std::string wideLiteral(const std::string& utf8) {
-  std::string out = "L\"";
-  for (size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    if (c >= 0x20 && c < 0x7F) {
-      if (c == '"' || c == '\\') out += '\\';
-      out += static_cast<char>(c);
-      ++i;
-      continue;
-    }
-    const int length = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-    char32_t cp = length == 1 ? c : c & (0x7F >> length);
-    for (int k = 1; k < length && i + k < utf8.size(); ++k)
-      cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "\\U%08X", static_cast<unsigned>(cp));
-    out += buffer;
-    i += static_cast<size_t>(length);
-  }
-  return out + "\"";
-}
-
-std::string hex(std::uint32_t v) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "0x%08Xu", static_cast<unsigned>(v));
-  return buffer;
-}
-
 }  // namespace
 
 Script parse(std::string_view text, const std::filesystem::path& file) {
@@ -567,39 +363,6 @@ Script read(const std::filesystem::path& file) {
   std::stringstream text;
   text << in.rdbuf();
   return parse(text.str(), file);
-}
-
-std::string generateSource(const Script& script, const std::string& scriptName) {
-  std::ostringstream out;
-  out << "// Generated by mfc_rcgen from " << scriptName << ": the module's dialog templates.\n"
-      << "// Do not edit: change the resource script instead.\n"
-      << "#include \"afxdialog.h\"\n\nnamespace {\n\n";
-  for (size_t i = 0; i < script.dialogs.size(); ++i) {
-    if (script.dialogs[i].controls.empty()) continue;
-    out << "const AFX_DLGITEMTEMPLATE kDialog" << i << "Items[] = {\n";
-    for (const Control& c : script.dialogs[i].controls)
-      out << "    {" << c.id << ", " << wideLiteral(c.windowClass) << ", " << wideLiteral(c.caption)
-          << ", " << hex(c.style) << ", " << hex(c.exStyle) << ", " << c.x << ", " << c.y << ", "
-          << c.cx << ", " << c.cy << "},\n";
-    out << "};\n\n";
-  }
-  if (script.dialogs.empty()) {
-    out << "const CModuleDialogResources kResources(AfxGetStaticModuleState(), nullptr, 0);\n";
-  } else {
-    out << "const AFX_DLGTEMPLATE kDialogs[] = {\n";
-    for (size_t i = 0; i < script.dialogs.size(); ++i) {
-      const Dialog& d = script.dialogs[i];
-      out << "    {" << d.id << "u, " << hex(d.style) << ", " << hex(d.exStyle) << ", " << d.x
-          << ", " << d.y << ", " << d.cx << ", " << d.cy << ", " << wideLiteral(d.caption) << ", "
-          << (d.fontName.empty() ? "nullptr" : wideLiteral(d.fontName)) << ", " << d.pointSize
-          << ", " << (d.controls.empty() ? "nullptr" : "kDialog" + std::to_string(i) + "Items")
-          << ", " << d.controls.size() << "},\n";
-    }
-    out << "};\n\nconst CModuleDialogResources kResources(AfxGetStaticModuleState(), kDialogs, "
-        << script.dialogs.size() << ");\n";
-  }
-  out << "\n}  // namespace\n";
-  return out.str();
 }
 
 }  // namespace rcscript
