@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <map>
@@ -123,18 +124,25 @@ int ExportInWorkers(PlugInModule& module, const BatchRequest& request,
     std::vector<std::size_t> slice;
     for (std::size_t index = job; index < request.models.size(); index += jobs)
       slice.push_back(index);
+    // A stop signal waits until the new worker is among those it is passed on to.
+    sigset_t stopSignals, mask;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stopSignals, &mask);
     const pid_t worker = fork();
     if (worker == 0) {
       sigaction(SIGINT, &previous[0], nullptr);
       sigaction(SIGTERM, &previous[1], nullptr);
+      sigprocmask(SIG_SETMASK, &mask, nullptr);
       const int status = ExportSlice(module, request, targets, slice);
       std::fflush(nullptr);
       _exit(status);  // the module is unloaded once, by the process that loaded it
     }
+    if (worker > 0) gWorkers.push_back(worker);
+    sigprocmask(SIG_SETMASK, &mask, nullptr);
     if (worker < 0)  // the models of a worker that cannot start are exported here
       statuses.push_back(ExportSlice(module, request, targets, slice));
-    else
-      gWorkers.push_back(worker);
   }
   WaitForWorkers(statuses);
   sigaction(SIGINT, &previous[0], nullptr);
