@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -25,6 +26,10 @@ constexpr char kSignature[] = "3D Geometry File Format ";
 // The converter's last line on standard output once the document and its binary file are
 // complete (with --out); Node.js would then still take a moment to end, so it is ended at once.
 constexpr std::string_view kDocumentWritten = "document written\n";
+
+// Models one converter of a batch is given, so that its command line stays far below the
+// system's limit however many models a folder holds.
+constexpr std::size_t kModelsPerConverter = 256;
 
 /// The converter's last line on standard error: its message, which names the file.
 std::string LastLine(const std::string& text) {
@@ -119,19 +124,21 @@ void LoadConvertedDocument(const std::string& fileName, const fs::path& folder, 
   }
 }
 
-/// One converter process of a batch, over the models `pending[next...]`; each is handed on as its
-/// line comes. Returns where the next converter is to start: past the last model answered, and
-/// past the one this converter failed on, if any.
+/// One converter process of a batch, over the models `pending[next...]` (at most
+/// kModelsPerConverter of them); each is handed on as its line comes. Returns where the next
+/// converter is to start: past the last model answered, and past the one this converter failed
+/// on, if any.
 std::size_t ConvertBatch(const std::string& script, const std::vector<std::string>& fileNames,
                          const std::vector<std::size_t>& pending, std::size_t next,
                          const fs::path& folder, const DocumentBudget& budget,
                          std::chrono::milliseconds limit, const ModelHandler& onModel) {
+  const std::size_t end = std::min(pending.size(), next + kModelsPerConverter);
   std::vector<std::string> argv{"node", script, "--batch"};
-  for (std::size_t k = next; k < pending.size(); ++k)
+  for (std::size_t k = next; k < end; ++k)
     argv.insert(argv.end(),
                 {fileNames[pending[k]], (folder / std::to_string(pending[k])).string()});
   auto answer = [&](std::string_view line) {
-    if (next == pending.size()) return;  // more lines than models: not the converter's protocol
+    if (next == end) return;  // more lines than models: not the converter's protocol
     const std::size_t index = pending[next++];
     const std::string& fileName = fileNames[index];
     const fs::path modelFolder = folder / std::to_string(index);
@@ -157,13 +164,13 @@ std::size_t ConvertBatch(const std::string& script, const std::vector<std::strin
   ChildOutcome outcome;
   if (!converter.RunLineByLine(argv, answer, limit, outcome)) {
     const int reason = errno;
-    for (; next < pending.size(); ++next) {
+    for (; next < end; ++next) {
       errno = reason;
       onModel(pending[next], nullptr, CannotStart(fileNames[pending[next]]).what());
     }
     return next;
   }
-  if (next == pending.size()) return next;
+  if (next == end) return next;
   // The converter ended before answering for the model it was on.
   const std::string& fileName = fileNames[pending[next]];
   try {

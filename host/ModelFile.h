@@ -57,9 +57,9 @@ TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc,
 using ModelHandler =
     std::function<void(std::size_t index, CRhinoDoc* doc, const std::string& failure)>;
 
-/// Reads the models `fileNames` one after another through one converter process, handing each
-/// to `onModel` as soon as it is read while the converter goes on with the next; each model's
-/// document lies in a folder of its own, removed after its call. `limit` holds for each model.
+/// Reads the models `fileNames` one after another through one converter process (a new one for
+/// every 256 models), handing each to `onModel` as soon as it is read while the converter goes on
+/// with the next; each model's document lies in a folder of its own, removed after its call. `limit` holds for each model.
 /// A model the converter cannot read, or that makes it fail or run past the limit, fails alone:
 /// the converter is started again for the models after it. Throws Interrupted for SIGINT or
 /// SIGTERM (which stay caught during the calls to `onModel`), the converter ended and every
