@@ -108,7 +108,19 @@ void ConverterProcess::End() {
 
 bool ConverterProcess::Run(const std::vector<std::string>& argv, std::string_view doneMarker,
                            std::chrono::milliseconds limit, ChildOutcome& outcome) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
+  return Gather(argv, doneMarker, {}, limit, outcome);
+}
+
+bool ConverterProcess::RunLineByLine(const std::vector<std::string>& argv,
+                                     const LineHandler& onLine, std::chrono::milliseconds limit,
+                                     ChildOutcome& outcome) {
+  return Gather(argv, {}, onLine, limit, outcome);
+}
+
+bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_view doneMarker,
+                              const LineHandler& onLine, std::chrono::milliseconds limit,
+                              ChildOutcome& outcome) {
+  auto deadline = std::chrono::steady_clock::now() + limit;
   const StopSignalWatch watch;  // before the start, so that no signal is missed
   int out[2], err[2];
   if (pipe2(out, O_CLOEXEC) != 0) return false;
@@ -156,7 +168,13 @@ bool ConverterProcess::Run(const std::vector<std::string>& argv, std::string_vie
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
       if (n > 0) {
         sinks[k]->append(buffer, std::size_t(n));
-        if (k == 0 && outcome.out.ends_with(doneMarker)) {
+        if (k == 0 && onLine) {
+          for (std::size_t end; (end = outcome.out.find('\n')) != std::string::npos;) {
+            onLine(std::string_view(outcome.out).substr(0, end));
+            outcome.out.erase(0, end + 1);
+            deadline = std::chrono::steady_clock::now() + limit;
+          }
+        } else if (k == 0 && outcome.out.ends_with(doneMarker)) {
           closeOutputs();
           outcome.end = ChildOutcome::End::finishedEarly;
           return true;

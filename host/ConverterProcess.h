@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -49,7 +50,21 @@ class ConverterProcess {
   bool Run(const std::vector<std::string>& argv, std::string_view doneMarker,
            std::chrono::milliseconds limit, ChildOutcome& outcome);
 
+  /// Called with each line the child writes on standard output (without its newline); must not
+  /// throw. The stop signals stay caught while it runs and take effect once it returns.
+  using LineHandler = std::function<void(std::string_view line)>;
+
+  /// As Run, for a child that answers line by line (several models, one line each): each
+  /// complete line of standard output goes to `onLine` instead of `outcome.out`, and the time
+  /// limit runs from the start and again from the end of each `onLine` call, so that `limit`
+  /// holds for each line's work and the handler's own time does not count.
+  bool RunLineByLine(const std::vector<std::string>& argv, const LineHandler& onLine,
+                     std::chrono::milliseconds limit, ChildOutcome& outcome);
+
  private:
+  bool Gather(const std::vector<std::string>& argv, std::string_view doneMarker,
+              const LineHandler& onLine, std::chrono::milliseconds limit, ChildOutcome& outcome);
+
   /// Sends SIGKILL to the child's group and reaps the child; nothing when none runs.
   void End();
 

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "DocumentFile.h"
 
@@ -47,3 +49,20 @@ std::string ModelDocumentText(const std::string& fileName,
 TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc,
                               const DocumentBudget& budget = {},
                               std::chrono::milliseconds limit = kDefaultConverterTimeLimit);
+
+/// Called once for each model of a batch, in no set order: `doc` is the model's document, filled
+/// and held to the budget, or null with `failure`, the reason it could not be read (naming the
+/// file, as a DocumentError would). The document and its folder of images live only during the
+/// call. Must not throw.
+using ModelHandler =
+    std::function<void(std::size_t index, CRhinoDoc* doc, const std::string& failure)>;
+
+/// Reads the models `fileNames` one after another through one converter process (a new one for
+/// every 256 models), handing each to `onModel` as soon as it is read while the converter goes on
+/// with the next; each model's document lies in a folder of its own, removed after its call. `limit` holds for each model.
+/// A model the converter cannot read, or that makes it fail or run past the limit, fails alone:
+/// the converter is started again for the models after it. Throws Interrupted for SIGINT or
+/// SIGTERM (which stay caught during the calls to `onModel`), the converter ended and every
+/// folder removed.
+void LoadModelFiles(const std::vector<std::string>& fileNames, const DocumentBudget& budget,
+                    std::chrono::milliseconds limit, const ModelHandler& onModel);

@@ -11,8 +11,11 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "ActivityIndicator.h"
+#include "BatchExport.h"
 #include "ConverterProcess.h"
 #include "DocumentFile.h"
 #include "ModelFile.h"
@@ -39,8 +42,11 @@ struct OptionsRequest {
 };
 
 struct HostArguments {
-  std::string input;
+  std::vector<std::string> inputs;  // as given; several only with --output-dir
+  std::string input;                // the only one, without --output-dir
   std::string output;
+  std::string outputFolder;  // --output-dir: a batch
+  unsigned jobs = std::max(1u, std::thread::hardware_concurrency());
   std::string plugIn;
   bool selectedOnly = false;
   bool info = false;
@@ -87,6 +93,13 @@ int GroupingModeNamed(const std::string& name) {
 
 /// Checks that the arguments ask for something whole; an error message, or empty.
 std::string MissingArgument(const HostArguments& args) {
+  if (!args.outputFolder.empty()) {
+    if (args.inputs.empty()) return "--output-dir needs one or more INPUT models or folders";
+    if (!args.output.empty()) return "-o names one scene: use --output-dir alone for a batch";
+    if (args.printDocument) return "--print-document reads one model: --output-dir is not used";
+    return {};
+  }
+  if (args.inputs.size() > 1) return "several INPUTs need --output-dir FOLDER";
   if (args.printDocument) {
     if (args.input.empty()) return "--print-document needs a .3dm MODEL";
     if (!args.output.empty()) return "--print-document prints the document: -o is not used with it";
@@ -108,11 +121,23 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
       "Exit status: 0 written; 1 export failed (reason on standard error); 2 bad usage, a plug-in\n"
       "that cannot be loaded or a document that cannot be read or is over a budget (nothing\n"
       "written); 130 Ctrl-C in the options dialog, 130/143 SIGINT/SIGTERM while a .3dm model is\n"
-      "converted (nothing written).");
-  app.add_option("INPUT", args.input, "Document file (JSON) or .3dm model to export")
-      ->option_text("FILE");
+      "converted (nothing written).\n"
+      "With --output-dir: 0 every scene written; 1 some not (one line for each on standard\n"
+      "error); 2 bad usage (nothing written); 130/143 SIGINT/SIGTERM (scenes written stay).");
+  app.add_option("INPUT", args.inputs,
+                 "Document file (JSON) or .3dm model to export; with --output-dir, any number "
+                 "of .3dm models and folders of them")
+      ->option_text("FILE...");
   app.add_option("-o,--output", args.output, "Scene file to write; its name must end in .orv")
       ->option_text("OUTPUT.orv");
+  app.add_option("--output-dir", args.outputFolder,
+                 "Folder (existing) to write each model's scene into, as MODEL-NAME.orv")
+      ->option_text("FOLDER");
+  app.add_option("-j,--jobs", args.jobs,
+                 "With --output-dir: exports run at once, each in a process of its own "
+                 "(default: the number of processors)")
+      ->check(CLI::Range(1u, 256u))
+      ->option_text("N");
   app.add_flag("--selected-only", args.selectedOnly, "Export only the selected objects");
   app.add_option(
          "--plugin", args.plugIn,
@@ -170,6 +195,7 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
   if (groupingOption->count() > 0) args.options.grouping = GroupingModeNamed(grouping);
   if (singleLayerOption->count() > 0) args.options.singleLayer = singleLayer == "on";
   args.plugIn = AsFilePath(args.plugIn.empty() ? DefaultPlugInPath() : args.plugIn);
+  if (args.inputs.size() == 1 && args.outputFolder.empty()) args.input = args.inputs.front();
   if (const std::string missing = MissingArgument(args); !missing.empty()) return BadUsage(missing);
   return std::nullopt;
 }
@@ -220,16 +246,6 @@ std::string ExtensionList(const PlugInModule& module) {
   return out;
 }
 
-/// The plug-in reports a failed write only as 0; a missing folder is the common reason.
-std::string WhyNotWritten(const std::filesystem::path& target) {
-  const std::filesystem::path folder = target.parent_path();
-  std::error_code ignored;
-  if (!std::filesystem::is_directory(folder, ignored))
-    return "could not write " + target.string() + ": the folder " + folder.string() +
-           " does not exist";
-  return "the plug-in could not write " + target.string();
-}
-
 int Export(PlugInModule& module, const HostArguments& args) {
   // The host hands plug-ins full paths, as its file dialogs do.
   const std::filesystem::path target = std::filesystem::absolute(args.output).lexically_normal();
@@ -246,20 +262,24 @@ int Export(PlugInModule& module, const HostArguments& args) {
     converted.emplace(LoadModelFile(args.input, doc, args.budget, args.converterLimit));
   else
     LoadDocumentFile(args.input, doc, args.budget);
-  CRhinoFileWriteOptions options;
-  options.SetMode(CRhinoFileWriteOptions::SelectedMode, args.selectedOnly);
-  int written = 0;
+  const std::string failure = ExportDocument(module, doc, target, fileType, args.selectedOnly);
+  return failure.empty() ? kExported : Fail(kExportFailed, failure);
+}
+
+/// --output-dir: every model as its own scene in the folder.
+int ExportModels(PlugInModule& module, const HostArguments& args) {
+  std::error_code ignored;
+  if (!std::filesystem::is_directory(args.outputFolder, ignored))
+    return BadUsage("--output-dir " + args.outputFolder + ": no such folder");
   try {
-    written = module.WriteFile(targetName, fileType, doc, options);
-  } catch (const std::bad_alloc&) {
-    return Fail(kExportFailed, "export failed: out of memory");
-  } catch (const std::exception& error) {
-    return Fail(kExportFailed, std::string("export failed: ") + error.what());
-  } catch (...) {
-    return Fail(kExportFailed, "export failed: the plug-in threw an unknown exception");
+    BatchRequest request{BatchModels(args.inputs), args.outputFolder, args.jobs,
+                         args.selectedOnly,        args.budget,       args.converterLimit};
+    const int status = ExportBatch(module, request);
+    if (status > 128) Fail(status, "interrupted; the scenes written so far stay");
+    return status;
+  } catch (const BatchUsageError& error) {
+    return BadUsage(error.what());
   }
-  if (written != 1) return Fail(kExportFailed, "export failed: " + WhyNotWritten(target));
-  return kExported;
 }
 
 /// --print-document: the document read from a .3dm model, on standard output.
@@ -287,6 +307,7 @@ int LoadAndRun(const HostArguments& args) {
     if (args.listFileTypes) PrintFileTypes(module);
     std::fflush(stdout);
     if (const std::optional<int> ended = ApplyOptions(args.options)) return *ended;
+    if (!args.outputFolder.empty()) return ExportModels(module, args);
     if (args.input.empty()) return kExported;
     return Export(module, args);
   } catch (const PlugInLoadError& error) {

@@ -10,6 +10,10 @@
 //       embedded in the model that it uses go to FOLDER/textures/, where the document refers to
 //       them. Then prints the line "document written": everything is in place, and orvexport
 //       reads the document while Node.js is still ending.
+//   node convert3dm.js --batch MODEL FOLDER [MODEL FOLDER ...]
+//       converts each model in turn as --out does, one reader for all, printing one line for each
+//       as soon as it is done: "written" (its folder is complete) or "failed MESSAGE" (a model
+//       that cannot be read; the others are still converted). Exit status 0 after the last.
 //
 // A model that cannot be read is reported on standard error, naming the file and the reason, with
 // exit status 2; nothing is written then.
@@ -23,7 +27,14 @@ const { convertModel } = require('./lib/Document');
 const SIDECAR = true;
 
 function parseArguments(argv) {
-  const args = { input: '', print: false, out: '', inline: !SIDECAR };
+  const args = { input: '', print: false, out: '', inline: !SIDECAR, batch: null };
+  if (argv[0] === '--batch') {
+    if (argv.length < 3 || argv.length % 2 === 0)
+      throw new ModelError('usage: convert3dm.js --batch MODEL FOLDER [MODEL FOLDER ...]');
+    args.batch = [];
+    for (let i = 1; i < argv.length; i += 2) args.batch.push({ input: argv[i], out: argv[i + 1] });
+    return args;
+  }
   for (let i = 0; i < argv.length; ++i) {
     const a = argv[i];
     if (a === '--print') args.print = true;
@@ -37,26 +48,79 @@ function parseArguments(argv) {
   return args;
 }
 
+/// Writes the document of the model `input` (and its binary file unless `inline`, and its images)
+/// into the folder `out`.
+async function writeDocument(input, out, inline) {
+  const { rh, model } = await readModel(input);
+  try {
+    fs.mkdirSync(out, { recursive: true });
+    const { document, store } = convertModel(rh, model, {
+      modelFile: path.resolve(input),
+      binary: !inline,
+      extractFolder: path.join(out, 'textures'),
+    });
+    if (!inline) {
+      document.binary = 'document.bin';
+      store.write(path.join(out, 'document.bin'));
+    }
+    fs.writeFileSync(path.join(out, 'document.json'), JSON.stringify(document));
+  } finally {
+    model.delete();  // its memory in the reader, which a batch goes on using
+  }
+}
+
+/// The reason a model failed, on one line (the batch's protocol is line by line).
+function failureLine(error) {
+  const text = error instanceof ModelError ? error.message : String((error && error.stack) || error);
+  return text.replace(/\s*\n\s*/g, ' ');
+}
+
+// Models a batch reads with one instance of the reader before starting a fresh one: starting one
+// costs about as much as reading a small model, but each instance keeps what it has read in its
+// memory, which cannot be given back.
+const MODELS_PER_READER = 32;
+
+/// Makes the reader package hand out the same instance for MODELS_PER_READER models in a row.
+function shareReader() {
+  let factory;
+  try {
+    factory = require('rhino3dm');
+  } catch {
+    return;  // readModel reports the missing package for each model
+  }
+  let instance = null;
+  let uses = 0;
+  require.cache[require.resolve('rhino3dm')].exports = () => {
+    if (uses++ % MODELS_PER_READER === 0) instance = factory();
+    return instance;
+  };
+}
+
+async function convertBatch(batch) {
+  shareReader();
+  for (const { input, out } of batch) {
+    try {
+      await writeDocument(input, out, !SIDECAR);
+      fs.writeSync(1, 'written\n');
+    } catch (error) {
+      fs.writeSync(1, `failed ${failureLine(error)}\n`);
+    }
+  }
+}
+
 async function main() {
   const args = parseArguments(process.argv.slice(2));
-  const { rh, model } = await readModel(args.input);
-  const modelFile = path.resolve(args.input);
+  if (args.batch) return convertBatch(args.batch);
   if (args.print) {
-    const { document } = convertModel(rh, model, { modelFile, binary: false });
+    const { rh, model } = await readModel(args.input);
+    const { document } = convertModel(rh, model, {
+      modelFile: path.resolve(args.input),
+      binary: false,
+    });
     process.stdout.write(JSON.stringify(document, null, 1) + '\n');
     return;
   }
-  fs.mkdirSync(args.out, { recursive: true });
-  const { document, store } = convertModel(rh, model, {
-    modelFile,
-    binary: !args.inline,
-    extractFolder: path.join(args.out, 'textures'),
-  });
-  if (!args.inline) {
-    document.binary = 'document.bin';
-    store.write(path.join(args.out, 'document.bin'));
-  }
-  fs.writeFileSync(path.join(args.out, 'document.json'), JSON.stringify(document));
+  await writeDocument(args.input, args.out, args.inline);
   fs.writeSync(1, 'document written\n');
 }
 
