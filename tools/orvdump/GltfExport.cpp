@@ -258,13 +258,9 @@ int GltfBuilder::defaultMaterial() {
 }
 
 std::optional<int> GltfBuilder::textureFor(const Material& material, const std::string& where) {
-  if (!material.textureFile || material.textureEnabled == false) return std::nullopt;
-  const std::optional<fs::path> path = pathFromTextureUrl(*material.textureFile, sceneFolder_);
-  if (!path) {
-    warnings.push_back(where + ": texture \"" + *material.textureFile +
-                       "\" names no local file; left out");
-    return std::nullopt;
-  }
+  const std::optional<fs::path> path =
+      localTextureFile(material, sceneFolder_, where, "left out", warnings);
+  if (!path) return std::nullopt;
   const std::string key = path->lexically_normal().string();
   const auto known = textureOfFile_.find(key);
   if (known != textureOfFile_.end()) return known->second;

@@ -11,13 +11,9 @@ PreviewTextures::PreviewTextures(fs::path sceneFolder, std::vector<std::string>&
 
 std::optional<PreviewTexture> PreviewTextures::textureOf(const Material& material,
                                                          const std::string& where) {
-  if (!material.textureFile || material.textureEnabled == false) return std::nullopt;
-  const std::optional<fs::path> path = pathFromTextureUrl(*material.textureFile, sceneFolder_);
-  if (!path) {
-    warnings_.push_back(where + ": texture \"" + *material.textureFile +
-                        "\" names no local file; drawn in its colour");
-    return std::nullopt;
-  }
+  const std::optional<fs::path> path =
+      localTextureFile(material, sceneFolder_, where, "drawn in its colour", warnings_);
+  if (!path) return std::nullopt;
   const std::string key = path->lexically_normal().string();
   auto known = images_.find(key);
   if (known == images_.end()) {

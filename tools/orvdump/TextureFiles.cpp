@@ -140,4 +140,17 @@ std::string relativeUri(const fs::path& file, const fs::path& folder) {
   return uri;
 }
 
+std::optional<fs::path> localTextureFile(const Material& material, const fs::path& sceneFolder,
+                                         const std::string& where, std::string_view consequence,
+                                         std::vector<std::string>& warnings) {
+  if (!material.textureFile || material.textureEnabled == false) return std::nullopt;
+  const std::optional<fs::path> path = pathFromTextureUrl(*material.textureFile, sceneFolder);
+  if (!path) {
+    warnings.push_back(where + ": texture \"" + *material.textureFile +
+                       "\" names no local file; " + std::string(consequence));
+    return std::nullopt;
+  }
+  return path;
+}
+
 }  // namespace QzOrv::scene

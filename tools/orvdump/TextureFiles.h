@@ -6,6 +6,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "orv/SceneModel.h"
 
 namespace QzOrv::scene {
 
@@ -18,6 +21,15 @@ namespace QzOrv::scene {
 /// file URL naming another host, or an empty reference.
 std::optional<std::filesystem::path> pathFromTextureUrl(std::string_view url,
                                                         const std::filesystem::path& baseFolder);
+
+/// The local file of `material`'s enabled texture, a relative reference read
+/// from `sceneFolder`; nothing for a material without one. A reference that names no local file
+/// gives nothing and adds `WHERE: texture "URL" names no local file; CONSEQUENCE` to `warnings`.
+std::optional<std::filesystem::path> localTextureFile(const Material& material,
+                                                      const std::filesystem::path& sceneFolder,
+                                                      const std::string& where,
+                                                      std::string_view consequence,
+                                                      std::vector<std::string>& warnings);
 
 /// The image formats a glTF file may hold.
 enum class ImageKind { png, jpeg, other };
