@@ -241,6 +241,61 @@ TEST(TextureProjection, PlanarSphericalAndCylindricalFramesPlaceTheTexture) {
   expectCoordinates(textureCoordinates(*cylinder, {0, -3, 20}, 0), 0.75, -2);
 }
 
+TEST(TextureProjection, TrianglesAcrossTheSeamOfARoundProjectionTakeUPastOne) {
+  const TextureProjection sphere = *projectionOf(mapped(3, Frame{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
+  const TextureProjection cylinder =
+      projectionOf(mapped(5, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 100}})).value();
+  const TextureProjection box = *projectionOf(mapped(0, std::nullopt));
+  const TextureProjection planar = *projectionOf(mapped(0, Frame{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}));
+  // Points around the z axis: a tenth of a turn before the seam (u 0.9), a twentieth after it
+  // (u 0.05) and a quarter turn (u 0.25).
+  const auto around = [](double turn, double z) {
+    const double angle = 2 * std::numbers::pi * turn;
+    return Vec3{100 * std::cos(angle), 100 * std::sin(angle), z};
+  };
+  struct Case {
+    const char* what;
+    const TextureProjection& projection;
+    std::array<Vec3, 3> corners;
+    int key;
+    std::array<double, 3> u;  // the corners' u with that key
+  };
+  const Case cases[] = {
+      {"sphere across the seam",
+       sphere,
+       {around(0.9, 10), around(0.05, 10), around(0.05, -10)},
+       1,
+       {0.9, 1.05, 1.05}},
+      {"sphere beside it",
+       sphere,
+       {around(0.05, 10), around(0.25, 10), around(0.25, -10)},
+       0,
+       {0.05, 0.25, 0.25}},
+      {"cylinder across the seam",
+       cylinder,
+       {around(0.05, 0), around(0.9, 0), around(0.9, 50)},
+       1,
+       {1.05, 0.9, 0.9}},
+      {"cylinder beside it",
+       cylinder,
+       {around(0.6, 0), around(0.9, 0), around(0.9, 50)},
+       0,
+       {0.6, 0.9, 0.9}},
+      {"box: the axis nearest the normal",
+       box,
+       {Vec3{0, 0, 0}, {100, 0, 0}, {0, 100, 0}},
+       2,
+       {0, 1, 0}},
+      {"plane: one key", planar, {Vec3{0, 0, 0}, {90, 0, 0}, {0, 0, 100}}, 0, {0, 0.9, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(triangleKey(c.projection, c.corners), c.key);
+    for (std::size_t k = 0; k < 3; ++k)
+      EXPECT_NEAR(textureCoordinates(c.projection, c.corners[k], c.key)[0], c.u[k], 1e-6);
+  }
+}
+
 TEST(TextureProjection, NoKindNoneOrAnUnfitFrameGiveNoProjection) {
   EXPECT_FALSE(projectionOf(Material{}));
   EXPECT_FALSE(projectionOf(mapped(-1, std::nullopt)));
@@ -291,8 +346,9 @@ TEST(PrimitiveBuilder, ABoxProjectionGivesASharedEdgeOneVertexPerFace) {
 }
 
 /// A prism standing on the ground: a regular polygon of `sides` corners of radius 100 cm, 100 cm
-/// high, its side quads welded to their neighbours and to the top, which closes it.
-ObjectDefinition prism(int sides) {
+/// high, its side quads welded to their neighbours and to the top, which closes it (or, not
+/// `closed`, only the side).
+ObjectDefinition prism(int sides, bool closed = true) {
   ObjectDefinition definition;
   for (int level = 0; level < 2; ++level) {
     for (int i = 0; i < sides; ++i) {
@@ -310,7 +366,7 @@ ObjectDefinition prism(int sides) {
     definition.polygons.push_back(side);
     top.vertexIndices.push_back(sides + i);
   }
-  definition.polygons.push_back(top);
+  if (closed) definition.polygons.push_back(top);
   return definition;
 }
 
@@ -342,6 +398,30 @@ TEST(VertexNormals, FacesShareNormalsBelowTheCreaseAngleAndSplitAboveIt) {
     } else if (!c.smoothSides) {
       EXPECT_NEAR(n.y, std::sin(std::numbers::pi / c.sides), 1e-12);  // its own face's
     }
+  }
+}
+
+TEST(PrimitiveBuilder, ACylindricalProjectionGivesTheSeamItsOwnVertices) {
+  // The side of an eight-sided prism: its welded points at the seam (turn 0, points 0 and 8)
+  // need u 0 on the first side face and u 1 on the last.
+  const ObjectDefinition definition = prism(8, false);
+  const TextureProjection cylinder =
+      projectionOf(mapped(5, Frame{{0, 0, 0}, {1, 0, 0}, {0, 0, 100}})).value();
+  const DefinitionTriangles triangles = triangulate(definition);
+  const VertexNormals normals(definition, triangles, 50);  // smooth round the side
+  PrimitiveBuilder builder(definition, normals);
+  const PrimitiveArrays arrays =
+      builder.build(triangles.slots[0], normals.vertexOfCorner[0], &cylinder);
+  // The four corners of the last side face, across the seam, get vertices of their own.
+  EXPECT_EQ(arrays.vertexCount(), 16u + 4);
+  for (std::size_t t = 0; t + 2 < arrays.indices.size(); t += 3) {
+    float low = 2, high = -1;
+    for (std::size_t k = 0; k < 3; ++k) {
+      const float u = arrays.textureCoordinates[2 * arrays.indices[t + k]];
+      low = std::min(low, u);
+      high = std::max(high, u);
+    }
+    EXPECT_NEAR(high - low, 1.0 / 8, 1e-6) << "triangle " << t / 3;
   }
 }
 

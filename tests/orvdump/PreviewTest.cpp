@@ -330,6 +330,35 @@ TEST(Preview, SmoothSurfacesShadeWithoutStepsAndCreasesKeepThem) {
   EXPECT_GE(flat, 6);
 }
 
+TEST(Preview, ACylindricalTextureJoinsAtItsSeamWithoutTheWholeImageSqueezedBetween) {
+  TempFolder folder{"orvdump-preview-seam"};
+  // Red, grey, grey, blue around the prism, starting where it faces the camera (-Y) and
+  // turning towards +X: left of the middle the image's right edge (blue), right of it its left
+  // edge (red), and the face across the seam must not show the grey between them.
+  scene::Picture image(4, 1, {128, 128, 128});
+  image.set(0, 0, kRed);
+  image.set(3, 0, kBlue);
+  scene::writePng(image, folder.path / "round.png");
+  scene::ObjectDefinition round = prism(24);
+  scene::Material& material = round.materials[0];
+  material.textureFile = "round.png";
+  material.mappingKind = 5;
+  material.mappingFrame = scene::Frame{{0, 0, -100}, {0, -100, 0}, {0, 0, 200}};
+  scene::Scene scene;
+  place(scene, round);
+  scene.cameras.push_back(frontCamera());
+  std::vector<std::string> warnings;
+  const scene::Picture picture =
+      scene::renderPreview(scene, {}, warnings, {folder.path, scene::kDefaultCreaseDegrees});
+  EXPECT_EQ(warnings, std::vector<std::string>{});
+  // The face across the seam is 26 cm wide, 32 pixels at 0.8 cm a pixel (seen from 9 m).
+  for (const int dx : {2, 6, 12}) {
+    SCOPED_TRACE(dx);
+    expectLitColour(picture.at(400 - dx, 300), kBlue);
+    expectLitColour(picture.at(400 + dx, 300), kRed);
+  }
+}
+
 /// The PNG file at `file`, read back as RGB.
 scene::Picture readPng(const fs::path& file) {
   png_image image{};

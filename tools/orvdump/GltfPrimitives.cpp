@@ -34,10 +34,9 @@ PrimitiveArrays PrimitiveBuilder::build(const SlotTriangles& triangles,
   for (std::size_t t = 0; t + 2 < corners.size(); t += 3) {
     int key = 0;
     if (projection != nullptr) {
-      const Vec3 a = toVec3(pointAt(definition_, corners[t]));
-      const Vec3 b = toVec3(pointAt(definition_, corners[t + 1]));
-      const Vec3 c = toVec3(pointAt(definition_, corners[t + 2]));
-      key = faceKey(*projection, cross(b - a, c - a));
+      key = triangleKey(*projection, {toVec3(pointAt(definition_, corners[t])),
+                                      toVec3(pointAt(definition_, corners[t + 1])),
+                                      toVec3(pointAt(definition_, corners[t + 2]))});
     }
     for (std::size_t k = 0; k < 3; ++k) {
       const std::uint32_t point = corners[t + k];

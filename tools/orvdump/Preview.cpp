@@ -190,7 +190,7 @@ std::size_t Painter::paint(const ObjectDefinition& definition, const std::string
                                        toVec3(pointAt(definition, corners[t + 1])),
                                        toVec3(pointAt(definition, corners[t + 2]))};
       const Vec3 face = cross(points[1] - points[0], points[2] - points[0]);
-      const int key = texture ? faceKey(texture->projection, face) : 0;
+      const int key = texture ? triangleKey(texture->projection, points) : 0;
       for (std::size_t k = 0; k < 3; ++k) {
         ShadedCorner& corner = triangle.corners[k];
         corner.at = seenPoints_[corners[t + k]];

@@ -94,6 +94,19 @@ int faceKey(const TextureProjection& projection, const Vec3& normal) {
   return x >= y ? 0 : 1;
 }
 
+int triangleKey(const TextureProjection& projection, const std::array<Vec3, 3>& corners) {
+  if (projection.kind == TextureProjection::Kind::box)
+    return faceKey(projection, cross(corners[1] - corners[0], corners[2] - corners[0]));
+  if (projection.kind == TextureProjection::Kind::planar) return 0;
+  double low = 1, high = 0;
+  for (const Vec3& corner : corners) {
+    const double u = textureCoordinates(projection, corner, 0)[0];
+    low = std::min(low, u);
+    high = std::max(high, u);
+  }
+  return high - low > 0.5 ? 1 : 0;
+}
+
 std::array<float, 2> textureCoordinates(const TextureProjection& projection, const Vec3& p,
                                         int key) {
   const Vec3 d = p - projection.origin;
@@ -123,6 +136,9 @@ std::array<float, 2> textureCoordinates(const TextureProjection& projection, con
       t = -dot(d, projection.v);
       break;
   }
+  const bool round = projection.kind == TextureProjection::Kind::spherical ||
+                     projection.kind == TextureProjection::Kind::cylindrical;
+  if (round && key == 1 && s < 0.5) s += 1;
   return {static_cast<float>(s), static_cast<float>(t)};
 }
 

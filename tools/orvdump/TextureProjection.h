@@ -42,8 +42,16 @@ std::optional<TextureProjection> projectionOf(const Material& material);
 /// different keys need texture coordinates of their own per key.
 int faceKey(const TextureProjection& projection, const Vec3& normal);
 
+/// The key of the triangle with scene corners `corners` (faces of different keys need texture
+/// coordinates of their own at shared points): for a box projection faceKey of its normal; for a
+/// spherical or cylindrical one 1 when its corners lie more than half a turn apart around the
+/// axis, so that it straddles the seam where u turns from 1 back to 0, else 0.
+int triangleKey(const TextureProjection& projection, const std::array<Vec3, 3>& corners);
+
 /// The texture coordinates (u to the right, v downwards, one unit per repeat) of scene point `p`
-/// on a face of key `key`.
+/// on a face of key `key` (triangleKey). A triangle across the seam of a spherical or cylindrical
+/// projection (key 1) has u from 0.5 up to 1.5, so it shows the strip of the image on each side
+/// of the seam rather than the whole image backwards.
 std::array<float, 2> textureCoordinates(const TextureProjection& projection, const Vec3& p,
                                         int key);
 
