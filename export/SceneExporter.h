@@ -42,6 +42,8 @@ class SceneExporter {
   /// without objects.
   void warnWhenNothingIsExported() const;
 
+  // The traversal: bodies in geometry/ObjectTraversal.cpp (geometry/ObjectTraversal.h); the
+  // passes find their objects through geometry/PassIndex.h.
   /// Exports the lights and the geometry into the scene, grouped by `mode` (a GroupingModes
   /// value; any other value exports nothing). The host document is never changed: geometry that
   /// must move is duplicated, and every duplicate is deleted before the next group is gathered.
@@ -61,7 +63,8 @@ class SceneExporter {
   /// objects inside block instances go by their own layer, not the instance's, and are moved
   /// into model space. Found as collectByMaterial finds them.
   void collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group);
-  /// True when a material that MaterialsMatch `material` is already in exportedMaterials.
+  /// True when a material that MaterialsMatch `material` is already in exportedMaterials (body
+  /// in materials/MaterialEquivalence.cpp).
   bool IsMaterialExported(const ON_Material& material) const;
 
   CRhinoDoc* doc;  // not owned

@@ -6,8 +6,8 @@
 
 #include <cassert>
 
+#include "export/SceneIds.h"
 #include "export/Utf8Converter.h"
-#include "geometry/SceneIds.h"
 #include "plugin/ExportOptions.h"
 
 namespace {

@@ -2,6 +2,8 @@
 #include "plugin/stdafx.h"
 // clang-format on
 
+#include "geometry/ObjectTraversal.h"
+
 #include <cassert>
 
 #include "export/SceneExporter.h"
@@ -14,9 +16,6 @@
 #include "materials/MaterialEquivalence.h"
 #include "plugin/ExportOptions.h"
 
-namespace {
-
-// The layer shared by every object of the group, or -1 when they lie on several.
 int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
   int layer = -1;
   bool first = true;
@@ -33,15 +32,12 @@ int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
   return layer;
 }
 
-// The document material a pass gathers: the host default (index -1) before the table's rows.
 ON_Material passMaterial(const CRhinoDoc& doc, int j) {
   if (j >= 0) return doc.m_material_table[j];
   ON_Material material = CRhinoMaterial::DefaultMaterial();
   material.SetMaterialIndex(-1);
   return material;
 }
-
-}  // namespace
 
 void SceneExporter::exportObjects(int mode) {
   assert(doc != nullptr);
