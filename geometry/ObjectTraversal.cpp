@@ -14,6 +14,7 @@
 #include "geometry/PassIndex.h"
 #include "lighting/Lights.h"
 #include "materials/MaterialEquivalence.h"
+#include "materials/MaterialSource.h"
 #include "plugin/ExportOptions.h"
 
 int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
@@ -100,19 +101,11 @@ void SceneExporter::exportObjects(int mode) {
 
 int SceneExporter::materialIndexOf(const CRhinoObject* object, const int* parentIndex) const {
   assert(object != nullptr);
-  const CRhinoObjectAttributes& attributes = object->Attributes();
-  switch (attributes.MaterialSource()) {
-    case ON_3dmObjectAttributes::material_from_parent:
-      if (parentIndex != nullptr) return *parentIndex;
-      [[fallthrough]];  // outside any block instance the layer is the parent
-    case ON_3dmObjectAttributes::material_from_layer: {
-      const CRhinoLayerTable& layers = doc->m_layer_table;
-      const int layer = attributes.m_layer_index;
-      return layer >= 0 && layer < layers.LayerCount() ? layers[layer].RenderMaterialIndex() : -1;
-    }
-    default:
-      return attributes.m_material_index;
-  }
+  // The passes read the layer table itself: they gather objects, and make no scene layer.
+  const CRhinoLayerTable& layers = doc->m_layer_table;
+  return materialIndexFromSource(object->Attributes(), parentIndex, [&](int layer) {
+    return layer >= 0 && layer < layers.LayerCount() ? layers[layer].RenderMaterialIndex() : -1;
+  });
 }
 
 void SceneExporter::collectByMaterial(const ON_Material& material,
