@@ -9,15 +9,15 @@
 #include <numbers>
 
 #include "ExportTestSupport.h"
-#include "GltfPrimitives.h"
-#include "OutputFile.h"
-#include "Picture.h"
-#include "SceneMeshes.h"
 #include "TempFolder.h"
-#include "TextureFiles.h"
-#include "TextureImage.h"
-#include "TextureProjection.h"
-#include "VertexNormals.h"
+#include "common/OutputReplacement.h"
+#include "common/Picture.h"
+#include "common/SceneMeshes.h"
+#include "common/TextureImage.h"
+#include "common/TextureLookup.h"
+#include "common/TextureProjection.h"
+#include "common/VertexNormals.h"
+#include "gltf/GltfPrimitives.h"
 
 namespace {
 
