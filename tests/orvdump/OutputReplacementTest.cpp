@@ -31,7 +31,7 @@ std::set<std::string> entries(const fs::path& folder) {
   return names;
 }
 
-TEST(OrvdumpOutputFile, FollowsALinkKeepingItAndKeepsThePermissionsOfTheFileReplaced) {
+TEST(OutputReplacement, FollowsALinkKeepingItAndKeepsThePermissionsOfTheFileReplaced) {
   TempFolder folder("orvdump-output");
   const fs::path real = folder.path / "real.glb";
   const fs::path link = folder.path / "link.glb";
@@ -49,7 +49,7 @@ TEST(OrvdumpOutputFile, FollowsALinkKeepingItAndKeepsThePermissionsOfTheFileRepl
   EXPECT_EQ(entries(folder.path), (std::set<std::string>{"real.glb", "link.glb"}));
 }
 
-TEST(OrvdumpOutputFile, WritesDevicesInPlaceAndRefusesWhatCannotBeReplaced) {
+TEST(OutputReplacement, WritesDevicesInPlaceAndRefusesWhatCannotBeReplaced) {
   writeText("/dev/null", "into nothing");
   EXPECT_TRUE(fs::is_character_file("/dev/null"));
 
@@ -79,7 +79,7 @@ TEST(OrvdumpOutputFile, WritesDevicesInPlaceAndRefusesWhatCannotBeReplaced) {
             (std::set<std::string>{"read-only.glb", "folder.glb", "unread.glb"}));
 }
 
-TEST(OrvdumpOutputFile, DashAndDevStdoutAreStandardOutput) {
+TEST(OutputReplacement, DashAndDevStdoutAreStandardOutput) {
   TempFolder folder("orvdump-output");
   const fs::path sceneFile = folder.path / "scene.orv";
   saveScene(QzOrv::scene::Scene{}, sceneFile);
