@@ -49,8 +49,9 @@ class SceneExporter {
   /// must move is duplicated, and every duplicate is deleted before the next group is gathered.
   void exportObjects(int mode);
 
-  /// The material index `object` (not null) takes from its material source: its layer's render
-  /// material (-1 for a layer index outside the table), its own material index, or, when it
+  /// The material index `object` (not null) takes from its material source, by
+  /// materialIndexFromSource: its layer's render material as the layer table gives it (-1 for a
+  /// layer index outside the table; no scene layer is made), its own material index, or, when it
   /// comes from its parent, `*parentIndex`, the index of the block instance holding it. Outside
   /// any block instance (`parentIndex` null) the parent is the object's layer.
   int materialIndexOf(const CRhinoObject* object, const int* parentIndex) const;

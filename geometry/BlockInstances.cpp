@@ -86,12 +86,6 @@ void popName(SceneWriter& writer) {
   if (depth > 0) writer.nameStack.RemoveAt(depth - 1);
 }
 
-int materialIndexUnderBlocks(SceneWriter& writer, const ON_3dmObjectAttributes& attributes) {
-  return materialIndexFromSource(attributes, writer.materialStack.Last(), [&](int layerIndex) {
-    return writer.layerRegistry.findLayerMaterial(layerIndex, true);
-  });
-}
-
 bool exportBlockInstance(SceneWriter& writer, const CRhinoInstanceObject* instance) {
   assert(instance != nullptr);
   ExpansionOnStacks expansion{writer, {}};

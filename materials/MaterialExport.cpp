@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "export/Utf8Converter.h"
-#include "geometry/BlockInstances.h"
+#include "materials/MaterialSource.h"
 #include "materials/TextureFiles.h"
 #include "materials/TextureMapping.h"
 

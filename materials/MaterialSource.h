@@ -4,6 +4,8 @@
 
 #include "plugin/stdafx.h"
 
+class SceneWriter;
+
 /// The material index `attributes` take from their material source: from the object, their own
 /// material index; from the layer, `layerMaterial(layer index)`, the render material index of
 /// their layer as the caller looks it up; from the parent, `*parent`, the index of the block
@@ -22,3 +24,9 @@ int materialIndexFromSource(const ON_3dmObjectAttributes& attributes, const int*
       return attributes.m_material_index;
   }
 }
+
+/// The material index `attributes` take from their source inside the block instances that the
+/// writer is expanding: the parent is the instance on top of materialStack (outside any, the
+/// layer); a layer's render material comes from the writer's layer registry, which makes the
+/// layer's scene layer on first use.
+int materialIndexUnderBlocks(SceneWriter& writer, const ON_3dmObjectAttributes& attributes);
