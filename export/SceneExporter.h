@@ -42,13 +42,16 @@ class SceneExporter {
   /// without objects.
   void warnWhenNothingIsExported() const;
 
+  // The traversal: bodies in geometry/ObjectTraversal.cpp (geometry/ObjectTraversal.h); the
+  // passes find their objects through geometry/PassIndex.h.
   /// Exports the lights and the geometry into the scene, grouped by `mode` (a GroupingModes
   /// value; any other value exports nothing). The host document is never changed: geometry that
   /// must move is duplicated, and every duplicate is deleted before the next group is gathered.
   void exportObjects(int mode);
 
-  /// The material index `object` (not null) takes from its material source: its layer's render
-  /// material (-1 for a layer index outside the table), its own material index, or, when it
+  /// The material index `object` (not null) takes from its material source, by
+  /// materialIndexFromSource: its layer's render material as the layer table gives it (-1 for a
+  /// layer index outside the table; no scene layer is made), its own material index, or, when it
   /// comes from its parent, `*parentIndex`, the index of the block instance holding it. Outside
   /// any block instance (`parentIndex` null) the parent is the object's layer.
   int materialIndexOf(const CRhinoObject* object, const int* parentIndex) const;
@@ -61,7 +64,8 @@ class SceneExporter {
   /// objects inside block instances go by their own layer, not the instance's, and are moved
   /// into model space. Found as collectByMaterial finds them.
   void collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group);
-  /// True when a material that MaterialsMatch `material` is already in exportedMaterials.
+  /// True when a material that MaterialsMatch `material` is already in exportedMaterials (body
+  /// in materials/MaterialEquivalence.cpp).
   bool IsMaterialExported(const ON_Material& material) const;
 
   CRhinoDoc* doc;  // not owned

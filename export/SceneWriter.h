@@ -2,46 +2,12 @@
 // feedback, and holds the document, its materials, the unit transform and the shared stacks.
 #pragma once
 
-#include <unordered_map>
-
 #include "export/ORVFeedback.h"
 #include "export/TOrvComPtr.h"
+#include "geometry/LayerRegistry.h"
 #include "materials/TextureFiles.h"
 #include "orv/ORV6.h"
 #include "plugin/stdafx.h"
-
-/// Which document layer became which scene layer during this export: four parallel arrays, one
-/// entry per scene layer made, in order of creation. The root layer has index -1, visible true
-/// and render material 0. Empty at construction; filled lazily by the layer lookups.
-struct LayerRegistry {
-  /// `document` (not owned) gives the layer table; `sceneManager` is the writer's own manager
-  /// member, read when a scene layer is made. Both outlive the registry.
-  LayerRegistry(CRhinoDoc* document, TOrvComPtr<QzOrv::IOrvMgr>* sceneManager)
-      : doc(document), manager(sceneManager) {}
-
-  /// The scene layer id for document layer `layerIndex`; an index below 0 asks for the root
-  /// layer "Scene objects". With `create`, a missing scene layer is made first: one per document
-  /// layer (named with its full path), or only the root while singleLayerOutput is set, when
-  /// every document layer gets the nil id. The nil id when there is no entry: for an index
-  /// beyond the layer table, when the scene library gives no layer, or without `create`.
-  ON_UUID findLayerId(int layerIndex, bool create);
-  /// The render material index recorded for document layer `layerIndex` (the root's is 0),
-  /// made on demand as findLayerId does; -1 when there is no entry or the layer has no render
-  /// material. Indices below -1 count as -1. While singleLayerOutput is set, a document layer's
-  /// render material is read from the layer table (-1 beyond it) and only the root is made.
-  int findLayerMaterial(int layerIndex, bool create);
-
-  ON_SimpleArray<int> layerIndices;     // document layer index, -1 for the root
-  ON_SimpleArray<ON_UUID> layerIds;     // id the scene library gave the scene layer
-  ON_SimpleArray<bool> visible;         // the document layer's visibility when it was recorded
-  ON_SimpleArray<int> renderMaterials;  // the layer's render material index then (-1: none)
-  /// The first entry of each layer index, for the entries up to `indexedEntries`; the lookups
-  /// bring it up to date with the entries appended since.
-  std::unordered_map<int, int> entryOfLayer;
-  int indexedEntries = 0;
-  CRhinoDoc* doc;
-  TOrvComPtr<QzOrv::IOrvMgr>* manager;
-};
 
 /// One per export, inside the SceneExporter. Constructed with a live scene manager or not at all;
 /// everything the manager hands out dies when the writer releases it at destruction. The fields
@@ -57,6 +23,9 @@ class SceneWriter {
   SceneWriter(const SceneWriter&) = delete;
   SceneWriter& operator=(const SceneWriter&) = delete;
 
+  // The export operations are members; each group's body lives in its subsystem's folder.
+
+  // The sun: bodies in lighting/Sun.cpp (its helpers in lighting/Sun.h).
   /// Exports the document sun and earth anchor point as the scene heliodon and leaves its name
   /// in heliodonName.
   void exportSun();
@@ -69,6 +38,7 @@ class SceneWriter {
   /// reads as 0. False, with heliodonName unchanged, when the library gives no heliodon; false
   /// after any failure, with what was sent left in place.
   bool exportHeliodon(const ON_EarthAnchorPoint& anchor, const CRhRdkDocSun& docSun);
+  // The views: bodies in lighting/Views.cpp (its helpers in lighting/Views.h).
   /// Exports the active model view (alone when it is maximised), then every other model view of
   /// the document in order; page views never. Reads heliodonName and the layer registry.
   void exportViews();
@@ -78,6 +48,7 @@ class SceneWriter {
   /// element may remain partly filled.
   void exportView(CRhinoViewport& viewport, bool active);
 
+  // Groups and objects: bodies in geometry/ObjectTraversal.cpp (geometry/ObjectTraversal.h).
   /// Makes one scene definition from a group of object duplicates (not owned, entries may be
   /// null): their render meshes go, unwelded, into `definition` as one more material slot, or
   /// into a new definition when `definition` is null. The definition is named `name` when that
@@ -91,11 +62,13 @@ class SceneWriter {
   /// object by object, anything else as a welded definition with its instance. False when
   /// nothing was made (no render mesh, no block definition, no light element).
   bool exportObject(const CRhinoObject* object);
+  // A light: body in lighting/Lights.cpp (lighting/Lights.h).
   /// Adds one host light (not null) to the scene, placed by the enclosing block instances (top
   /// of transformStack) and the unit transform; true when the light element was made and
   /// filled. The target is the location plus the direction as stored. Failures are caught: false,
   /// with the element left as far as it got.
   bool exportLight(const CRhinoLight* light);
+  // A material: body in materials/MaterialExport.cpp (materials/MaterialExport.h).
   /// Fills the new, empty scene `material` (not null) from the host material that `attributes`
   /// choose, or that an enclosing block instance imposes through materialStack: its name, its
   /// colours scaled by its opacity, its transparency, fixed factor and shininess, its first image
@@ -110,6 +83,7 @@ class SceneWriter {
   // released after every other field is gone.
   ORVFeedback feedback;
   TOrvComPtr<QzOrv::IOrvMgr> manager;
+  /// The scene layers made so far (geometry/LayerRegistry.h).
   LayerRegistry layerRegistry;
   /// The document's materials in table order (entry i has index i); not owned.
   ON_SimpleArray<const CRhinoMaterial*> documentMaterials;

@@ -5,9 +5,12 @@
 #include "geometry/BlockInstances.h"
 
 #include <cassert>
+#include <vector>
 
+#include "export/SceneIds.h"
 #include "export/Utf8Converter.h"
-#include "geometry/SceneIds.h"
+#include "geometry/DocumentWalk.h"
+#include "materials/MaterialSource.h"
 #include "plugin/ExportOptions.h"
 
 namespace {
@@ -28,25 +31,27 @@ CString blockPathName(const SceneWriter& writer, const wchar_t* blockName) {
   return path;
 }
 
-// Pushes the material index that the instance hands down to its objects; false when its
-// material comes from its own parent, an enclosing instance, whose entry then stays in effect.
-// An outermost instance has its layer for a parent.
-bool pushInstanceMaterial(SceneWriter& writer, const ON_3dmObjectAttributes& attributes) {
-  switch (attributes.MaterialSource()) {
-    case ON_3dmObjectAttributes::material_from_parent:
-      if (writer.materialStack.Count() > 0) return false;
-      [[fallthrough]];
-    case ON_3dmObjectAttributes::material_from_layer:
-      writer.materialStack.Append(
-          writer.layerRegistry.findLayerMaterial(attributes.m_layer_index, true));
-      return true;
-    case ON_3dmObjectAttributes::material_from_object:
-      writer.materialStack.Append(attributes.m_material_index);
-      return true;
-    default:
-      return false;
+// Expands block instances object by object on the writer's stacks: each level pushes its block
+// path name (when not empty), its placement and the material it hands down, and pops them after.
+struct ExpansionOnStacks {
+  SceneWriter& writer;
+  std::vector<bool> namePushed;  // per level being expanded, outermost first
+
+  void enterBlock(const CRhinoInstanceObject& instance, const CRhinoInstanceDefinition& block,
+                  const ON_Xform& placement) {
+    namePushed.push_back(pushName(writer, blockPathName(writer, block.Name())));
+    writer.transformStack.Append(placement);
+    // An instance whose material comes from its parent hands down the enclosing instance's.
+    writer.materialStack.Append(materialIndexUnderBlocks(writer, instance.Attributes()));
   }
-}
+  void placed(const CRhinoObject& object, const ON_Xform&) { writer.exportObject(&object); }
+  void leaveBlock() {
+    writer.materialStack.Remove();
+    writer.transformStack.Remove();
+    if (namePushed.back()) popName(writer);
+    namePushed.pop_back();
+  }
+};
 
 CString instanceName(const SceneWriter& writer) {
   if (GroupingMode == SingleObject) {
@@ -83,25 +88,8 @@ void popName(SceneWriter& writer) {
 
 bool exportBlockInstance(SceneWriter& writer, const CRhinoInstanceObject* instance) {
   assert(instance != nullptr);
-  const CRhinoInstanceDefinition* block = instance->InstanceDefinition();
-  if (block == nullptr) return false;
-
-  const bool namePushed = pushName(writer, blockPathName(writer, block->Name()));
-  const ON_Xform* outer = writer.transformStack.Last();
-  writer.transformStack.Append((outer != nullptr ? *outer : ON_Xform::IdentityTransformation) *
-                               instance->InstanceXform());
-  const bool materialPushed = pushInstanceMaterial(writer, instance->Attributes());
-
-  ON_SimpleArray<const CRhinoObject*> objects;
-  block->GetObjects(objects);
-  for (int i = 0; i < objects.Count(); ++i) {
-    if (objects[i] != nullptr) writer.exportObject(objects[i]);
-  }
-
-  if (materialPushed) writer.materialStack.Remove();
-  writer.transformStack.Remove();
-  if (namePushed) popName(writer);
-  return true;
+  ExpansionOnStacks expansion{writer, {}};
+  return walkBlockInstance(*instance, writer.transformStack.Last(), expansion);
 }
 
 void exportInstance(SceneWriter& writer, QzOrv::IOrvObjectDefinition* definition,

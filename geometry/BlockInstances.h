@@ -12,9 +12,10 @@ bool pushName(SceneWriter& writer, const wchar_t* name);
 /// Removes the top of nameStack; does nothing when it is empty.
 void popName(SceneWriter& writer);
 
-/// Expands `instance` (not null) in place: every object of its block definition is exported by
-/// SceneWriter::exportObject, without visibility or selection tests, under the block path name
-/// ("Room Chair"), the accumulated transform (outer × inner) and the instance's material. False,
+/// Expands `instance` (not null) in place through walkBlockInstance: every object of its block
+/// and of the blocks nested in it is exported by SceneWriter::exportObject, without visibility
+/// or selection tests, under the block path name ("Room Chair"), the accumulated transform
+/// (outer × inner) and the material the instance hands down (materialIndexUnderBlocks). False,
 /// with nothing pushed, when the instance has no block definition. The stacks are left as found.
 bool exportBlockInstance(SceneWriter& writer, const CRhinoInstanceObject* instance);
 

@@ -1,8 +1,7 @@
-// DocumentWalk: the walk over a document's objects that every grouping mode makes, and the
-// flattening of block instances into their objects placed in model space.
+// DocumentWalk: the walk over a document's objects that every grouping mode makes, and the one
+// walk through block instances that places their objects in model space.
 #pragma once
 
-#include "export/SceneExporter.h"
 #include "plugin/stdafx.h"
 
 /// Every walk sees normal, locked and hidden objects, active and referenced, never grips; the
@@ -22,31 +21,35 @@ inline bool isEligible(const CRhinoObject& object, bool selectedOnly) {
 }
 
 /// The transform from `instance`'s block definition to model space: its own transform first,
-/// then the enclosing ones (`outer`, null outside any block).
+/// then the enclosing ones (`outer`, the placement of the block holding it; null outside any).
 inline ON_Xform placementOf(const CRhinoInstanceObject& instance, const ON_Xform* outer) {
   return (outer != nullptr ? *outer : ON_Xform::IdentityTransformation) * instance.InstanceXform();
 }
 
-/// Calls visit(object, parent material, block-to-model transform) for every object of the
-/// instance's block, in block order, descending into nested block instances (whose transforms
-/// compose outermost last). The parent material is the material index of the instance holding
-/// the object, which it takes from its own parent in turn (`outerMaterial`, null outside any
-/// block). A block instance without a definition contributes nothing.
-template <class Visit>
-void forEachPlacedObject(const SceneExporter& exporter, const CRhinoInstanceObject& instance,
-                         const ON_Xform* outer, const int* outerMaterial, Visit&& visit) {
+/// Walks the block of `instance` in block order, without visibility or selection tests:
+/// visitor.enterBlock(instance, block, placement) first, then visitor.placed(object, placement)
+/// for every object that is not a block instance, descending into nested block instances (their
+/// placements compose outermost last), then visitor.leaveBlock(). `outer` is the placement of
+/// the block holding `instance` (null outside any). False, with nothing visited, when the
+/// instance has no block definition; a nested one without a definition contributes nothing.
+/// Both the grouped passes and the object-by-object export flatten blocks through this walk.
+template <class Visitor>
+bool walkBlockInstance(const CRhinoInstanceObject& instance, const ON_Xform* outer,
+                       Visitor& visitor) {
   const CRhinoInstanceDefinition* block = instance.InstanceDefinition();
-  if (block == nullptr) return;
+  if (block == nullptr) return false;
+  const ON_Xform placement = placementOf(instance, outer);
+  visitor.enterBlock(instance, *block, placement);
   ON_SimpleArray<const CRhinoObject*> objects;
   block->GetObjects(objects);
-  const ON_Xform xform = placementOf(instance, outer);
-  const int material = exporter.materialIndexOf(&instance, outerMaterial);
   for (int i = 0; i < objects.Count(); ++i) {
     const CRhinoObject* object = objects[i];
     if (object == nullptr) continue;
     if (const CRhinoInstanceObject* nested = CRhinoInstanceObject::Cast(object))
-      forEachPlacedObject(exporter, *nested, &xform, &material, visit);
+      walkBlockInstance(*nested, &placement, visitor);
     else
-      visit(*object, material, xform);
+      visitor.placed(*object, placement);
   }
+  visitor.leaveBlock();
+  return true;
 }

@@ -2,11 +2,10 @@
 #include "plugin/stdafx.h"
 // clang-format on
 
-#include <cassert>
+#include "geometry/LayerRegistry.h"
 
-#include "export/SceneWriter.h"
+#include "export/SceneIds.h"
 #include "export/Utf8Converter.h"
-#include "geometry/SceneIds.h"
 #include "plugin/ExportOptions.h"
 
 namespace {

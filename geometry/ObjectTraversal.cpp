@@ -2,6 +2,8 @@
 #include "plugin/stdafx.h"
 // clang-format on
 
+#include "geometry/ObjectTraversal.h"
+
 #include <cassert>
 
 #include "export/SceneExporter.h"
@@ -12,11 +14,9 @@
 #include "geometry/PassIndex.h"
 #include "lighting/Lights.h"
 #include "materials/MaterialEquivalence.h"
+#include "materials/MaterialSource.h"
 #include "plugin/ExportOptions.h"
 
-namespace {
-
-// The layer shared by every object of the group, or -1 when they lie on several.
 int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
   int layer = -1;
   bool first = true;
@@ -33,15 +33,12 @@ int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
   return layer;
 }
 
-// The document material a pass gathers: the host default (index -1) before the table's rows.
 ON_Material passMaterial(const CRhinoDoc& doc, int j) {
   if (j >= 0) return doc.m_material_table[j];
   ON_Material material = CRhinoMaterial::DefaultMaterial();
   material.SetMaterialIndex(-1);
   return material;
 }
-
-}  // namespace
 
 void SceneExporter::exportObjects(int mode) {
   assert(doc != nullptr);
@@ -104,19 +101,11 @@ void SceneExporter::exportObjects(int mode) {
 
 int SceneExporter::materialIndexOf(const CRhinoObject* object, const int* parentIndex) const {
   assert(object != nullptr);
-  const CRhinoObjectAttributes& attributes = object->Attributes();
-  switch (attributes.MaterialSource()) {
-    case ON_3dmObjectAttributes::material_from_parent:
-      if (parentIndex != nullptr) return *parentIndex;
-      [[fallthrough]];  // outside any block instance the layer is the parent
-    case ON_3dmObjectAttributes::material_from_layer: {
-      const CRhinoLayerTable& layers = doc->m_layer_table;
-      const int layer = attributes.m_layer_index;
-      return layer >= 0 && layer < layers.LayerCount() ? layers[layer].RenderMaterialIndex() : -1;
-    }
-    default:
-      return attributes.m_material_index;
-  }
+  // The passes read the layer table itself: they gather objects, and make no scene layer.
+  const CRhinoLayerTable& layers = doc->m_layer_table;
+  return materialIndexFromSource(object->Attributes(), parentIndex, [&](int layer) {
+    return layer >= 0 && layer < layers.LayerCount() ? layers[layer].RenderMaterialIndex() : -1;
+  });
 }
 
 void SceneExporter::collectByMaterial(const ON_Material& material,

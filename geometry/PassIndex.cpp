@@ -26,19 +26,34 @@ bool moveIntoPlace(CRhinoObject& duplicate, const ON_Xform& xform) {
 
 }  // namespace
 
+// Adds the objects of a block instance with their placements; each takes its parent's material
+// from the instance holding it, which takes its own from its parent in turn.
+struct PassIndex::BlockEntries {
+  PassIndex& index;
+  std::vector<int> instanceMaterials;  // of the instances being walked, outermost first
+
+  const int* parentMaterial() const {
+    return instanceMaterials.empty() ? nullptr : &instanceMaterials.back();
+  }
+  void enterBlock(const CRhinoInstanceObject& instance, const CRhinoInstanceDefinition&,
+                  const ON_Xform&) {
+    instanceMaterials.push_back(index.m_exporter.materialIndexOf(&instance, parentMaterial()));
+  }
+  void placed(const CRhinoObject& object, const ON_Xform& placement) {
+    index.add(object, &placement, index.m_exporter.materialIndexOf(&object, parentMaterial()));
+  }
+  void leaveBlock() { instanceMaterials.pop_back(); }
+};
+
 PassIndex::PassIndex(const SceneExporter& exporter) : m_exporter(exporter) {
   CRhinoObjectIterator it = documentWalk(*exporter.doc, false);
+  BlockEntries blocks{*this, {}};
   for (const CRhinoObject* object = it.First(); object != nullptr; object = it.Next()) {
     if (!isEligible(*object, exporter.selectedOnly)) continue;
-    if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object)) {
-      forEachPlacedObject(
-          exporter, *instance, nullptr, nullptr,
-          [&](const CRhinoObject& placed, int parentMaterial, const ON_Xform& xform) {
-            add(placed, &xform, exporter.materialIndexOf(&placed, &parentMaterial));
-          });
-    } else {
+    if (const CRhinoInstanceObject* instance = CRhinoInstanceObject::Cast(object))
+      walkBlockInstance(*instance, nullptr, blocks);
+    else
       add(*object, nullptr, exporter.materialIndexOf(object, nullptr));
-    }
   }
 }
 

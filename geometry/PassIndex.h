@@ -30,6 +30,7 @@ class PassIndex {
   void collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) const;
 
  private:
+  struct BlockEntries;
   struct Entry {
     const CRhinoObject* object;
     int placement;  // into m_placements; -1 for an object of the document's own table

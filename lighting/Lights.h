@@ -1,5 +1,5 @@
 // Lights: the document's light objects on their way into the scene. Owns which lights count as
-// visible; SceneWriter::exportLight turns one of them into a scene light.
+// visible; SceneWriter::exportLight (its body in Lights.cpp) turns one into a scene light.
 #pragma once
 
 #include "plugin/stdafx.h"

@@ -2,6 +2,8 @@
 #include "plugin/stdafx.h"
 // clang-format on
 
+#include "lighting/Sun.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -32,18 +34,6 @@ double setOrZero(double x) {
   return ON_IsValid(x) ? x : 0.0;
 }
 
-// Degrees of latitude (limit 90) or longitude (limit 180) as whole minutes of arc, truncated
-// towards zero. Limiting first keeps every result well inside an int.
-int wholeMinutesOfArc(double degrees, double limit) {
-  return static_cast<int>(std::clamp(setOrZero(degrees), -limit, limit) * 60.0);
-}
-
-// The angle of the model's north, counter-clockwise from the x axis, turned so that north along
-// +y gives 0.
-double northAngleOf(const ON_3dVector& north) {
-  return finiteOr(std::atan2(north.y, north.x) * kDegreesPerRadian - 90.0, 0.0);
-}
-
 // A sub-object of the heliodon; the library giving none fails the heliodon like any error.
 template <class T>
 T& required(T* part, const char* what) {
@@ -60,6 +50,14 @@ void setDate(QzOrv::IOrvDateTime& when, int day, int month, int year, int hour, 
 }
 
 }  // namespace
+
+int wholeMinutesOfArc(double degrees, double limit) {
+  return static_cast<int>(std::clamp(setOrZero(degrees), -limit, limit) * 60.0);
+}
+
+double northAngleOf(const ON_3dVector& north) {
+  return finiteOr(std::atan2(north.y, north.x) * kDegreesPerRadian - 90.0, 0.0);
+}
 
 void SceneWriter::exportSun() {
   const ON_EarthAnchorPoint anchor = doc->Properties().EarthAnchorPoint();

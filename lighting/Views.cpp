@@ -2,45 +2,25 @@
 #include "plugin/stdafx.h"
 // clang-format on
 
+#include "lighting/Views.h"
+
 #include <cmath>
 
 #include "export/ElementFailure.h"
+#include "export/SceneIds.h"
 #include "export/SceneWriter.h"
 #include "export/Utf8Converter.h"
-#include "geometry/SceneIds.h"
 #include "lighting/SceneValues.h"
 
 namespace {
 
 constexpr double kOneDegree = 0.017453292519943295;  // radians
-constexpr int kSideView = 0;                         // along the x or the y axis
-constexpr int kTopView = 1;                          // along the z axis
-constexpr int kOtherView = 2;
 constexpr int kInactiveView = 2;
 constexpr int kActiveView = 3;
 constexpr int kSettingsMode = 0;
 constexpr int kStageMode = 1;
 constexpr double kCameraFocal = 50.0;  // millimetres, whatever the host's lens
 constexpr double kCameraRoll = 0.0;
-
-// The eye mirrored in the plane through the world origin perpendicular to the viewing
-// direction: as far beyond that plane as the eye is before it. A direction too short to give a
-// plane leaves the eye where it is.
-ON_3dPoint mirroredTarget(const ON_3dPoint& eye, ON_3dVector direction) {
-  if (!direction.Unitize()) return eye;
-  const ON_3dVector fromOrigin = eye - ON_3dPoint::Origin;
-  return eye - direction * (2.0 * ON_DotProduct(fromOrigin, direction));
-}
-
-// Judged by the viewing direction, which is what the eye-to-target vector points along whenever
-// the eye is off the mirror plane; looking either way along an axis counts.
-int viewKindOf(const ON_3dVector& direction) {
-  if (direction.IsParallelTo(ON_3dVector::ZAxis, kOneDegree) != 0) return kTopView;
-  if (direction.IsParallelTo(ON_3dVector::XAxis, kOneDegree) != 0 ||
-      direction.IsParallelTo(ON_3dVector::YAxis, kOneDegree) != 0)
-    return kSideView;
-  return kOtherView;
-}
 
 const char* nameOr(const ON_wString& name, const char* unnamed) {
   return name.IsEmpty() ? unnamed : toUtf8(name);
@@ -133,6 +113,22 @@ void exportCamera(SceneWriter& writer, const CRhinoViewport& viewport, bool acti
 }
 
 }  // namespace
+
+ON_3dPoint mirroredTarget(const ON_3dPoint& eye, ON_3dVector direction) {
+  if (!direction.Unitize()) return eye;
+  const ON_3dVector fromOrigin = eye - ON_3dPoint::Origin;
+  return eye - direction * (2.0 * ON_DotProduct(fromOrigin, direction));
+}
+
+// Judged by the viewing direction, which is what the eye-to-target vector points along whenever
+// the eye is off the mirror plane; looking either way along an axis counts.
+int viewKindOf(const ON_3dVector& direction) {
+  if (direction.IsParallelTo(ON_3dVector::ZAxis, kOneDegree) != 0) return kTopView;
+  if (direction.IsParallelTo(ON_3dVector::XAxis, kOneDegree) != 0 ||
+      direction.IsParallelTo(ON_3dVector::YAxis, kOneDegree) != 0)
+    return kSideView;
+  return kOtherView;
+}
 
 void SceneWriter::exportViews() {
   // A page view is a printing sheet, not a view of the model: it is never exported, even when it

@@ -1,5 +1,5 @@
 // MaterialEquivalence: when two host materials count as one scene material, so that the
-// material-by-material export gathers and names them once.
+// material passes gather and name them once (with SceneExporter::IsMaterialExported's body).
 #pragma once
 
 #include "plugin/stdafx.h"

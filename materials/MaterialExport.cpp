@@ -8,23 +8,17 @@
 #include <cstdint>
 
 #include "export/Utf8Converter.h"
+#include "materials/MaterialSource.h"
 #include "materials/TextureFiles.h"
 #include "materials/TextureMapping.h"
 
 namespace {
 
+// An enclosing block instance's material, when it has one, overrides the object's own source.
 int materialIndexFor(SceneWriter& writer, const ON_3dmObjectAttributes& attributes) {
   const int* inherited = writer.materialStack.Last();
   if (inherited != nullptr && *inherited >= 0) return *inherited;
-  switch (attributes.MaterialSource()) {
-    case ON_3dmObjectAttributes::material_from_parent:
-      if (inherited != nullptr) return *inherited;
-      [[fallthrough]];  // outside any block instance the layer is the parent
-    case ON_3dmObjectAttributes::material_from_layer:
-      return writer.layerRegistry.findLayerMaterial(attributes.m_layer_index, true);
-    default:
-      return attributes.m_material_index;
-  }
+  return materialIndexUnderBlocks(writer, attributes);
 }
 
 void sendName(QzOrv::IOrvMaterial& material, const wchar_t* name) {

@@ -1,5 +1,5 @@
-// MaterialExport: scene materials from host materials. Owns the choice of the host material that
-// applies to an object or group, inside or outside block instances, and the colour records.
+// MaterialExport: scene materials from host materials (SceneWriter::FillSceneMaterial's body). Owns
+// the choice of the host material for an object or group, in or out of blocks, and the colours.
 #pragma once
 
 #include <cstdint>

@@ -10,13 +10,13 @@
 #include <fstream>
 #include <string>
 
-#include "GltfExport.h"
-#include "Picture.h"
-#include "Preview.h"
 #include "RatioTiming.h"
-#include "SceneJson.h"
+#include "common/Picture.h"
+#include "gltf/GltfExport.h"
+#include "json/SceneJson.h"
 #include "orv/SceneFileReader.h"
 #include "orv/SceneFileWriter.h"
+#include "preview/Preview.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "GeometryTestSupport.h"
-#include "SceneJson.h"
+#include "json/SceneJson.h"
 #include "lighting/Lights.h"
 #include "plugin/ExportOptions.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "LightingTestSupport.h"
-#include "geometry/SceneIds.h"
+#include "export/SceneIds.h"
 
 namespace lighting_test {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "LightingTestSupport.h"
 #include "SceneNames.h"
-#include "geometry/SceneIds.h"
+#include "export/SceneIds.h"
 #include "plugin/ExportOptions.h"
 
 namespace lighting_test {

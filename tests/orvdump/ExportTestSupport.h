@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "MaterialLook.h"
 #include "Subprocess.h"
+#include "common/MaterialLook.h"
 #include "orv/SceneModel.h"
 
 namespace QzOrv::test {

@@ -9,15 +9,15 @@
 #include <numbers>
 
 #include "ExportTestSupport.h"
-#include "GltfPrimitives.h"
-#include "OutputFile.h"
-#include "Picture.h"
-#include "SceneMeshes.h"
 #include "TempFolder.h"
-#include "TextureFiles.h"
-#include "TextureImage.h"
-#include "TextureProjection.h"
-#include "VertexNormals.h"
+#include "common/OutputReplacement.h"
+#include "common/Picture.h"
+#include "common/SceneMeshes.h"
+#include "common/TextureImage.h"
+#include "common/TextureLookup.h"
+#include "common/TextureProjection.h"
+#include "common/VertexNormals.h"
+#include "gltf/GltfPrimitives.h"
 
 namespace {
 
@@ -83,7 +83,7 @@ TEST(Triangulate, TrianglesGroupBySlotInSlotOrderWithoutASlotLast) {
   EXPECT_EQ(triangles.slots[2].corners, (Corners{2, 1, 0, 0, 2, 1, 2, 0, 1}));
 }
 
-TEST(TextureFiles, FileUrlsAndPlainPathsNameLocalFiles) {
+TEST(TextureLookup, FileUrlsAndPlainPathsNameLocalFiles) {
   const fs::path base = "/scenes/house";
   const std::pair<std::string, std::optional<fs::path>> cases[] = {
       {"file:///tmp/roof%20tiles.png", "/tmp/roof tiles.png"},
@@ -104,13 +104,13 @@ TEST(TextureFiles, FileUrlsAndPlainPathsNameLocalFiles) {
   }
 }
 
-TEST(TextureFiles, RelativeUrisClimbOutOfFoldersAndEscapeEveryOtherByte) {
+TEST(TextureLookup, RelativeUrisClimbOutOfFoldersAndEscapeEveryOtherByte) {
   EXPECT_EQ(relativeUri("/out/maps/roof tiles.png", "/out"), "maps/roof%20tiles.png");
   EXPECT_EQ(relativeUri("/textures/a#1.png", "/out/glb"), "../../textures/a%231.png");
   EXPECT_EQ(relativeUri("/out/caf\xC3\xA9.jpg", "/out"), "caf%C3%A9.jpg");
 }
 
-TEST(TextureFiles, ImagesAreKnownByTheirFirstBytesNotTheirNames) {
+TEST(TextureLookup, ImagesAreKnownByTheirFirstBytesNotTheirNames) {
   TempFolder folder("orvdump-images");
   const fs::path png = folder.path / "really.jpg", jpeg = folder.path / "photo.png",
                  text = folder.path / "notes.png";
@@ -438,7 +438,7 @@ TEST(VertexNormals, PointsTheMeshDoesNotWeldAreNeverShared) {
   EXPECT_EQ(VertexNormals(definition, welded, 1).normals.size(), 4u);
 }
 
-TEST(OutputFile, AFailedWriteLeavesThePreviousFileAndNoTemporary) {
+TEST(OutputReplacement, AFailedWriteLeavesThePreviousFileAndNoTemporary) {
   TempFolder folder("orvdump-output");
   const fs::path file = folder.path / "out.bin";
   const std::string text = "new content";

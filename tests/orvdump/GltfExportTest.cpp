@@ -10,8 +10,8 @@
 #include <numbers>
 
 #include "ExportTestSupport.h"
-#include "Picture.h"
 #include "TempFolder.h"
+#include "common/Picture.h"
 #include "orv/SceneFileReader.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "PreviewCamera.h"
 #include "Subprocess.h"
 #include "TempFolder.h"
 #include "orv/SceneFileReader.h"
+#include "preview/PreviewCamera.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <numbers>
 
 #include "ExportTestSupport.h"
-#include "Preview.h"
 #include "TempFolder.h"
+#include "preview/Preview.h"
 
 namespace {
 

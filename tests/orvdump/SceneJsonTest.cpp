@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "SceneJson.h"
+#include "json/SceneJson.h"
 
 namespace {
 

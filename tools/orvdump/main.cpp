@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "GltfExport.h"
-#include "OutputFile.h"
-#include "Preview.h"
-#include "SceneJson.h"
-#include "SceneSummary.h"
+#include "common/OutputReplacement.h"
+#include "gltf/GltfExport.h"
+#include "json/SceneJson.h"
 #include "orv/SceneFileReader.h"
+#include "preview/Preview.h"
+#include "summary/SceneSummary.h"
 
 namespace {
 
