@@ -1,0 +1,40 @@
+// mesh-compare: meshes the objects of .3dm models that carry the host's saved render meshes again
+// with the exporter's mesher and prints, as a Markdown table, how far the two meshes differ.
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "DocumentFile.h"
+#include "ModelComparison.h"
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "Meshes every object of the .3dm models that carries the host's saved render meshes with\n"
+      "the exporter's mesher (its quality settings) and prints a Markdown table of both meshes'\n"
+      "triangles, their area ratio (ours/host), the largest two-sided distance between them and\n"
+      "its 99th percentile (% of the object's diagonal), flipped triangles and closedness.",
+      "mesh-compare"};
+  std::vector<std::string> models;
+  bool faces = false;
+  app.add_option("models", models, ".3dm models")->required();
+  app.add_flag("--faces", faces, "after the table, each object's faces and their largest distance");
+  CLI11_PARSE(app, argc, argv);
+
+  std::vector<ComparisonRow> rows;
+  for (const std::string& model : models) {
+    try {
+      std::vector<ComparisonRow> found = CompareModel(model);
+      rows.insert(rows.end(), found.begin(), found.end());
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "mesh-compare: %s\n", error.what());
+      return 2;
+    }
+  }
+  std::fputs(MarkdownTable(rows).c_str(), stdout);
+  if (faces)
+    for (const ComparisonRow& row : rows)
+      std::printf("\n%s %s:\n%s", row.file.c_str(), row.object.c_str(), FaceLines(row).c_str());
+  return 0;
+}
