@@ -49,23 +49,26 @@ void SampleTriangle(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& 
   }
 }
 
-/// Samples every triangle of `from` and measures the distance of each sample to `to`; adds the
-/// largest distance per face into `faceMax`.
+/// Samples every triangle of `from` and measures the distance of each sample to `to`; keeps the
+/// largest distance per face in `m` (with `onHost` saying which mesh `from` is).
 std::vector<Sample> SampleDistances(const TriangleSet& from, const NearestTriangle& to,
-                                    double spacing, std::vector<double>& faceMax) {
+                                    double spacing, bool onHost, MeshMeasures& m) {
   std::vector<Sample> samples;
   if (to.Empty()) return samples;
   long hint = -1;  // the triangle nearest to the sample before
   for (std::size_t t = 0; t < from.TriangleCount(); ++t) {
     const std::size_t first = samples.size();
-    double& largest = faceMax[static_cast<std::size_t>(from.Part(t))];
+    const auto part = static_cast<std::size_t>(from.Part(t));
     SampleTriangle(from.Corner(t, 0), from.Corner(t, 1), from.Corner(t, 2), spacing,
                    [&](const ON_3dPoint& p) {
                      NearestTriangle::Hit hit;
                      to.Find(p, hit, hint);
                      hint = static_cast<long>(hit.triangle);
                      samples.push_back({hit.distance, 0.0});
-                     largest = std::max(largest, hit.distance);
+                     if (hit.distance <= m.faceMaxDistance[part]) return;
+                     m.faceMaxDistance[part] = hit.distance;
+                     m.faceWorstPoint[part] = p;
+                     m.faceWorstOnHost[part] = onHost;
                    });
     const double weight = 0.5 * from.AreaVector(t).Length() /
                           static_cast<double>(samples.size() - first);
@@ -102,9 +105,12 @@ int PartCount(const TriangleSet& a, const TriangleSet& b) {
   return parts;
 }
 
-/// Our triangles facing away from the host's nearest triangle of the same face.
-std::size_t FlippedTriangles(const TriangleSet& ours, const TriangleSet& host, int parts) {
-  std::size_t flipped = 0;
+// Flipped triangles whose place is kept for the report.
+constexpr std::size_t kFlippedShown = 8;
+
+/// Counts our triangles facing away from the host's nearest triangle of the same face.
+void FlippedTriangles(const TriangleSet& ours, const TriangleSet& host, int parts,
+                      MeshMeasures& m) {
   for (int part = 0; part < parts; ++part) {
     const NearestTriangle nearest(host, part);
     if (nearest.Empty()) continue;
@@ -117,10 +123,10 @@ std::size_t FlippedTriangles(const TriangleSet& ours, const TriangleSet& host, i
                                                         (1.0 / 3.0);
       NearestTriangle::Hit hit;
       if (!nearest.Find(centre, hit)) continue;
-      if (ON_DotProduct(normal, host.AreaVector(hit.triangle)) < 0) ++flipped;
+      if (!(ON_DotProduct(normal, host.AreaVector(hit.triangle)) < 0)) continue;
+      if (++m.flipped <= kFlippedShown) m.flippedAt.emplace_back(part, centre);
     }
   }
-  return flipped;
 }
 
 }  // namespace
@@ -145,6 +151,8 @@ MeshMeasures CompareMeshes(const TriangleSet& ours, const TriangleSet& host) {
   m.ourOpenEdges = ours.OpenEdgeCount();
   const int parts = PartCount(ours, host);
   m.faceMaxDistance.assign(static_cast<std::size_t>(parts), 0.0);
+  m.faceWorstPoint.assign(static_cast<std::size_t>(parts), ON_3dPoint());
+  m.faceWorstOnHost.assign(static_cast<std::size_t>(parts), false);
   m.faceHostTriangles.assign(static_cast<std::size_t>(parts), 0);
   m.faceOurTriangles.assign(static_cast<std::size_t>(parts), 0);
   for (std::size_t t = 0; t < host.TriangleCount(); ++t) ++m.faceHostTriangles[static_cast<std::size_t>(host.Part(t))];
@@ -152,10 +160,10 @@ MeshMeasures CompareMeshes(const TriangleSet& ours, const TriangleSet& host) {
 
   const double spacing = std::max(SampleSpacing(ours, m.diagonal), SampleSpacing(host, m.diagonal));
   const NearestTriangle toHost(host), toOurs(ours);
-  std::vector<Sample> fromOurs = SampleDistances(ours, toHost, spacing, m.faceMaxDistance);
-  std::vector<Sample> fromHost = SampleDistances(host, toOurs, spacing, m.faceMaxDistance);
+  std::vector<Sample> fromOurs = SampleDistances(ours, toHost, spacing, false, m);
+  std::vector<Sample> fromHost = SampleDistances(host, toOurs, spacing, true, m);
   m.maxDistance = std::max(Largest(fromOurs), Largest(fromHost));
   m.p99Distance = std::max(WeightedPercentile(fromOurs, 0.99), WeightedPercentile(fromHost, 0.99));
-  m.flipped = FlippedTriangles(ours, host, parts);
+  FlippedTriangles(ours, host, parts, m);
   return m;
 }

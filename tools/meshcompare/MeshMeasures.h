@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "TriangleSet.h"
@@ -24,12 +25,17 @@ struct MeshMeasures {
   /// Our triangles whose normal (by the right hand) points away from that of the host's
   /// triangle nearest to their centre on the same face (a negative dot product).
   std::size_t flipped = 0;
+  /// The first few flipped triangles: their face and centre.
+  std::vector<std::pair<int, ON_3dPoint>> flippedAt;
   std::size_t hostOpenEdges = 0;
   std::size_t ourOpenEdges = 0;
 
   /// Per face (part) that either mesh has: the largest distance from that face's samples of
   /// either mesh to the other mesh (0 for a face neither has).
   std::vector<double> faceMaxDistance;
+  /// Per face: where that largest distance was found, and whether on the host's mesh.
+  std::vector<ON_3dPoint> faceWorstPoint;
+  std::vector<bool> faceWorstOnHost;
   /// Per face: triangles of each mesh.
   std::vector<std::size_t> faceHostTriangles, faceOurTriangles;
 

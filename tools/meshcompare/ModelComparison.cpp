@@ -24,7 +24,8 @@ std::string Label(const CRhinoObject& object, const std::string& index) {
 
 /// A brep's row, when any of its faces carries a saved mesh.
 bool CompareBrep(const ON_Brep& brep, ComparisonRow& row) {
-  TriangleSet host, ours;
+  TriangleSet& host = row.host;
+  TriangleSet& ours = row.ours;
   std::vector<bool> saved(static_cast<std::size_t>(brep.FaceCount()), false);
   for (int f = 0; f < brep.FaceCount(); ++f)
     if (const ON_Mesh* mesh = brep.Face(f)->Mesh(ON::render_mesh)) {
@@ -58,6 +59,10 @@ std::string Fixed(double value, int digits) {
   char text[64];
   std::snprintf(text, sizeof text, "%.*f", digits, value);
   return text;
+}
+
+std::string Point(const ON_3dPoint& p) {
+  return "(" + Fixed(p.x, 3) + ", " + Fixed(p.y, 3) + ", " + Fixed(p.z, 3) + ")";
 }
 
 std::string Closed(std::size_t openEdges) {
@@ -114,8 +119,11 @@ std::string FaceLines(const ComparisonRow& row) {
     if (m.faceHostTriangles[f] == 0 && m.faceOurTriangles[f] == 0) continue;
     lines += "  - face " + std::to_string(f) + ": host " + std::to_string(m.faceHostTriangles[f]) +
              " triangles, ours " + std::to_string(m.faceOurTriangles[f]) + ", max distance " +
-             Fixed(m.diagonal > 0 ? 100.0 * m.faceMaxDistance[f] / m.diagonal : 0.0, 3) + "%\n";
+             Fixed(m.diagonal > 0 ? 100.0 * m.faceMaxDistance[f] / m.diagonal : 0.0, 3) + "% at " +
+             Point(m.faceWorstPoint[f]) + (m.faceWorstOnHost[f] ? " on the host's mesh\n" : " on ours\n");
   }
+  for (const auto& [face, centre] : m.flippedAt)
+    lines += "  - flipped: a triangle of face " + std::to_string(face) + " around " + Point(centre) + "\n";
   for (const std::string& failure : row.failures) lines += "  - not meshed: " + failure + "\n";
   return lines;
 }

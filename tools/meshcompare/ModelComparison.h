@@ -13,6 +13,8 @@ struct ComparisonRow {
   /// Faces measured: the brep's faces with a saved mesh.
   int faces = 0;
   MeshMeasures measures;
+  /// Both meshes, each triangle's part its face.
+  TriangleSet host, ours;
   /// Why our mesher left faces out, one line per face ("face 3: ..."); empty when none.
   std::vector<std::string> failures;
 };

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DocumentFile.h"
+#include "MeshDocuments.h"
 #include "ModelComparison.h"
 
 int main(int argc, char** argv) {
@@ -20,6 +21,9 @@ int main(int argc, char** argv) {
   bool faces = false;
   app.add_option("models", models, ".3dm models")->required();
   app.add_flag("--faces", faces, "after the table, each object's faces and their largest distance");
+  std::string documents;
+  app.add_option("--documents", documents,
+                 "also write both meshes as document files PREFIX-host.json and PREFIX-ours.json");
   CLI11_PARSE(app, argc, argv);
 
   std::vector<ComparisonRow> rows;
@@ -33,6 +37,12 @@ int main(int argc, char** argv) {
     }
   }
   std::fputs(MarkdownTable(rows).c_str(), stdout);
+  if (!documents.empty()) try {
+      WriteMeshDocuments(rows, documents);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "mesh-compare: %s\n", error.what());
+      return 1;
+    }
   if (faces)
     for (const ComparisonRow& row : rows)
       std::printf("\n%s %s:\n%s", row.file.c_str(), row.object.c_str(), FaceLines(row).c_str());
