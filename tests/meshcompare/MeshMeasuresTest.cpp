@@ -52,12 +52,12 @@ TEST(NearestPointOnTriangle, FindsTheCornerSideOrInsideNearest) {
   struct Case {
     ON_3dPoint p, nearest;
   } cases[] = {
-      {{-1, -1, 5}, {0, 0, 0}},   // beyond corner a
-      {{3, -1, 0}, {2, 0, 0}},    // beyond corner b
-      {{-1, 3, 0}, {0, 2, 0}},    // beyond corner c
-      {{1, -3, 1}, {1, 0, 0}},    // beside side ab
-      {{-2, 1, 0}, {0, 1, 0}},    // beside side ca
-      {{2, 2, 0}, {1, 1, 0}},     // beside side bc
+      {{-1, -1, 5}, {0, 0, 0}},        // beyond corner a
+      {{3, -1, 0}, {2, 0, 0}},         // beyond corner b
+      {{-1, 3, 0}, {0, 2, 0}},         // beyond corner c
+      {{1, -3, 1}, {1, 0, 0}},         // beside side ab
+      {{-2, 1, 0}, {0, 1, 0}},         // beside side ca
+      {{2, 2, 0}, {1, 1, 0}},          // beside side bc
       {{0.5, 0.5, 3}, {0.5, 0.5, 0}},  // above the inside
   };
   for (const Case& test : cases) {
@@ -89,8 +89,10 @@ TEST(NearestTriangle, AgreesWithTryingEveryTriangle) {
                        reach * coordinate(random));
     double best = INFINITY;
     for (std::size_t t = 0; t < set.TriangleCount(); ++t)
-      best = std::min(best, (NearestPointOnTriangle(p, set.Corner(t, 0), set.Corner(t, 1),
-                                                    set.Corner(t, 2)) - p).Length());
+      best = std::min(
+          best,
+          (NearestPointOnTriangle(p, set.Corner(t, 0), set.Corner(t, 1), set.Corner(t, 2)) - p)
+              .Length());
     NearestTriangle::Hit hit;
     ASSERT_TRUE(nearest.Find(p, hit, hint));
     EXPECT_NEAR(hit.distance, best, 1e-12) << "query " << q;
@@ -163,8 +165,8 @@ TEST(CompareMeshes, MeasuresKnownDifferences) {
   } cases[] = {
       {"the same mesh", Grid(1), Grid(1), 1.0, 0.0, 0.0, 0},
       {"a finer mesh of the same square", Grid(8), Grid(1), 1.0, 0.0, 0.0, 0},
-      {"raised by 0.01", Grid(4, 0.01), Grid(1), 1.0, 100 * 0.01 / diagonal,
-       100 * 0.01 / diagonal, 0},
+      {"raised by 0.01", Grid(4, 0.01), Grid(1), 1.0, 100 * 0.01 / diagonal, 100 * 0.01 / diagonal,
+       0},
       {"turned the other way round", Grid(2, 0.0, true), Grid(1), 1.0, 0.0, 0.0, 8},
       // The tent's apex is 0.1 above the square: the largest distance, which little area nears.
       // The tent's box is 0.1 high, so its diagonal is a little longer than the square's.

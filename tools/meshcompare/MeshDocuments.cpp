@@ -12,7 +12,7 @@ using nlohmann::json;
 
 /// One mesh object per face of the set, its points those its triangles use.
 void AddFaces(const TriangleSet& set, const std::string& name, json& objects) {
-  std::map<int, json> faces;  // part -> mesh
+  std::map<int, json> faces;               // part -> mesh
   std::map<int, std::map<int, int>> used;  // part -> point -> index in its mesh
   for (std::size_t t = 0; t < set.TriangleCount(); ++t) {
     json& mesh = faces[set.Part(t)];

@@ -36,8 +36,7 @@ void SampleTriangle(const ON_3dPoint& a, const ON_3dPoint& b, const ON_3dPoint& 
   const ON_3dPoint& p0 = *corners[first];
   const ON_3dPoint& p1 = *corners[(first + 1) % 3];
   const ON_3dPoint& p2 = *corners[(first + 2) % 3];
-  const double height =
-      longest > 0 ? ON_CrossProduct(p1 - p0, p2 - p0).Length() / longest : 0.0;
+  const double height = longest > 0 ? ON_CrossProduct(p1 - p0, p2 - p0).Length() / longest : 0.0;
   const int rows = std::clamp(static_cast<int>(std::ceil(height / spacing)), 1, kMostSteps);
   for (int r = 0; r <= rows; ++r) {
     const double t = static_cast<double>(r) / rows;
@@ -70,8 +69,8 @@ std::vector<Sample> SampleDistances(const TriangleSet& from, const NearestTriang
                      m.faceWorstPoint[part] = p;
                      m.faceWorstOnHost[part] = onHost;
                    });
-    const double weight = 0.5 * from.AreaVector(t).Length() /
-                          static_cast<double>(samples.size() - first);
+    const double weight =
+        0.5 * from.AreaVector(t).Length() / static_cast<double>(samples.size() - first);
     for (std::size_t s = first; s < samples.size(); ++s) samples[s].weight = weight;
   }
   return samples;
@@ -101,7 +100,8 @@ double Largest(const std::vector<Sample>& samples) {
 int PartCount(const TriangleSet& a, const TriangleSet& b) {
   int parts = 0;
   for (const TriangleSet* set : {&a, &b})
-    for (std::size_t t = 0; t < set->TriangleCount(); ++t) parts = std::max(parts, set->Part(t) + 1);
+    for (std::size_t t = 0; t < set->TriangleCount(); ++t)
+      parts = std::max(parts, set->Part(t) + 1);
   return parts;
 }
 
@@ -155,8 +155,10 @@ MeshMeasures CompareMeshes(const TriangleSet& ours, const TriangleSet& host) {
   m.faceWorstOnHost.assign(static_cast<std::size_t>(parts), false);
   m.faceHostTriangles.assign(static_cast<std::size_t>(parts), 0);
   m.faceOurTriangles.assign(static_cast<std::size_t>(parts), 0);
-  for (std::size_t t = 0; t < host.TriangleCount(); ++t) ++m.faceHostTriangles[static_cast<std::size_t>(host.Part(t))];
-  for (std::size_t t = 0; t < ours.TriangleCount(); ++t) ++m.faceOurTriangles[static_cast<std::size_t>(ours.Part(t))];
+  for (std::size_t t = 0; t < host.TriangleCount(); ++t)
+    ++m.faceHostTriangles[static_cast<std::size_t>(host.Part(t))];
+  for (std::size_t t = 0; t < ours.TriangleCount(); ++t)
+    ++m.faceOurTriangles[static_cast<std::size_t>(ours.Part(t))];
 
   const double spacing = std::max(SampleSpacing(ours, m.diagonal), SampleSpacing(host, m.diagonal));
   const NearestTriangle toHost(host), toOurs(ours);

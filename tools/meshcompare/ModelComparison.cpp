@@ -11,10 +11,9 @@
 
 namespace {
 
+/// UTF-8 of a name the host keeps as wide text (not null).
 std::string Narrow(const wchar_t* text) {
-  std::string out;
-  for (; text && *text; ++text) out += *text < 128 ? static_cast<char>(*text) : '?';
-  return out;
+  return ON_String(text).Array();
 }
 
 std::string Label(const CRhinoObject& object, const std::string& index) {
@@ -84,8 +83,8 @@ std::vector<ComparisonRow> CompareModel(const std::string& model) {
   }
   const CRhinoInstanceDefinitionTable& blocks = doc.m_instance_definition_table;
   for (int b = 0; b < blocks.InstanceDefinitionCount(); ++b) {
-    const std::string block = blocks[b]->Name() ? "\"" + Narrow(blocks[b]->Name()) + "\""
-                                                : std::to_string(b);
+    const std::string block =
+        blocks[b]->Name() ? "\"" + Narrow(blocks[b]->Name()) + "\"" : std::to_string(b);
     ON_SimpleArray<const CRhinoObject*> objects;
     blocks[b]->GetObjects(objects);
     for (int i = 0; i < objects.Count(); ++i) {
@@ -120,10 +119,12 @@ std::string FaceLines(const ComparisonRow& row) {
     lines += "  - face " + std::to_string(f) + ": host " + std::to_string(m.faceHostTriangles[f]) +
              " triangles, ours " + std::to_string(m.faceOurTriangles[f]) + ", max distance " +
              Fixed(m.diagonal > 0 ? 100.0 * m.faceMaxDistance[f] / m.diagonal : 0.0, 3) + "% at " +
-             Point(m.faceWorstPoint[f]) + (m.faceWorstOnHost[f] ? " on the host's mesh\n" : " on ours\n");
+             Point(m.faceWorstPoint[f]) +
+             (m.faceWorstOnHost[f] ? " on the host's mesh\n" : " on ours\n");
   }
   for (const auto& [face, centre] : m.flippedAt)
-    lines += "  - flipped: a triangle of face " + std::to_string(face) + " around " + Point(centre) + "\n";
+    lines += "  - flipped: a triangle of face " + std::to_string(face) + " around " +
+             Point(centre) + "\n";
   for (const std::string& failure : row.failures) lines += "  - not meshed: " + failure + "\n";
   return lines;
 }

@@ -7,7 +7,9 @@
 
 namespace {
 
-double Dot(const ON_3dVector& a, const ON_3dVector& b) { return ON_DotProduct(a, b); }
+double Dot(const ON_3dVector& a, const ON_3dVector& b) {
+  return ON_DotProduct(a, b);
+}
 
 // Cells per axis at most, so that a thin object's grid stays small.
 constexpr int kMostCellsPerAxis = 256;
@@ -37,8 +39,9 @@ ON_3dPoint NearestPointOnTriangle(const ON_3dPoint& p, const ON_3dPoint& a, cons
   const double sum = va + vb + vc;
   if (!(sum > 0)) {  // degenerate: the nearest of its three sides
     ON_3dPoint best = a;
-    for (const ON_3dPoint& q : {NearestPointOnTriangle(p, a, b, b), NearestPointOnTriangle(p, b, c, c),
-                               NearestPointOnTriangle(p, c, a, a)})
+    for (const ON_3dPoint& q :
+         {NearestPointOnTriangle(p, a, b, b), NearestPointOnTriangle(p, b, c, c),
+          NearestPointOnTriangle(p, c, a, a)})
       if ((q - p).Length() < (best - p).Length()) best = q;
     return best;
   }
@@ -126,7 +129,8 @@ void NearestTriangle::TestCell(int i, int j, int k, const ON_3dPoint& p, Hit& be
                                bool& found) const {
   if (i < 0 || j < 0 || k < 0 || i >= m_size[0] || j >= m_size[1] || k >= m_size[2]) return;
   if (found) {  // a cell whose box lies farther than the best triangle holds no nearer one
-    const double lo[3] = {m_origin.x + i * m_cell, m_origin.y + j * m_cell, m_origin.z + k * m_cell};
+    const double lo[3] = {m_origin.x + i * m_cell, m_origin.y + j * m_cell,
+                          m_origin.z + k * m_cell};
     const double q[3] = {p.x, p.y, p.z};
     double squared = 0.0;
     for (int a = 0; a < 3; ++a) {
@@ -136,7 +140,8 @@ void NearestTriangle::TestCell(int i, int j, int k, const ON_3dPoint& p, Hit& be
     if (squared >= best.distance * best.distance) return;
   }
   const std::size_t cell = CellIndex(i, j, k);
-  for (std::uint32_t n = m_start[cell]; n < m_start[cell + 1]; ++n) TestTriangle(m_items[n], p, best, found);
+  for (std::uint32_t n = m_start[cell]; n < m_start[cell + 1]; ++n)
+    TestTriangle(m_items[n], p, best, found);
 }
 
 bool NearestTriangle::Find(const ON_3dPoint& p, Hit& hit, long hint) const {

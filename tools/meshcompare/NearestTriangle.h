@@ -40,8 +40,8 @@ class NearestTriangle {
   ON_3dPoint m_origin;
   double m_cell = 1.0;
   int m_size[3] = {1, 1, 1};
-  std::vector<std::uint32_t> m_start;  // per cell, into m_items; one more than the cells
-  std::vector<std::uint32_t> m_items;  // triangle indices, cell after cell
+  std::vector<std::uint32_t> m_start;         // per cell, into m_items; one more than the cells
+  std::vector<std::uint32_t> m_items;         // triangle indices, cell after cell
   mutable std::vector<std::uint32_t> m_mark;  // per triangle: the query that last tested it
   mutable std::uint32_t m_query = 0;
 };

@@ -2,6 +2,7 @@
 #include "TriangleSet.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <utility>
@@ -25,7 +26,8 @@ int TriangleSet::Weld(const ON_3dPoint& p) {
 
 void TriangleSet::AddMesh(const ON_Mesh& mesh, int part) {
   std::vector<int> welded(static_cast<std::size_t>(mesh.VertexCount()));
-  for (int i = 0; i < mesh.VertexCount(); ++i) welded[static_cast<std::size_t>(i)] = Weld(mesh.Vertex(i));
+  for (int i = 0; i < mesh.VertexCount(); ++i)
+    welded[static_cast<std::size_t>(i)] = Weld(mesh.Vertex(i));
   for (int f = 0; f < mesh.FaceCount(); ++f) {
     const ON_MeshFace& face = mesh.m_F[f];
     // The polygon's corners once welded, without a corner repeating the one before it.

@@ -10,6 +10,8 @@
 #include "MeshDocuments.h"
 #include "ModelComparison.h"
 
+// Exit status: 0 done, 1 the documents of --documents cannot be written, 2 bad usage or a model
+// that cannot be read.
 int main(int argc, char** argv) {
   CLI::App app{
       "Meshes every object of the .3dm models that carries the host's saved render meshes with\n"
@@ -24,7 +26,11 @@ int main(int argc, char** argv) {
   std::string documents;
   app.add_option("--documents", documents,
                  "also write both meshes as document files PREFIX-host.json and PREFIX-ours.json");
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& error) {
+    return app.exit(error) == 0 ? 0 : 2;  // bad usage: 2, as the other tools
+  }
 
   std::vector<ComparisonRow> rows;
   for (const std::string& model : models) {
