@@ -92,6 +92,24 @@ int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
   return static_cast<int>(std::clamp<std::int64_t>(left.count() + 1, 0, 1 << 30));
 }
 
+constexpr std::string_view kProgress = "progress ";
+
+/// Hands the complete lines of `out` that start with kProgress to `progress` and removes them.
+void TakeProgressLines(std::string& out, const ConverterProcess::LineHandler& progress) {
+  if (out.find(kProgress) == std::string::npos) return;
+  std::string kept;
+  std::size_t start = 0;
+  for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string_view line(out.data() + start, end - start);
+    if (line.starts_with(kProgress))
+      progress(line.substr(kProgress.size()));
+    else
+      kept.append(out, start, end + 1 - start);
+  }
+  kept.append(out, start);
+  out.swap(kept);
+}
+
 }  // namespace
 
 ConverterProcess::~ConverterProcess() {
@@ -168,6 +186,7 @@ bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
       if (n > 0) {
         sinks[k]->append(buffer, std::size_t(n));
+        if (k == 0 && m_progress) TakeProgressLines(outcome.out, m_progress);
         if (k == 0 && onLine) {
           for (std::size_t end; (end = outcome.out.find('\n')) != std::string::npos;) {
             onLine(std::string_view(outcome.out).substr(0, end));

@@ -61,6 +61,11 @@ class ConverterProcess {
   bool RunLineByLine(const std::vector<std::string>& argv, const LineHandler& onLine,
                      std::chrono::milliseconds limit, ChildOutcome& outcome);
 
+  /// From the next run on, each line of standard output that starts with "progress " goes, the
+  /// rest of it, to `handler` (the converter's reports of its stage) and nowhere else: neither
+  /// into `outcome.out` nor to a line handler. Must not throw.
+  void SetProgressHandler(LineHandler handler) { m_progress = std::move(handler); }
+
  private:
   bool Gather(const std::vector<std::string>& argv, std::string_view doneMarker,
               const LineHandler& onLine, std::chrono::milliseconds limit, ChildOutcome& outcome);
@@ -69,4 +74,5 @@ class ConverterProcess {
   void End();
 
   pid_t m_pid = 0;
+  LineHandler m_progress;
 };

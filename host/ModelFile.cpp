@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ActivityIndicator.h"
 #include "ConverterProcess.h"
 
 namespace {
@@ -108,6 +109,12 @@ std::string Convert(const std::string& fileName, std::vector<std::string> option
   RefuseUnlessModelMayOpen(fileName);
   options.insert(options.begin(), {"node", script, fileName});
   ConverterProcess converter;
+  if (ActivityIndicator::Active() && options.back() != "--print") {
+    options.push_back("--progress");
+    converter.SetProgressHandler([](std::string_view stage) {
+      if (stage == "converting") ActivityIndicator::SetStage(ActivityIndicator::Stage::converting);
+    });
+  }
   ChildOutcome outcome;
   if (!converter.Run(options, kDocumentWritten, limit, outcome)) throw CannotStart(fileName);
   RefuseFailedRun(fileName, outcome, limit);
@@ -117,6 +124,7 @@ std::string Convert(const std::string& fileName, std::vector<std::string> option
 /// Reads the converted document in `folder` into `doc`, held to `budget`.
 void LoadConvertedDocument(const std::string& fileName, const fs::path& folder, CRhinoDoc& doc,
                            const DocumentBudget& budget) {
+  ActivityIndicator::SetStage(ActivityIndicator::Stage::loading);
   try {
     LoadDocumentFile((folder / "document.json").string(), doc, budget);
   } catch (const DocumentError& error) {

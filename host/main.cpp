@@ -60,7 +60,7 @@ struct HostArguments {
 };
 
 int Fail(int status, const std::string& message) {
-  std::fprintf(stderr, "orvexport: %s\n", message.c_str());
+  ActivityIndicator::WriteError("orvexport: " + message + "\n");
   return status;
 }
 
@@ -149,7 +149,8 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
                "Print the document read from the .3dm model INPUT (JSON) and exit");
   app.add_flag("--version", args.version,
                "Print the versions of orvexport, of the plug-in and of the scene format");
-  app.add_flag("-q,--quiet", args.quiet, "Print no warnings (they go to standard error)");
+  app.add_flag("-q,--quiet", args.quiet,
+               "Print no warnings (they go to standard error) and no progress line");
 
   std::string grouping;
   CLI::Option* groupingOption =
@@ -258,7 +259,10 @@ int Export(PlugInModule& module, const HostArguments& args) {
   CRhinoDoc doc;
   // A model's embedded images stay in this folder until the plug-in has copied them.
   std::optional<TemporaryFolder> converted;
-  if (IsModelFile(args.input))
+  const bool model = IsModelFile(args.input);
+  using Stage = ActivityIndicator::Stage;
+  ActivityIndicator::BeginModel(1, 1, args.input, model ? Stage::reading : Stage::loading);
+  if (model)
     converted.emplace(LoadModelFile(args.input, doc, args.budget, args.converterLimit));
   else
     LoadDocumentFile(args.input, doc, args.budget);
