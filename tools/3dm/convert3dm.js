@@ -21,7 +21,7 @@
 
 const fs = require('fs');
 const path = require('path');
-const { readModel, ModelError } = require('./lib/ReadModel');
+const { readModel, shareReader, ModelError } = require('./lib/ReadModel');
 const { convertModel } = require('./lib/Document');
 
 // Arrays go to the binary sidecar beside the document (--inline keeps them in the JSON).
@@ -78,29 +78,11 @@ function failureLine(error) {
   return text.replace(/\s*\n\s*/g, ' ');
 }
 
-// Models a batch reads with one instance of the reader before starting a fresh one: starting one
-// costs about as much as reading a small model, but each instance keeps what it has read in its
-// memory, which cannot be given back.
+// Models a batch reads with one instance of the reader before starting a fresh one.
 const MODELS_PER_READER = 32;
 
-/// Makes the reader package hand out the same instance for MODELS_PER_READER models in a row.
-function shareReader() {
-  let factory;
-  try {
-    factory = require('rhino3dm');
-  } catch {
-    return;  // readModel reports the missing package for each model
-  }
-  let instance = null;
-  let uses = 0;
-  require.cache[require.resolve('rhino3dm')].exports = () => {
-    if (uses++ % MODELS_PER_READER === 0) instance = factory();
-    return instance;
-  };
-}
-
 async function convertBatch(batch) {
-  shareReader();
+  shareReader(MODELS_PER_READER);
   for (const { input, out } of batch) {
     try {
       await writeDocument(input, out, !SIDECAR);
