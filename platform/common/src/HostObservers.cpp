@@ -1,5 +1,5 @@
 // The host program's observers of meshing and of the files made to be written.
-#include "../../common/src/HostObservers.h"
+#include "HostObservers.h"
 
 #include <utility>
 
