@@ -236,9 +236,9 @@ void Emit(Indicator& s, std::string_view out, std::string_view err) {
   }
   if (out.empty() && err.empty()) return;
   Erase(s);
-  std::fwrite(out.data(), 1, out.size(), stdout);
+  if (!out.empty()) std::fwrite(out.data(), 1, out.size(), stdout);
   std::fflush(stdout);
-  std::fwrite(err.data(), 1, err.size(), stderr);
+  if (!err.empty()) std::fwrite(err.data(), 1, err.size(), stderr);
   std::fflush(stderr);
 }
 
