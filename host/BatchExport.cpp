@@ -11,6 +11,7 @@
 #include <map>
 #include <new>
 
+#include "ActivityIndicator.h"
 #include "ConverterProcess.h"
 #include "ModelFile.h"
 
@@ -43,7 +44,18 @@ std::vector<std::string> ModelsIn(const std::string& folder) {
 void ReportFailure(const std::string& model, const std::string& reason) {
   // Reasons from reading name the model already; the plug-in's do not.
   const bool named = reason.rfind(model + ": ", 0) == 0;
-  std::fprintf(stderr, "orvexport: %s%s\n", named ? "" : (model + ": ").c_str(), reason.c_str());
+  ActivityIndicator::WriteError("orvexport: " + (named ? "" : model + ": ") + reason + "\n");
+}
+
+/// Shows the model the converter reads next, the first of `slice` not yet handled, once: `next`
+/// moves on to it, `begun` is the one shown last (slice.size() before the first).
+void BeginNextModel(const BatchRequest& request, const std::vector<std::size_t>& slice,
+                    const std::vector<bool>& handled, std::size_t& next, std::size_t& begun) {
+  while (next < slice.size() && handled[next]) ++next;
+  if (next == slice.size() || next == begun) return;
+  begun = next;
+  ActivityIndicator::BeginModel(slice[next] + 1, request.models.size(), request.models[slice[next]],
+                                ActivityIndicator::Stage::reading);
 }
 
 /// Exports the models `slice` of the request in this process, one after another. Returns the
@@ -53,6 +65,9 @@ int ExportSlice(PlugInModule& module, const BatchRequest& request,
   std::vector<std::string> names;
   for (std::size_t index : slice) names.push_back(request.models[index]);
   bool failed = false;
+  std::vector<bool> handled(slice.size(), false);
+  std::size_t next = 0, begun = slice.size();
+  BeginNextModel(request, slice, handled, next, begun);
   auto exportModel = [&](std::size_t k, CRhinoDoc* doc, const std::string& failure) {
     const std::size_t index = slice[k];
     std::string reason = failure;
@@ -61,9 +76,12 @@ int ExportSlice(PlugInModule& module, const BatchRequest& request,
       reason = ExportDocument(module, *doc, targets[index], module.FileTypeIndexFor(targetName),
                               request.selectedOnly);
     }
-    if (reason.empty()) return;
-    failed = true;
-    ReportFailure(request.models[index], reason);
+    handled[k] = true;
+    if (!reason.empty()) {
+      failed = true;
+      ReportFailure(request.models[index], reason);
+    }
+    BeginNextModel(request, slice, handled, next, begun);
   };
   try {
     LoadModelFiles(names, request.budget, request.converterLimit, exportModel);
@@ -102,8 +120,9 @@ void WaitForWorkers(std::vector<int>& statuses) {
     if (WIFEXITED(status)) {
       statuses.push_back(WEXITSTATUS(status));
     } else {
-      std::fprintf(stderr, "orvexport: a worker stopped on signal %d; its models may be missing\n",
-                   WTERMSIG(status));
+      ActivityIndicator::WriteError("orvexport: a worker stopped on signal " +
+                                    std::to_string(WTERMSIG(status)) +
+                                    "; its models may be missing\n");
       statuses.push_back(kSomeFailed);
     }
   }
@@ -120,6 +139,7 @@ int ExportInWorkers(PlugInModule& module, const BatchRequest& request,
   sigaction(SIGINT, &passOn, &previous[0]);
   sigaction(SIGTERM, &passOn, &previous[1]);
   std::vector<int> statuses;
+  const int channel = ActivityIndicator::OpenWorkerChannel();
   for (unsigned job = 0; job < jobs; ++job) {
     std::vector<std::size_t> slice;
     for (std::size_t index = job; index < request.models.size(); index += jobs)
@@ -135,6 +155,7 @@ int ExportInWorkers(PlugInModule& module, const BatchRequest& request,
       sigaction(SIGINT, &previous[0], nullptr);
       sigaction(SIGTERM, &previous[1], nullptr);
       sigprocmask(SIG_SETMASK, &mask, nullptr);
+      if (channel >= 0) ActivityIndicator::ReportToParent(channel);
       const int status = ExportSlice(module, request, targets, slice);
       std::fflush(nullptr);
       _exit(status);  // the module is unloaded once, by the process that loaded it
@@ -144,6 +165,7 @@ int ExportInWorkers(PlugInModule& module, const BatchRequest& request,
     if (worker < 0)  // the models of a worker that cannot start are exported here
       statuses.push_back(ExportSlice(module, request, targets, slice));
   }
+  if (channel >= 0) ActivityIndicator::FollowWorkers(channel, request.models.size());
   WaitForWorkers(statuses);
   sigaction(SIGINT, &previous[0], nullptr);
   sigaction(SIGTERM, &previous[1], nullptr);

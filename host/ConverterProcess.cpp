@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cerrno>
 #include <utility>
 
@@ -27,6 +28,8 @@ extern "C" void NoteStopSignal(int signal) {
   [[maybe_unused]] const ssize_t ignored = write(gSignalPipe[1], &byte, 1);
   errno = saved;
 }
+
+}  // namespace
 
 /// Catches the stop signals for its lifetime, into gSignalPipe; restores what was there before.
 class StopSignalWatch {
@@ -63,6 +66,8 @@ class StopSignalWatch {
   struct sigaction m_previous[std::size(kStopSignals)];
 };
 
+namespace {
+
 /// Starts `argv` in a process group of its own, its output into the write ends `out` and `err`.
 /// Returns 0 or the error number.
 int Spawn(const std::vector<std::string>& argv, int out, int err, pid_t& pid) {
@@ -92,10 +97,32 @@ int MillisecondsUntil(std::chrono::steady_clock::time_point deadline) {
   return static_cast<int>(std::clamp<std::int64_t>(left.count() + 1, 0, 1 << 30));
 }
 
+constexpr std::string_view kProgress = "progress ";
+
+/// Hands the complete lines of `out` that start with kProgress to `progress` and removes them.
+void TakeProgressLines(std::string& out, const ConverterProcess::LineHandler& progress) {
+  if (out.find(kProgress) == std::string::npos) return;
+  std::string kept;
+  std::size_t start = 0;
+  for (std::size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string_view line(out.data() + start, end - start);
+    if (line.starts_with(kProgress))
+      progress(line.substr(kProgress.size()));
+    else
+      kept.append(out, start, end + 1 - start);
+  }
+  kept.append(out, start);
+  out.swap(kept);
+}
+
 }  // namespace
+
+ConverterProcess::ConverterProcess() = default;
 
 ConverterProcess::~ConverterProcess() {
   End();
+  for (int fd : {m_out, m_err})
+    if (fd >= 0) close(fd);
 }
 
 void ConverterProcess::End() {
@@ -117,17 +144,16 @@ bool ConverterProcess::RunLineByLine(const std::vector<std::string>& argv,
   return Gather(argv, {}, onLine, limit, outcome);
 }
 
-bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_view doneMarker,
-                              const LineHandler& onLine, std::chrono::milliseconds limit,
-                              ChildOutcome& outcome) {
-  auto deadline = std::chrono::steady_clock::now() + limit;
-  const StopSignalWatch watch;  // before the start, so that no signal is missed
+bool ConverterProcess::Start(const std::vector<std::string>& argv) {
+  assert(m_pid == 0 && "one child at a time");
+  m_started = std::chrono::steady_clock::now();
+  m_watch = std::make_unique<StopSignalWatch>();  // before the start, so that no signal is missed
   int out[2], err[2];
-  if (pipe2(out, O_CLOEXEC) != 0) return false;
+  if (pipe2(out, O_CLOEXEC) != 0) return StartFailed();
   if (pipe2(err, O_CLOEXEC) != 0) {
     close(out[0]);
     close(out[1]);
-    return false;
+    return StartFailed();
   }
   const int spawned = Spawn(argv, out[1], err[1], m_pid);
   close(out[1]);
@@ -137,9 +163,42 @@ bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_
     close(out[0]);
     close(err[0]);
     errno = spawned;
-    return false;
+    return StartFailed();
   }
-  std::array<pollfd, 3> fds{{{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {watch.fd(), POLLIN, 0}}};
+  m_out = out[0];
+  m_err = err[0];
+  return true;
+}
+
+bool ConverterProcess::StartFailed() {
+  const int saved = errno;
+  m_watch.reset();
+  errno = saved;
+  return false;
+}
+
+void ConverterProcess::KillEarly() {
+  if (m_pid > 0) kill(-m_pid, SIGKILL);
+}
+
+bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_view doneMarker,
+                              const LineHandler& onLine, std::chrono::milliseconds limit,
+                              ChildOutcome& outcome) {
+  if (!Start(argv)) return false;
+  Finish(doneMarker, onLine, limit, outcome);
+  return true;
+}
+
+void ConverterProcess::Finish(std::string_view doneMarker, const LineHandler& onLine,
+                              std::chrono::milliseconds limit, ChildOutcome& outcome) {
+  assert(m_watch && "Finish follows a successful Start");
+  // The signals are caught only until this returns, however it returns.
+  const std::unique_ptr<StopSignalWatch> watching = std::move(m_watch);
+  const StopSignalWatch& watch = *watching;
+  auto deadline = m_started + limit;
+  std::array<pollfd, 3> fds{{{std::exchange(m_out, -1), POLLIN, 0},
+                             {std::exchange(m_err, -1), POLLIN, 0},
+                             {watch.fd(), POLLIN, 0}}};
   std::array<std::string*, 2> sinks{&outcome.out, &outcome.err};
   auto closeOutputs = [&] {
     for (std::size_t k = 0; k < 2; ++k)
@@ -155,7 +214,6 @@ bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_
     closeOutputs();
     End();
     outcome.end = ChildOutcome::End::timedOut;
-    return true;
   };
   for (int open = 2; open > 0;) {
     const int ready = poll(fds.data(), fds.size(), MillisecondsUntil(deadline));
@@ -168,6 +226,7 @@ bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_
       const ssize_t n = read(fds[k].fd, buffer, sizeof buffer);
       if (n > 0) {
         sinks[k]->append(buffer, std::size_t(n));
+        if (k == 0 && m_progress) TakeProgressLines(outcome.out, m_progress);
         if (k == 0 && onLine) {
           for (std::size_t end; (end = outcome.out.find('\n')) != std::string::npos;) {
             onLine(std::string_view(outcome.out).substr(0, end));
@@ -176,8 +235,9 @@ bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_
           }
         } else if (k == 0 && outcome.out.ends_with(doneMarker)) {
           closeOutputs();
+          KillEarly();  // it ends while the caller goes on; the destructor reaps it
           outcome.end = ChildOutcome::End::finishedEarly;
-          return true;
+          return;
         }
       } else if (n == 0 || errno != EINTR) {
         close(std::exchange(fds[k].fd, -1));
@@ -199,5 +259,4 @@ bool ConverterProcess::Gather(const std::vector<std::string>& argv, std::string_
   m_pid = 0;
   outcome.end = WIFSIGNALED(status) ? ChildOutcome::End::signalled : ChildOutcome::End::exited;
   outcome.status = WIFSIGNALED(status) ? WTERMSIG(status) : WEXITSTATUS(status);
-  return true;
 }

@@ -225,8 +225,46 @@ double BinaryArray::positive() {
   return x;
 }
 
-std::string BinaryArray::lastShown() const {
-  std::size_t flat = m_next - 1;
+std::size_t BinaryArray::loadedAfterNext() const {
+  return m_loaded + m_buffer.size() / m_elementSize - m_next;
+}
+
+void BinaryArray::finiteNumbers(double* out, std::size_t count) {
+  assert(count <= m_count - m_next && "read past the last element");
+  while (count > 0) {
+    const unsigned char* bytes = next();
+    const std::size_t n = std::min(count, 1 + loadedAfterNext());
+    for (std::size_t i = 0; i < n; ++i, bytes += m_elementSize) {
+      const double x =
+          m_elementSize == 8 ? LittleEndian<double>(bytes) : LittleEndian<float>(bytes);
+      if (!std::isfinite(x)) {
+        m_next += i;
+        expectedElement("a finite number", x);
+      }
+      out[i] = x;
+    }
+    m_next += n - 1;
+    out += n;
+    count -= n;
+  }
+}
+
+void BinaryArray::integers(std::int32_t* out, std::size_t count) {
+  assert(m_type == "i32");
+  assert(count <= m_count - m_next && "read past the last element");
+  while (count > 0) {
+    const unsigned char* bytes = next();
+    const std::size_t n = std::min(count, 1 + loadedAfterNext());
+    for (std::size_t i = 0; i < n; ++i, bytes += m_elementSize)
+      out[i] = LittleEndian<std::int32_t>(bytes);
+    m_next += n - 1;
+    out += n;
+    count -= n;
+  }
+}
+
+std::string BinaryArray::shown(std::size_t element) const {
+  std::size_t flat = element;
   std::string text;
   for (std::size_t d = m_shape.size(); d-- > 0;) {
     text = "[" + std::to_string(flat % m_shape[d]) + "]" + text;
@@ -237,7 +275,12 @@ std::string BinaryArray::lastShown() const {
 
 void BinaryArray::fail(const std::string& problem) const {
   assert(m_next > 0 && "no element read yet");
-  m_reference.fail("element " + lastShown() + " of " + m_sidecar->name() + ": " + problem);
+  failAt(m_next - 1, problem);
+}
+
+void BinaryArray::failAt(std::size_t element, const std::string& problem) const {
+  assert(element < m_next && "an element not read yet");
+  m_reference.fail("element " + shown(element) + " of " + m_sidecar->name() + ": " + problem);
 }
 
 void BinaryArray::expectedElement(const std::string& what, double value) const {

@@ -77,14 +77,25 @@ class BinaryArray {
   /// Skips the next element unread.
   void skip() { ++m_next; }
 
+  /// The next `count` elements at once (at most as many as are left): numbers widened to
+  /// doubles, each finite (failing as finite() does at the first that is not), and integers.
+  void finiteNumbers(double* out, std::size_t count);
+  void integers(std::int32_t* out, std::size_t count);
+  /// How many elements have been read or skipped.
+  std::size_t position() const { return m_next; }
+
   /// Fails at the reference, naming the element read last: "element [17][2] of model.bin: ...".
   [[noreturn]] void fail(const std::string& problem) const;
+  /// As fail, naming the element at `element` (one already read, counted as position() counts).
+  [[noreturn]] void failAt(std::size_t element, const std::string& problem) const;
   /// Fails naming the element read last, whose value was `value`: "... expected <what>, got 2.5".
   [[noreturn]] void expectedElement(const std::string& what, double value) const;
 
  private:
   const unsigned char* next();
-  std::string lastShown() const;
+  /// The elements loaded after next() that follow the one it returned, for reading in bulk.
+  std::size_t loadedAfterNext() const;
+  std::string shown(std::size_t element) const;
 
   Node m_reference;
   const Sidecar* m_sidecar = nullptr;

@@ -115,6 +115,9 @@ int VertexIndex(const Node& index, int count) {
 
 namespace {
 
+// Binary mesh arrays are read this many points or faces at a time.
+constexpr std::size_t kPointsAtOnce = 1024;
+
 /// Passes each point of a binary array of shape [n, 3] to `add`, in order.
 template <class Add>
 void AddBinaryPoints(BinaryArray& points, Add add) {
@@ -148,7 +151,14 @@ void ReadVertices(const Node& vertices, bool exact, ON_Mesh& mesh) {
     array.expectShape(2, {3}, "[n, 3]");
     mesh.m_V.Reserve(int(array.shape()[0]));
     if (exact) mesh.m_dV.Reserve(int(array.shape()[0]));
-    AddBinaryPoints(array, add);
+    double xyz[3 * kPointsAtOnce];
+    for (std::size_t left = array.shape()[0]; left > 0;) {
+      const std::size_t n = std::min(left, kPointsAtOnce);
+      array.finiteNumbers(xyz, 3 * n);
+      for (std::size_t i = 0; i < n; ++i)
+        add(ON_3dPoint(xyz[3 * i], xyz[3 * i + 1], xyz[3 * i + 2]));
+      left -= n;
+    }
     return;
   }
   mesh.m_V.Reserve(int(vertices.size()));
@@ -163,14 +173,13 @@ void AddFace(const int vi[4], std::size_t corners, ON_Mesh& mesh) {
     mesh.SetQuad(mesh.FaceCount(), vi[0], vi[1], vi[2], vi[3]);
 }
 
-/// The next vertex index of a binary faces array, naming one of the mesh's `count` vertices.
-int VertexIndex(BinaryArray& faces, int count) {
-  const std::int32_t i = faces.integer();
-  if (count == 0) faces.fail("the mesh has no vertices for a face to use");
-  if (i < 0 || i >= count)
-    faces.fail("no vertex " + std::to_string(i) + ": the mesh has " + std::to_string(count) +
-               " vertices, 0 to " + std::to_string(count - 1));
-  return i;
+/// Fails at element `element` of a binary faces array, the vertex index `i`, which names none
+/// of the mesh's `count` vertices.
+[[noreturn]] void NoSuchVertex(const BinaryArray& faces, std::size_t element, std::int32_t i,
+                               int count) {
+  if (count == 0) faces.failAt(element, "the mesh has no vertices for a face to use");
+  faces.failAt(element, "no vertex " + std::to_string(i) + ": the mesh has " +
+                            std::to_string(count) + " vertices, 0 to " + std::to_string(count - 1));
 }
 
 void ReadFaces(const Node& faces, ON_Mesh& mesh) {
@@ -179,11 +188,23 @@ void ReadFaces(const Node& faces, ON_Mesh& mesh) {
     // A triangle of an [n, 4] array repeats its third index, as the host keeps triangles.
     array.expectShape(2, {3, 4}, "[n, 3] or [n, 4]");
     const std::size_t corners = array.shape()[1];
+    const int count = mesh.VertexCount();
     mesh.m_F.Reserve(int(array.shape()[0]));
-    for (std::size_t f = 0; f < array.shape()[0]; ++f) {
-      int vi[4];
-      for (std::size_t k = 0; k < corners; ++k) vi[k] = VertexIndex(array, mesh.VertexCount());
-      AddFace(vi, corners, mesh);
+    std::int32_t indices[4 * kPointsAtOnce];
+    for (std::size_t left = array.shape()[0]; left > 0;) {
+      const std::size_t n = std::min(left, kPointsAtOnce);
+      const std::size_t first = array.position();
+      array.integers(indices, corners * n);
+      for (std::size_t f = 0; f < n; ++f) {
+        int vi[4];
+        for (std::size_t k = 0; k < corners; ++k) {
+          const std::int32_t i = indices[corners * f + k];
+          if (i < 0 || i >= count) NoSuchVertex(array, first + corners * f + k, i, count);
+          vi[k] = i;
+        }
+        AddFace(vi, corners, mesh);
+      }
+      left -= n;
     }
     return;
   }

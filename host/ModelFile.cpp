@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ActivityIndicator.h"
 #include "ConverterProcess.h"
 
 namespace {
@@ -100,16 +102,31 @@ void RefuseFailedRun(const std::string& fileName, const ChildOutcome& outcome,
     throw DocumentError(ConverterMessage(fileName, LastLine(outcome.err), outcome.status));
 }
 
-/// Runs the converter on `fileName` to its end (or, with --out, until it has written the
-/// document); throws DocumentError when it cannot run, refuses the model or runs past `limit`.
-std::string Convert(const std::string& fileName, std::vector<std::string> options,
-                    std::chrono::milliseconds limit) {
+/// The converter's command line for `fileName` with `options`; asks for its progress reports,
+/// handed to `converter`'s progress handler, when they are shown.
+std::vector<std::string> ConverterCommand(const std::string& fileName,
+                                          std::vector<std::string> options,
+                                          ConverterProcess& converter) {
   const std::string script = ConverterScript(fileName);
   RefuseUnlessModelMayOpen(fileName);
   options.insert(options.begin(), {"node", script, fileName});
+  if (ActivityIndicator::Active() && options.back() != "--print") {
+    options.push_back("--progress");
+    converter.SetProgressHandler([](std::string_view stage) {
+      if (stage == "converting") ActivityIndicator::SetStage(ActivityIndicator::Stage::converting);
+    });
+  }
+  return options;
+}
+
+/// Runs the converter on `fileName` to its end; throws DocumentError when it cannot run,
+/// refuses the model or runs past `limit`.
+std::string Convert(const std::string& fileName, std::vector<std::string> options,
+                    std::chrono::milliseconds limit) {
   ConverterProcess converter;
+  const std::vector<std::string> argv = ConverterCommand(fileName, std::move(options), converter);
   ChildOutcome outcome;
-  if (!converter.Run(options, kDocumentWritten, limit, outcome)) throw CannotStart(fileName);
+  if (!converter.Run(argv, kDocumentWritten, limit, outcome)) throw CannotStart(fileName);
   RefuseFailedRun(fileName, outcome, limit);
   return std::move(outcome.out);
 }
@@ -117,6 +134,7 @@ std::string Convert(const std::string& fileName, std::vector<std::string> option
 /// Reads the converted document in `folder` into `doc`, held to `budget`.
 void LoadConvertedDocument(const std::string& fileName, const fs::path& folder, CRhinoDoc& doc,
                            const DocumentBudget& budget) {
+  ActivityIndicator::SetStage(ActivityIndicator::Stage::loading);
   try {
     LoadDocumentFile((folder / "document.json").string(), doc, budget);
   } catch (const DocumentError& error) {
@@ -228,18 +246,40 @@ std::string ModelDocumentText(const std::string& fileName, std::chrono::millisec
   return Convert(fileName, {"--print"}, limit);
 }
 
-TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc,
-                              const DocumentBudget& budget, std::chrono::milliseconds limit) {
-  TemporaryFolder folder = [&] {
+ModelConversion::ModelConversion(const std::string& fileName, std::chrono::milliseconds limit)
+    : m_fileName(fileName), m_limit(limit), m_converter(std::make_unique<ConverterProcess>()) {
+  try {
     try {
-      return TemporaryFolder();
+      m_folder.emplace();
     } catch (const std::runtime_error& error) {
       throw DocumentError(fileName + ": " + error.what());
     }
-  }();
-  Convert(fileName, {"--out", folder.Path().string()}, limit);
-  LoadConvertedDocument(fileName, folder.Path(), doc, budget);
-  return folder;
+    const std::vector<std::string> argv =
+        ConverterCommand(fileName, {"--out", m_folder->Path().string()}, *m_converter);
+    if (!m_converter->Start(argv)) throw CannotStart(fileName);
+  } catch (const DocumentError& error) {
+    m_refusal = error.what();
+    m_folder.reset();
+  }
+}
+
+ModelConversion::~ModelConversion() = default;
+
+TemporaryFolder ModelConversion::Load(CRhinoDoc& doc, const DocumentBudget& budget) {
+  assert(!m_loaded && "a conversion is loaded once");
+  m_loaded = true;
+  if (!m_refusal.empty()) throw DocumentError(m_refusal);
+  ChildOutcome outcome;
+  m_converter->Finish(kDocumentWritten, {}, m_limit, outcome);
+  RefuseFailedRun(m_fileName, outcome, m_limit);
+  LoadConvertedDocument(m_fileName, m_folder->Path(), doc, budget);
+  return std::move(*m_folder);
+}
+
+TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc,
+                              const DocumentBudget& budget, std::chrono::milliseconds limit) {
+  ModelConversion conversion(fileName, limit);
+  return conversion.Load(doc, budget);
 }
 
 void LoadModelFiles(const std::vector<std::string>& fileNames, const DocumentBudget& budget,

@@ -5,6 +5,8 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,6 +52,36 @@ TemporaryFolder LoadModelFile(const std::string& fileName, CRhinoDoc& doc,
                               const DocumentBudget& budget = {},
                               std::chrono::milliseconds limit = kDefaultConverterTimeLimit);
 
+class ConverterProcess;
+
+/// A .3dm model's conversion, started when made so that the converter reads the model while the
+/// caller prepares the export (loads the plug-in module). The converter's process is ended when
+/// the conversion is destroyed, and only then waited for, so that a converter told to end after
+/// its work takes none of the export's time. Catches SIGINT and SIGTERM from its making to the
+/// end of Load (or its destruction). One at a time.
+class ModelConversion {
+ public:
+  /// Starts the converter on the model `fileName` under the time limit `limit`, counted from now.
+  /// A model that cannot be converted at all (no converter, no such regular file, node missing)
+  /// is refused by Load.
+  ModelConversion(const std::string& fileName, std::chrono::milliseconds limit);
+  ~ModelConversion();
+  ModelConversion(const ModelConversion&) = delete;
+  ModelConversion& operator=(const ModelConversion&) = delete;
+
+  /// Waits for the converter and fills `doc` from the converted document, as LoadModelFile does
+  /// (and throws as it does); returns the folder of the converted document. Called once.
+  TemporaryFolder Load(CRhinoDoc& doc, const DocumentBudget& budget = {});
+
+ private:
+  std::string m_fileName;
+  std::chrono::milliseconds m_limit;
+  std::optional<TemporaryFolder> m_folder;
+  std::unique_ptr<ConverterProcess> m_converter;
+  std::string m_refusal;  // why the converter did not start, for Load to throw
+  bool m_loaded = false;
+};
+
 /// Called once for each model of a batch, in no set order: `doc` is the model's document, filled
 /// and held to the budget, or null with `failure`, the reason it could not be read (naming the
 /// file, as a DocumentError would). The document and its folder of images live only during the
@@ -59,10 +91,10 @@ using ModelHandler =
 
 /// Reads the models `fileNames` one after another through one converter process (a new one for
 /// every 256 models), handing each to `onModel` as soon as it is read while the converter goes on
-/// with the next; each model's document lies in a folder of its own, removed after its call. `limit` holds for each model.
-/// A model the converter cannot read, or that makes it fail or run past the limit, fails alone:
-/// the converter is started again for the models after it. Throws Interrupted for SIGINT or
-/// SIGTERM (which stay caught during the calls to `onModel`), the converter ended and every
-/// folder removed.
+/// with the next; each model's document lies in a folder of its own, removed after its call.
+/// `limit` holds for each model. A model the converter cannot read, or that makes it fail or run
+/// past the limit, fails alone: the converter is started again for the models after it. Throws
+/// Interrupted for SIGINT or SIGTERM (which stay caught during the calls to `onModel`), the
+/// converter ended and every folder removed.
 void LoadModelFiles(const std::vector<std::string>& fileNames, const DocumentBudget& budget,
                     std::chrono::milliseconds limit, const ModelHandler& onModel);

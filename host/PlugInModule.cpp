@@ -7,6 +7,7 @@
 #include <functional>
 #include <string_view>
 
+#include "ActivityIndicator.h"
 #include "RhinoHostServices.h"
 
 namespace {
@@ -179,7 +180,7 @@ int PlugInModule::WriteFile(const wchar_t* path, int fileTypeIndex, CRhinoDoc& d
   if (written == 1)
     SendTo(commandLine, heldBack);
   else
-    std::fputs(heldBack.c_str(), stderr);
+    ActivityIndicator::WriteError(heldBack);
   const std::string problem = moduleStateProblem("the plug-in's WriteFile");
   if (!problem.empty()) throw std::runtime_error(problem);
   return written;

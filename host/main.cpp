@@ -60,7 +60,7 @@ struct HostArguments {
 };
 
 int Fail(int status, const std::string& message) {
-  std::fprintf(stderr, "orvexport: %s\n", message.c_str());
+  ActivityIndicator::WriteError("orvexport: " + message + "\n");
   return status;
 }
 
@@ -149,7 +149,8 @@ std::optional<int> ParseArguments(int argc, char** argv, HostArguments& args) {
                "Print the document read from the .3dm model INPUT (JSON) and exit");
   app.add_flag("--version", args.version,
                "Print the versions of orvexport, of the plug-in and of the scene format");
-  app.add_flag("-q,--quiet", args.quiet, "Print no warnings (they go to standard error)");
+  app.add_flag("-q,--quiet", args.quiet,
+               "Print no warnings (they go to standard error) and no progress line");
 
   std::string grouping;
   CLI::Option* groupingOption =
@@ -246,7 +247,9 @@ std::string ExtensionList(const PlugInModule& module) {
   return out;
 }
 
-int Export(PlugInModule& module, const HostArguments& args) {
+/// Exports the document or model `args.input`; `conversion`, when not null, is the model's
+/// conversion, already under way.
+int Export(PlugInModule& module, const HostArguments& args, ModelConversion* conversion) {
   // The host hands plug-ins full paths, as its file dialogs do.
   const std::filesystem::path target = std::filesystem::absolute(args.output).lexically_normal();
   const ON_wString targetName(target.string().c_str());
@@ -258,7 +261,12 @@ int Export(PlugInModule& module, const HostArguments& args) {
   CRhinoDoc doc;
   // A model's embedded images stay in this folder until the plug-in has copied them.
   std::optional<TemporaryFolder> converted;
-  if (IsModelFile(args.input))
+  const bool model = conversion != nullptr || IsModelFile(args.input);
+  using Stage = ActivityIndicator::Stage;
+  ActivityIndicator::BeginModel(1, 1, args.input, model ? Stage::reading : Stage::loading);
+  if (conversion != nullptr)
+    converted.emplace(conversion->Load(doc, args.budget));
+  else if (model)
     converted.emplace(LoadModelFile(args.input, doc, args.budget, args.converterLimit));
   else
     LoadDocumentFile(args.input, doc, args.budget);
@@ -298,6 +306,11 @@ int PrintDocument(const HostArguments& args) {
 int LoadAndRun(const HostArguments& args) {
   if (args.printDocument) return PrintDocument(args);
   try {
+    // A model's converter reads it while the module loads; not while the options dialog waits
+    // for the user, whose Ctrl-C is the dialog's.
+    std::optional<ModelConversion> conversion;
+    if (!args.input.empty() && !args.options.dialog && IsModelFile(args.input))
+      conversion.emplace(args.input, args.converterLimit);
     PlugInModule module(args.plugIn);
     if (args.version) {
       std::printf("orvexport %s\nplug-in %s\nscene format %s\n", ORV_TOOL_VERSION,
@@ -309,7 +322,7 @@ int LoadAndRun(const HostArguments& args) {
     if (const std::optional<int> ended = ApplyOptions(args.options)) return *ended;
     if (!args.outputFolder.empty()) return ExportModels(module, args);
     if (args.input.empty()) return kExported;
-    return Export(module, args);
+    return Export(module, args, conversion ? &*conversion : nullptr);
   } catch (const PlugInLoadError& error) {
     return Fail(kBadUsage, error.what());
   } catch (const DocumentError& error) {

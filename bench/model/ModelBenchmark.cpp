@@ -3,13 +3,15 @@
 // the reader also giving every mesh's arrays, the converter (reading, conversion, document
 // written), orvexport on the converted document (load, export, save), saving the scene alone, and
 // the whole command; against it, the same package reading it and a common JavaScript exporter
-// writing it as glTF. The mesher is timed on the teapot of the shared models. Every case runs
-// several times and reports its minimum and median.
+// writing it as glTF; and the whole command by turns with those two yardsticks. The mesher is timed
+// on the teapot of the shared models. Every case runs several times and reports its minimum and
+// median.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -139,6 +141,37 @@ void ReaderAndGltfExporter(benchmark::State& state) {
   state.counters["glb_bytes"] = double(fs::file_size(target));
 }
 
+/// Seconds `command` takes.
+double SecondsOf(const std::string& command) {
+  const auto start = std::chrono::steady_clock::now();
+  Run(command);
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+/// The whole command and its two yardsticks by turns in each iteration, so that load from other
+/// work weighs on all three alike: the whole command's time over the reader's with its bulk array
+/// call and over the glTF path's.
+void WholeCommandByTurns(benchmark::State& state) {
+  const std::string reader = "node " + Quoted(kTools + "/bench/read-only.js") + " " +
+                             Quoted(workspace().model()) + " --arrays";
+  const std::string gltf = "node " + Quoted(kTools + "/bench/to-gltf.js") + " " +
+                           Quoted(workspace().model()) + " " +
+                           Quoted(workspace().folder / "turns.glb");
+  const std::string whole = std::string(ORVEXPORT_PATH) + " " + Quoted(workspace().model()) +
+                            " -o " + Quoted(workspace().folder / "turns.orv");
+  double readerSeconds = 0, gltfSeconds = 0, wholeSeconds = 0;
+  for (auto _ : state) {
+    readerSeconds += SecondsOf(reader);
+    gltfSeconds += SecondsOf(gltf);
+    wholeSeconds += SecondsOf(whole);
+  }
+  state.counters["reader_s"] = readerSeconds;
+  state.counters["gltf_s"] = gltfSeconds;
+  state.counters["whole_s"] = wholeSeconds;
+  state.counters["whole_per_reader"] = wholeSeconds / readerSeconds;
+  state.counters["whole_per_gltf"] = wholeSeconds / gltfSeconds;
+}
+
 /// The host's mesher on the teapot's three breps (97 faces, no saved render meshes): triangles
 /// made per second of processor time, a quad counting two.
 void MesherOnTheTeapot(benchmark::State& state) {
@@ -185,6 +218,7 @@ ORV_MODEL_BENCHMARK(OrvexportLoadsExportsAndSaves);
 ORV_MODEL_BENCHMARK(SceneSaveAlone);
 ORV_MODEL_BENCHMARK(WholeCommand);
 ORV_MODEL_BENCHMARK(ReaderAndGltfExporter);
+ORV_MODEL_BENCHMARK(WholeCommandByTurns);
 BENCHMARK(MesherOnTheTeapot)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(5)

@@ -60,3 +60,17 @@ test('a sidecar of more arrays than one write takes holds every array at its off
   });
   assert.strictEqual(bytes.readDoubleLE(references[1500].offset + 16), 3.5);
 });
+
+test('points of either precision go to the sidecar as they are, and inline as the same numbers', () => {
+  const single = Float32Array.from([0.1, -2.5, 3e30]);
+  const store = new ArrayStore(true);
+  const doubles = store.points(Float64Array.from([0.1, 2, 3]), 3);
+  const floats = store.points(single, 3);
+  assert.deepStrictEqual(doubles, { binary: 'f64', offset: 0, shape: [1, 3] });
+  assert.deepStrictEqual(floats, { binary: 'f32', offset: 24, shape: [1, 3] });
+  const bytes = writtenSidecar(store);
+  assert.strictEqual(bytes.length, 36);
+  assert.deepStrictEqual([0, 1, 2].map((k) => bytes.readFloatLE(24 + 4 * k)), Array.from(single));
+  // Inline, a single-precision value is the double it widens to, as the host reads the sidecar.
+  assert.deepStrictEqual(new ArrayStore(false).points(single, 3), [Array.from(single)]);
+});

@@ -285,6 +285,29 @@ TEST_F(DocumentBinary, BadReferencesAreRefusedWhereTheyStand) {
     EXPECT_EQ(ErrorFor(Object(bad.geometry), bin), bad.message) << bad.geometry;
 }
 
+TEST_F(DocumentBinary, LargeMeshArraysNameTheirBadElementPastTheFirstPiece) {
+  // Large arrays are read a thousand points or faces at a time.
+  BinaryFile bin;
+  const std::string v8 = bin.add("f64", std::vector<double>(24, 1.0), {8, 3});
+  std::vector<std::int32_t> quads(4 * 1500, 7);
+  quads[4 * 1200 + 3] = 8;
+  const std::string f1500 = bin.add("i32", quads, {1500, 4});
+  std::vector<double> points(3 * 1100, 0.5);
+  points[3 * 1050 + 2] = std::numeric_limits<double>::infinity();
+  const std::string v1100 = bin.add("f64", points, {1100, 3});
+  const std::string mesh = R"("mesh": {"vertices": )";
+  const BadReference cases[] = {
+      {mesh + v8 + R"(, "faces": )" + f1500 + "}",
+       "model.json: /objects/0/mesh/faces: element [1200][3] of model.bin: no vertex 8: the mesh "
+       "has 8 vertices, 0 to 7"},
+      {mesh + v1100 + "}",
+       "model.json: /objects/0/mesh/vertices: element [1050][2] of model.bin: expected a finite "
+       "number, got inf"},
+  };
+  for (const BadReference& bad : cases)
+    EXPECT_EQ(ErrorFor(Object(bad.geometry), bin), bad.message) << bad.geometry;
+}
+
 TEST_F(DocumentBinary, BadSurfaceAndEdgeArraysAreRefusedAtTheirElements) {
   BinaryFile bin;
   const std::string net = bin.add(

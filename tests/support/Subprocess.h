@@ -37,3 +37,9 @@ Finished WaitFor(const Started& started);
 
 /// Runs `argv[0]` with the arguments `argv` (standard input empty) and waits for it.
 Finished RunProgram(const std::vector<std::string>& argv);
+
+/// As RunProgram with `environment` as StartProgram takes it, but with standard error on a
+/// pseudo-terminal of `columns` columns that passes bytes through unchanged: `err` holds what
+/// reached the terminal.
+Finished RunOnTerminal(const std::vector<std::string>& argv,
+                       const std::vector<std::string>& environment, unsigned short columns = 200);

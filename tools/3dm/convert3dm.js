@@ -5,11 +5,12 @@
 //
 //   node convert3dm.js MODEL.3dm --print
 //       prints the document (arrays inline) on standard output
-//   node convert3dm.js MODEL.3dm --out FOLDER [--inline]
+//   node convert3dm.js MODEL.3dm --out FOLDER [--inline] [--progress]
 //       writes FOLDER/document.json (and its arrays to FOLDER/document.bin unless --inline); images
 //       embedded in the model that it uses go to FOLDER/textures/, where the document refers to
 //       them. Then prints the line "document written": everything is in place, and orvexport
-//       reads the document while Node.js is still ending.
+//       reads the document while Node.js is still ending. With --progress it first prints
+//       "progress converting" once the reader has read the model.
 //   node convert3dm.js --batch MODEL FOLDER [MODEL FOLDER ...]
 //       converts each model in turn as --out does, one reader for all, printing one line for each
 //       as soon as it is done: "written" (its folder is complete) or "failed MESSAGE" (a model
@@ -20,14 +21,14 @@
 
 const fs = require('fs');
 const path = require('path');
-const { readModel, ModelError } = require('./lib/ReadModel');
+const { readModel, shareReader, ModelError } = require('./lib/ReadModel');
 const { convertModel } = require('./lib/Document');
 
 // Arrays go to the binary sidecar beside the document (--inline keeps them in the JSON).
 const SIDECAR = true;
 
 function parseArguments(argv) {
-  const args = { input: '', print: false, out: '', inline: !SIDECAR, batch: null };
+  const args = { input: '', print: false, out: '', inline: !SIDECAR, progress: false, batch: null };
   if (argv[0] === '--batch') {
     if (argv.length < 3 || argv.length % 2 === 0)
       throw new ModelError('usage: convert3dm.js --batch MODEL FOLDER [MODEL FOLDER ...]');
@@ -39,19 +40,21 @@ function parseArguments(argv) {
     const a = argv[i];
     if (a === '--print') args.print = true;
     else if (a === '--inline') args.inline = true;
+    else if (a === '--progress') args.progress = true;
     else if (a === '--out') args.out = argv[++i] || '';
     else if (!args.input && !a.startsWith('--')) args.input = a;
     else throw new ModelError(`convert3dm: unexpected argument ${a}`);
   }
   if (!args.input || (!args.print && !args.out))
-    throw new ModelError('usage: convert3dm.js MODEL.3dm (--print | --out FOLDER [--inline])');
+    throw new ModelError('usage: convert3dm.js MODEL.3dm (--print | --out FOLDER [--inline] [--progress])');
   return args;
 }
 
 /// Writes the document of the model `input` (and its binary file unless `inline`, and its images)
-/// into the folder `out`.
-async function writeDocument(input, out, inline) {
+/// into the folder `out`; `progress` prints "progress converting" once the model is read.
+async function writeDocument(input, out, inline, progress = false) {
   const { rh, model } = await readModel(input);
+  if (progress) fs.writeSync(1, 'progress converting\n');
   try {
     fs.mkdirSync(out, { recursive: true });
     const { document, store } = convertModel(rh, model, {
@@ -75,29 +78,11 @@ function failureLine(error) {
   return text.replace(/\s*\n\s*/g, ' ');
 }
 
-// Models a batch reads with one instance of the reader before starting a fresh one: starting one
-// costs about as much as reading a small model, but each instance keeps what it has read in its
-// memory, which cannot be given back.
+// Models a batch reads with one instance of the reader before starting a fresh one.
 const MODELS_PER_READER = 32;
 
-/// Makes the reader package hand out the same instance for MODELS_PER_READER models in a row.
-function shareReader() {
-  let factory;
-  try {
-    factory = require('rhino3dm');
-  } catch {
-    return;  // readModel reports the missing package for each model
-  }
-  let instance = null;
-  let uses = 0;
-  require.cache[require.resolve('rhino3dm')].exports = () => {
-    if (uses++ % MODELS_PER_READER === 0) instance = factory();
-    return instance;
-  };
-}
-
 async function convertBatch(batch) {
-  shareReader();
+  shareReader(MODELS_PER_READER);
   for (const { input, out } of batch) {
     try {
       await writeDocument(input, out, !SIDECAR);
@@ -120,7 +105,7 @@ async function main() {
     process.stdout.write(JSON.stringify(document, null, 1) + '\n');
     return;
   }
-  await writeDocument(args.input, args.out, args.inline);
+  await writeDocument(args.input, args.out, args.inline, args.progress);
   fs.writeSync(1, 'document written\n');
 }
 

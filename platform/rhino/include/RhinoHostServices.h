@@ -22,4 +22,12 @@ PLATFORM_API void SetCommandLineSink(std::function<void(const std::string& utf8)
 /// The sink set last; empty while the default is in use.
 PLATFORM_API std::function<void(const std::string& utf8)> CurrentCommandLineSink();
 
+/// Receives the number of faces of each object the host has just meshed because a plug-in asked
+/// for its render meshes (CreateMeshes on a brep: its faces; on a SubD: its control net's faces).
+/// An empty function (the default) stops the calls. Called on the thread that meshes.
+PLATFORM_API void SetMeshingObserver(std::function<void(int faces)> observer);
+/// Receives the path (UTF-8) of every file CreateFileW makes new to write (the scene's temporary
+/// file of a save, texture copies). An empty function (the default) stops the calls.
+PLATFORM_API void SetNewFileObserver(std::function<void(const std::string& utf8Path)> observer);
+
 }  // namespace RhinoHost

@@ -2,6 +2,7 @@
 #include <cassert>
 #include <vector>
 
+#include "../../common/src/HostObservers.h"
 #include "rhinoSdkApp.h"
 #include "rhinoSdkDoc.h"
 
@@ -125,6 +126,7 @@ int CRhinoBrepObject::CreateMeshes(ON::mesh_type type, const ON_MeshParameters& 
   ON_SimpleArray<ON_Mesh*> made;
   ON_ClassArray<ON_String> failures;
   const int count = brep->CreateMesh(parameters, made, &failures);
+  host_observers::NoteMeshedFaces(brep->FaceCount());
   for (int i = 0; i < made.Count(); ++i) brep->Face(i)->SetMesh(ON::render_mesh, made[i]);
   const ON_wString& name = Attributes().m_name;
   for (int i = 0; i < failures.Count(); ++i) {
@@ -161,6 +163,7 @@ int CRhinoSubDObject::CreateMeshes(ON::mesh_type type, const ON_MeshParameters& 
   // The stored mesh is a cache of the control net, so a const object may refresh it.
   auto* subd = static_cast<ON_SubD*>(m_geometry);
   subd->SetRenderMesh(subd->CreateRenderMesh(parameters));
+  host_observers::NoteMeshedFaces(int(subd->m_faces.size()));
   return subd->RenderMesh() != nullptr ? 1 : 0;
 }
 

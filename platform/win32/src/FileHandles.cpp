@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "../../common/src/HostObservers.h"
 #include "../../common/src/PlatformText.h"
 #include "wincrt.h"
 #include "windows.h"
@@ -39,6 +40,7 @@ int CreateNew(const std::string& name, HANDLE hTemplateFile) {
   if (descriptor >= 0 && hTemplateFile != nullptr && hTemplateFile != INVALID_HANDLE_VALUE &&
       ::fstat(DescriptorOf(hTemplateFile), &model) == 0)
     ::fchmod(descriptor, model.st_mode & 07777);
+  if (descriptor >= 0) host_observers::NoteNewFile(name);
   return descriptor;
 }
 

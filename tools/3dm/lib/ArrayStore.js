@@ -19,10 +19,14 @@ class ArrayStore {
 
   /**
    * Points as [[x, y, z], ...] (or [x, y, z, w] rows when `width` is 4), from a flat array. A
-   * Float64Array goes to the sidecar as it is, without a copy: the caller leaves it unchanged.
+   * Float64Array or Float32Array goes to the sidecar as it is ("f64" or "f32"), without a copy:
+   * the caller leaves it unchanged. Single-precision values stay so: the host widens each one
+   * exactly.
    */
   points(flat, width) {
-    if (this.binary) return this.add('f64', doubles(flat), [flat.length / width, width]);
+    const shape = [flat.length / width, width];
+    if (this.binary && flat instanceof Float32Array) return this.add('f32', flat, shape);
+    if (this.binary) return this.add('f64', doubles(flat), shape);
     return rows(flat, width);
   }
 

@@ -6,8 +6,8 @@
 const HIGHEST_DEGREE = 11;
 
 /**
- * A mesh: its vertices in double precision (as the file holds them) and its faces with quads
- * kept. `precision` is "double" when the file holds double-precision vertices.
+ * A mesh: its vertices in the precision the file holds them in and its faces with quads kept.
+ * `precision` is "double" when the file holds double-precision vertices.
  */
 function convertMesh(rh, mesh, store) {
   const vertexList = mesh.vertices();
@@ -18,7 +18,7 @@ function convertMesh(rh, mesh, store) {
   const whole = buffers && buffers.vertexCount === count && buffers.position.length === 3 * count;
   let flat;
   if (whole && !doubles) {
-    flat = new Float64Array(buffers.position);
+    flat = buffers.position;  // the file's single-precision vertices, handed on as they are
   } else {
     flat = new Float64Array(3 * count);
     const points = vertexList.toPoint3dArray();

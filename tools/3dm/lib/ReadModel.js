@@ -10,14 +10,32 @@ class ModelError extends Error {}
 
 const SIGNATURE = '3D Geometry File Format ';
 
-function loadReader(file) {
+// Models one instance of the reader reads before a fresh one is started (see shareReader).
+let modelsPerReader = 1;
+let reader = null;  // the instance in use, a promise, and how many models it has been handed
+let readerUses = 0;
+
+/**
+ * From now on, readModel hands out the same instance of the reader for `count` models in a row
+ * (a batch): starting one costs about as much as reading a small model, but each instance keeps
+ * what it has read in its memory, which cannot be given back.
+ */
+function shareReader(count) {
+  modelsPerReader = count;
+}
+
+/** An instance of the reader (a promise), fresh or shared as shareReader asks. */
+function readerFor(file) {
+  let factory;
   try {
-    return require('rhino3dm');
+    factory = require('rhino3dm');
   } catch {
     const root = path.resolve(__dirname, '..', '..', '..');
     throw new ModelError(
       `${file}: cannot read .3dm files: the npm package rhino3dm is not installed (run "npm ci" in ${root})`);
   }
+  if (readerUses++ % modelsPerReader === 0) reader = factory();
+  return reader;
 }
 
 function readBytes(file) {
@@ -48,10 +66,10 @@ async function readModel(file) {
   const major = version >= 10 ? Math.floor(version / 10) : version;
   if (major < 1 || major > 8)
     throw new ModelError(`${file}: .3dm file version ${major} is not supported: versions 1 to 8 are read`);
-  const rh = await loadReader(file)();
+  const rh = await readerFor(file);
   const model = rh.File3dm.fromByteArray(new Uint8Array(bytes.buffer, bytes.byteOffset, bytes.length));
   if (!model) throw new ModelError(`${file}: the .3dm file is damaged or truncated: the reader could not read it`);
   return { rh, model };
 }
 
-module.exports = { readModel, ModelError };
+module.exports = { readModel, shareReader, ModelError };
