@@ -139,9 +139,10 @@ class BrepMesher {
       }
     }
     const Grid& grid = m_grid[fi];
-    std::unique_ptr<ON_Mesh> mesh(face.LoopCount() == 0
-                                      ? on_detail::GridMesh(*surface, grid.nu, grid.nv)
-                                      : TrimmedMesh(fi, *surface, failure));
+    std::unique_ptr<ON_Mesh> mesh(
+        face.LoopCount() == 0
+            ? on_detail::GridMesh(*surface, grid.spans[0].Lines(), grid.spans[1].Lines())
+            : TrimmedMesh(fi, *surface, failure));
     if (mesh && !AllFinite(*mesh)) {
       failure = "its surface gives points that are not finite numbers";
       return nullptr;
@@ -151,8 +152,8 @@ class BrepMesher {
 
  private:
   struct Grid {
-    int nu = 1, nv = 1;
-    double cell = 0.0;  // the longer side of a cell in space
+    on_detail::SpanGrid spans[2];  // u and v
+    double cell = 0.0;             // the longer side of an average cell in space
   };
 
   /// Each face's grid, measured once for each surface the faces share.
@@ -165,10 +166,10 @@ class BrepMesher {
       const auto [it, added] = measured.try_emplace(surface);
       Grid& grid = it->second;
       if (added) {
-        on_detail::GridSize(*surface, m_mp, grid.nu, grid.nv);
+        on_detail::GridOf(*surface, m_mp, grid.spans);
         double width = 0.0, height = 0.0;
         if (surface->GetSurfaceSize(&width, &height))
-          grid.cell = std::max(width / grid.nu, height / grid.nv);
+          grid.cell = std::max(width / grid.spans[0].count, height / grid.spans[1].count);
       }
       m_grid[fi] = grid;
     }
@@ -409,7 +410,7 @@ class BrepMesher {
       }
       uv.push_back(point.uv);
     }
-    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
+    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, uv), loops, uv);
     if (grid.overrun) {
       failure = "its loops cross more than " + std::to_string(on_detail::kMostCutSteps) +
                 " grid cells for each node of its grid";
@@ -435,21 +436,25 @@ class BrepMesher {
 
   /// The grid over the loops' parameter box: the surface's grid cut to that box, with at least
   /// the minimum count across it and at most the most cells.
-  on_detail::GridBox GridOver(int fi, const ON_Surface& surface, const std::vector<Uv>& uv) const {
-    on_detail::GridBox box{{uv[0].u, uv[0].v}, {uv[0].u, uv[0].v}, {0, 0}};
+  on_detail::GridBox GridOver(int fi, const std::vector<Uv>& uv) const {
+    double lo[2] = {uv[0].u, uv[0].v}, hi[2] = {uv[0].u, uv[0].v};
     for (const Uv& p : uv) {
-      box.lo[0] = std::min(box.lo[0], p.u), box.hi[0] = std::max(box.hi[0], p.u);
-      box.lo[1] = std::min(box.lo[1], p.v), box.hi[1] = std::max(box.hi[1], p.v);
+      lo[0] = std::min(lo[0], p.u), hi[0] = std::max(hi[0], p.u);
+      lo[1] = std::min(lo[1], p.v), hi[1] = std::max(hi[1], p.v);
     }
-    const Grid& whole = m_grid[fi];
     const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, m_mp.m_grid_min_count))));
-    const int n[2] = {whole.nu, whole.nv};
+    on_detail::SpanGrid part[2];
+    int cells[2];
     for (int dir = 0; dir < 2; ++dir) {
-      const double fraction = (box.hi[dir] - box.lo[dir]) / surface.Domain(dir).Length();
-      box.cells[dir] =
-          std::max(least, static_cast<int>(std::ceil(n[dir] * std::min(1.0, fraction))));
+      part[dir] = m_grid[fi].spans[dir].Within(lo[dir], hi[dir]);
+      cells[dir] = on_detail::CountWithin(part[dir].Needed(), least, on_detail::MostCells(m_mp));
     }
-    on_detail::LimitCells(box.cells[0], box.cells[1], on_detail::MostCells(m_mp));
+    on_detail::LimitCells(cells[0], cells[1], on_detail::MostCells(m_mp));
+    on_detail::GridBox box;
+    for (int dir = 0; dir < 2; ++dir) {
+      part[dir].Spread(cells[dir]);
+      box.lines[dir] = part[dir].Lines();
+    }
     return box;
   }
 

@@ -48,20 +48,73 @@ double SpanTurn(const ON_Surface& surface, int dir, double a, double b) {
   return most;
 }
 
-/// Cells of one direction before the size rules.
-int SpanCells(const ON_Surface& surface, int dir, const ON_MeshParameters& mp) {
+/// The spans of one direction and the cells each needs, before the size rules.
+SpanGrid SpanNeeds(const ON_Surface& surface, int dir, const ON_MeshParameters& mp) {
   const int spans = std::max(1, surface.SpanCount(dir));
   const int degree = std::max(1, surface.Degree(dir));
-  if (!(mp.m_refine_angle > 0.0)) return spans * degree;
+  SpanGrid grid;
+  grid.bounds.resize(spans + 1);
+  if (!surface.GetSpanVector(dir, grid.bounds.data())) {
+    // Spans unknown: one span needing what they all would.
+    const ON_Interval domain = surface.Domain(dir);
+    grid.bounds = {domain[0], domain[1]};
+    grid.needs = {CountWithin(double(spans) * degree, 1, kMostCells)};
+    return grid;
+  }
+  grid.needs.assign(spans, degree);
   // A plane does not bend.
-  if (dynamic_cast<const ON_PlaneSurface*>(&surface)) return spans;
-  std::vector<double> bounds(spans + 1);
-  if (!surface.GetSpanVector(dir, bounds.data())) return spans * degree;
-  double cells = 0.0;
-  for (int s = 0; s < spans; ++s)
-    cells += std::max(
-        1.0, std::ceil(SpanTurn(surface, dir, bounds[s], bounds[s + 1]) / mp.m_refine_angle));
-  return CountWithin(cells, 1, kMostCells);
+  if (dynamic_cast<const ON_PlaneSurface*>(&surface)) grid.needs.assign(spans, 1);
+  else if (mp.m_refine_angle > 0.0)
+    for (int s = 0; s < spans; ++s)
+      grid.needs[s] = CountWithin(
+          SpanTurn(surface, dir, grid.bounds[s], grid.bounds[s + 1]) / mp.m_refine_angle, 1,
+          kMostCells);
+  return grid;
+}
+
+/// Real shares x[s] = max(floor[s], lambda · weight[s]) adding up to total (weights > 0, floors
+/// adding up to at most total): the spans leave their floors in the order of floor / weight.
+std::vector<double> Shares(const std::vector<double>& floor, const std::vector<double>& weight,
+                           double total) {
+  const std::size_t spans = weight.size();
+  std::vector<std::size_t> order(spans);
+  for (std::size_t s = 0; s < spans; ++s) order[s] = s;
+  auto ratio = [&](std::size_t s) { return floor[s] / weight[s]; };
+  std::sort(order.begin(), order.end(), [&](auto a, auto b) { return ratio(a) < ratio(b); });
+  double fixed = 0.0, free = 0.0, lambda = 0.0;
+  for (double f : floor) fixed += f;
+  for (std::size_t k = 0; k < spans; ++k) {
+    fixed -= floor[order[k]];
+    free += weight[order[k]];
+    lambda = (total - fixed) / free;
+    if (k + 1 == spans || lambda <= ratio(order[k + 1])) break;
+  }
+  std::vector<double> x(spans);
+  for (std::size_t s = 0; s < spans; ++s) x[s] = std::max(floor[s], lambda * weight[s]);
+  return x;
+}
+
+/// Whole counts n[s] >= floor[s] adding up to total, rounding the shares down and giving the
+/// cells left to the largest remainders.
+std::vector<int> Round(const std::vector<double>& share, const std::vector<double>& floor,
+                       int total) {
+  const std::size_t spans = share.size();
+  std::vector<int> n(spans);
+  long long given = 0;
+  for (std::size_t s = 0; s < spans; ++s) {
+    n[s] = std::max(int(floor[s]), int(std::min(share[s], double(total))));
+    given += n[s];
+  }
+  std::vector<std::size_t> order(spans);
+  for (std::size_t s = 0; s < spans; ++s) order[s] = s;
+  const std::size_t left = given < total ? std::min<std::size_t>(spans, total - given) : 0;
+  auto larger = [&](std::size_t a, std::size_t b) { return share[a] - n[a] > share[b] - n[b]; };
+  if (left > 0 && left < spans) std::nth_element(order.begin(), order.begin() + left, order.end(), larger);
+  for (std::size_t k = 0; k < left; ++k) ++n[order[k]];
+  // Shares that overshoot (bisection's last bits) give back from the largest counts.
+  for (std::size_t s = 0; given > total && s < spans; ++s)
+    while (given > total && n[s] > std::max(1, int(floor[s]))) --n[s], --given;
+  return n;
 }
 
 /// Raises `count` until a cell's side along it (size / count) is no more than `ratio` times the
@@ -87,27 +140,99 @@ void LimitCells(int& nu, int& nv, int most) {
   nv = std::max(1, std::min(nv, most / nu));
 }
 
-void GridSize(const ON_Surface& surface, const ON_MeshParameters& mp, int& nu, int& nv) {
-  const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, mp.m_grid_min_count))));
-  nu = std::max(least, SpanCells(surface, 0, mp));
-  nv = std::max(least, SpanCells(surface, 1, mp));
-  double width = 0.0, height = 0.0;
-  if (surface.GetSurfaceSize(&width, &height)) {
-    nu = NotTooLong(nu, width, height, nv, mp.m_grid_aspect_ratio);
-    nv = NotTooLong(nv, height, width, nu, mp.m_grid_aspect_ratio);
-  }
-  LimitCells(nu, nv, MostCells(mp));
+double SpanGrid::Needed() const {
+  double sum = 0.0;
+  for (int need : needs) sum += need;
+  return sum;
 }
 
-ON_Mesh* GridMesh(const ON_Surface& surface, int nu, int nv) {
+void SpanGrid::Spread(int total) {
+  count = std::max(1, total);
+  cells.clear();
+  const std::size_t spans = needs.size();
+  const double width = bounds.back() - bounds.front();
+  even = true;
+  for (std::size_t s = 0; s < spans && even && width > 0.0; ++s)
+    even = count * ((bounds[s + 1] - bounds[s]) / width) >= needs[s] * (1.0 - 1e-9);
+  if (even) return;
+  // With enough cells each span gets its need and the rest goes by length; with fewer, the
+  // needs shrink in proportion, keeping one cell a span while there are cells for it.
+  std::vector<double> floor(spans), weight(spans);
+  const bool enough = count >= Needed(), one_each = count >= double(spans);
+  for (std::size_t s = 0; s < spans; ++s) {
+    floor[s] = enough ? needs[s] : one_each ? 1.0 : 0.0;
+    weight[s] = enough ? std::max(bounds[s + 1] - bounds[s], 1e-300) : double(needs[s]);
+  }
+  cells = Round(Shares(floor, weight, count), floor, count);
+}
+
+std::vector<double> SpanGrid::Lines() const {
+  std::vector<double> lines{bounds.front()};
+  lines.reserve(count + 1);
+  if (even) {
+    const ON_Interval range(bounds.front(), bounds.back());
+    for (int i = 1; i <= count; ++i) lines.push_back(range.ParameterAt(double(i) / count));
+    return lines;
+  }
+  for (std::size_t s = 0; s < cells.size(); ++s) {
+    if (cells[s] == 0) continue;
+    const double start = lines.back(), end = bounds[s + 1];
+    for (int k = 1; k < cells[s]; ++k) lines.push_back(start + (end - start) * k / cells[s]);
+    lines.push_back(end);
+  }
+  lines.back() = bounds.back();
+  return lines;
+}
+
+SpanGrid SpanGrid::Within(double lo, double hi) const {
+  SpanGrid part;
+  const double width = bounds.back() - bounds.front();
+  if (even || !(hi > lo) || !(width > 0.0)) {
+    const double fraction = width > 0.0 ? std::min(1.0, (hi - lo) / width) : 1.0;
+    part.bounds = {lo, hi};
+    part.needs = {CountWithin(count * fraction, 1, kMostCells)};
+    return part;
+  }
+  part.bounds.push_back(lo);
+  for (std::size_t s = 0; s < cells.size(); ++s) {
+    const double a = std::max(lo, bounds[s]), b = std::min(hi, bounds[s + 1]);
+    if (!(b > a)) continue;
+    part.bounds.push_back(b);
+    part.needs.push_back(CountWithin(cells[s] * (b - a) / (bounds[s + 1] - bounds[s]), 1, kMostCells));
+  }
+  if (part.needs.empty()) {
+    part.bounds = {lo, hi};
+    part.needs = {1};
+  }
+  part.bounds.back() = hi;
+  return part;
+}
+
+void GridOf(const ON_Surface& surface, const ON_MeshParameters& mp, SpanGrid grid[2]) {
+  const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, mp.m_grid_min_count))));
+  int n[2];
+  for (int dir = 0; dir < 2; ++dir) {
+    grid[dir] = SpanNeeds(surface, dir, mp);
+    n[dir] = std::max(least, CountWithin(grid[dir].Needed(), 1, kMostCells));
+  }
+  double width = 0.0, height = 0.0;
+  if (surface.GetSurfaceSize(&width, &height)) {
+    n[0] = NotTooLong(n[0], width, height, n[1], mp.m_grid_aspect_ratio);
+    n[1] = NotTooLong(n[1], height, width, n[0], mp.m_grid_aspect_ratio);
+  }
+  LimitCells(n[0], n[1], MostCells(mp));
+  grid[0].Spread(n[0]);
+  grid[1].Spread(n[1]);
+}
+
+ON_Mesh* GridMesh(const ON_Surface& surface, const std::vector<double>& u,
+                  const std::vector<double>& v) {
   auto* mesh = new ON_Mesh();
-  const ON_Interval u = surface.Domain(0), v = surface.Domain(1);
+  const int nu = int(u.size()) - 1, nv = int(v.size()) - 1;
   mesh->m_V.Reserve((nu + 1) * (nv + 1));
   mesh->m_F.Reserve(nu * nv);
   for (int i = 0; i <= nu; ++i)
-    for (int j = 0; j <= nv; ++j)
-      mesh->AppendVertex(
-          surface.PointAt(u.ParameterAt(double(i) / nu), v.ParameterAt(double(j) / nv)));
+    for (int j = 0; j <= nv; ++j) mesh->AppendVertex(surface.PointAt(u[i], v[j]));
   auto at = [nv](int i, int j) { return i * (nv + 1) + j; };
   for (int i = 0; i < nu; ++i)
     for (int j = 0; j < nv; ++j)

@@ -22,14 +22,41 @@ int MostCells(const ON_MeshParameters& mp);
 /// Shrinks nu and nv by the same factor (keeping at least one each) until nu · nv <= most.
 void LimitCells(int& nu, int& nv, int most);
 
-/// The number of grid cells in u and v for meshing the whole surface with mp: each span cut by
-/// its curvature (or into degree cells without a refine angle), at least the minimum count, cells
-/// within the aspect ratio, and at most MostCells(mp) cells.
-void GridSize(const ON_Surface& surface, const ON_MeshParameters& mp, int& nu, int& nv);
+/// One direction of a surface's grid: its knot spans (by their ends) and the cells each gets.
+struct SpanGrid {
+  std::vector<double> bounds;  // the spans' ends, increasing; at least two
+  std::vector<int> needs;      // the cells each span needs by its bending, at least one each
+  std::vector<int> cells;      // the cells each span gets (Spread); empty while the grid is even
+  int count = 0;               // the cells in all (Spread)
+  /// Whether `count` cells spaced evenly over the whole range give every span its need: then
+  /// the lines are those of the even grid.
+  bool even = false;
 
-/// The surface sampled on an (nu + 1) × (nv + 1) grid over its whole domain, one quad per cell;
-/// the caller owns the mesh.
-ON_Mesh* GridMesh(const ON_Surface& surface, int nu, int nv);
+  /// The sum of the needs.
+  double Needed() const;
+  /// Gives out `count` cells (at least 1): evenly over the range when that gives every span its
+  /// need; otherwise each span at least its need and the rest by length when count allows; with
+  /// fewer, in proportion to the needs, every span keeping one cell while count reaches the
+  /// number of spans. Work linear in the spans.
+  void Spread(int total);
+  /// The count + 1 increasing grid lines from the first bound to the last, after Spread: even, or
+  /// each span cut evenly into its cells (spans without a cell join the next one).
+  std::vector<double> Lines() const;
+  /// The grid within [lo, hi] of this spread grid, before its own Spread: an even grid becomes
+  /// one span needing its cells' share of [lo, hi]; otherwise each span cut there keeps its share
+  /// of its cells (at least one).
+  SpanGrid Within(double lo, double hi) const;
+};
+
+/// The grid for meshing the whole surface with mp: each span cut by its curvature (or into
+/// degree cells without a refine angle), at least the minimum count, cells within the aspect
+/// ratio, and at most MostCells(mp) cells; spread over the spans in both directions.
+void GridOf(const ON_Surface& surface, const ON_MeshParameters& mp, SpanGrid grid[2]);
+
+/// The surface sampled at the crossings of the grid lines u and v, one quad per cell; the
+/// caller owns the mesh.
+ON_Mesh* GridMesh(const ON_Surface& surface, const std::vector<double>& u,
+                  const std::vector<double>& v);
 
 /// A count from a measure: x rounded up, kept within [least, most]; least when x is not a number.
 int CountWithin(double x, int least, int most);
