@@ -31,6 +31,9 @@ constexpr double kOpenLoop = 1e-3;
 constexpr double kTinyEdge = 1e-7;
 // Sides of a surface closer than this fraction of its width apart make a seam.
 constexpr double kSeamShare = 0.01;
+// Triangles of trimmed faces are refined until they stand off the surface by at most this
+// fraction of the brep's size (or the mesh parameters' tolerance, when tighter).
+constexpr double kMostDeviation = 0.005;
 // A brep wider than single precision reaches cannot become a mesh; below this every length the
 // mesher measures stays a finite number.
 constexpr double kMostSize = 3.4e38;
@@ -156,6 +159,13 @@ class BrepMesher {
     double cell = 0.0;             // the longer side of an average cell in space
   };
 
+  /// How far the mesh may stand off the surfaces: a fraction of the brep's size, or the mesh
+  /// parameters' tolerance when that is tighter.
+  double Tolerance() const {
+    const double tolerance = kMostDeviation * m_size;
+    return m_mp.m_tolerance > 0.0 ? std::min(tolerance, m_mp.m_tolerance) : tolerance;
+  }
+
   /// Each face's grid, measured once for each surface the faces share.
   void SizeFaces() {
     m_grid.resize(m_brep.FaceCount());
@@ -166,7 +176,7 @@ class BrepMesher {
       const auto [it, added] = measured.try_emplace(surface);
       Grid& grid = it->second;
       if (added) {
-        on_detail::GridOf(*surface, m_mp, grid.spans);
+        on_detail::GridOf(*surface, m_mp, Tolerance(), grid.spans);
         double width = 0.0, height = 0.0;
         if (surface->GetSurfaceSize(&width, &height))
           grid.cell = std::max(width / grid.spans[0].count, height / grid.spans[1].count);
@@ -203,7 +213,7 @@ class BrepMesher {
       const ON_Curve* curve = m_brep.m_E[ei].EdgeCurveOf();
       if (used[ei] && curve && curve->Domain().IsIncreasing() &&
           std::isfinite(curve->Domain().Length()))
-        measures[ei] = on_detail::MeasureEdge(*curve, m_mp);
+        measures[ei] = on_detail::MeasureEdge(*curve, m_mp, Tolerance());
     }
     KeepFacesWithinBudget(measures, target);
     m_edge_points.resize(edges);
@@ -417,7 +427,29 @@ class BrepMesher {
       return nullptr;
     }
     std::vector<std::array<int, 3>> triangles;
-    switch (on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles)) {
+    // Corners in space: loop points where their edges put them, the others on the surface.
+    std::vector<ON_3dPoint> corner;
+    std::vector<bool> known;
+    auto corner_at = [&](int k) -> const ON_3dPoint& {
+      if (std::size_t(k) >= corner.size()) corner.resize(k + 1), known.resize(k + 1, false);
+      if (!known[k])
+        corner[k] = std::size_t(k) < boundary.size() ? boundary[k].p
+                                                     : surface.PointAt(uv[k].u, uv[k].v);
+      known[k] = true;
+      return corner[k];
+    };
+    on_detail::Refinement refinement;
+    refinement.deviation = [&](const std::array<int, 3>& t, const Uv& at, const double w[3]) {
+      const ON_3dPoint &a = corner_at(t[0]), &b = corner_at(t[1]), &c = corner_at(t[2]);
+      const ON_3dPoint flat(w[0] * a.x + w[1] * b.x + w[2] * c.x,
+                            w[0] * a.y + w[1] * b.y + w[2] * c.y,
+                            w[0] * a.z + w[1] * b.z + w[2] * c.z);
+      return surface.PointAt(at.u, at.v).DistanceTo(flat);
+    };
+    refinement.tolerance = Tolerance();
+    refinement.most_points = std::size_t(m_most_points);
+    switch (on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles,
+                                         &refinement)) {
       case on_detail::DomainOutcome::triangulated:
         break;
       case on_detail::DomainOutcome::crossings:

@@ -20,36 +20,52 @@ double Angle(const ON_3dVector& a, const ON_3dVector& b) {
   return std::atan2(Cross(a, b).Length(), Dot(a, b));
 }
 
+/// How far the surface bends over a span and how far a chord across it could stand off it.
+struct Bend {
+  double turn = 0.0;  // radians
+  double sag = 0.0;   // length² times the sharpest curvature: a chord over 1 / n of the span
+                      // stands about sag / (8 n²) off it
+};
+
 /// How far the surface bends over the span [a, b] of direction dir: along three iso curves
 /// across the domain, the larger of the turn of the iso curve's tangent and of the surface normal.
-double SpanTurn(const ON_Surface& surface, int dir, double a, double b) {
+Bend SpanBend(const ON_Surface& surface, int dir, double a, double b) {
   const ON_Interval across = surface.Domain(1 - dir);
-  double most = 0.0;
+  Bend most;
   for (double x : {0.0, 0.5, 1.0}) {
     const double at = across.ParameterAt(x);
-    double tangent_turn = 0.0, normal_turn = 0.0;
+    double tangent_turn = 0.0, normal_turn = 0.0, length = 0.0, sharpest = 0.0;
+    ON_3dPoint last_point;
     ON_3dVector last_tangent, last_normal;
     for (int k = 0; k <= kProbes; ++k) {
       const double t = a + (b - a) * k / kProbes;
       ON_3dPoint p;
       ON_3dVector du, dv;
       if (!(dir == 0 ? surface.Ev1Der(t, at, p, du, dv) : surface.Ev1Der(at, t, p, du, dv)))
-        return 0.0;
+        return {};
       const ON_3dVector tangent = dir == 0 ? du : dv, normal = Cross(du, dv);
       if (k > 0) {
+        const double turn =
+            std::max(Angle(last_tangent, tangent), Angle(last_normal, normal));
+        const double piece = p.DistanceTo(last_point);
         tangent_turn += Angle(last_tangent, tangent);
         normal_turn += Angle(last_normal, normal);
+        length += piece;
+        if (piece > 0.0) sharpest = std::max(sharpest, turn / piece);
       }
+      last_point = p;
       last_tangent = tangent;
       last_normal = normal;
     }
-    most = std::max({most, tangent_turn, normal_turn});
+    most.turn = std::max({most.turn, tangent_turn, normal_turn});
+    most.sag = std::max(most.sag, length * length * sharpest);
   }
   return most;
 }
 
 /// The spans of one direction and the cells each needs, before the size rules.
-SpanGrid SpanNeeds(const ON_Surface& surface, int dir, const ON_MeshParameters& mp) {
+SpanGrid SpanNeeds(const ON_Surface& surface, int dir, const ON_MeshParameters& mp,
+                   double tolerance) {
   const int spans = std::max(1, surface.SpanCount(dir));
   const int degree = std::max(1, surface.Degree(dir));
   SpanGrid grid;
@@ -64,11 +80,14 @@ SpanGrid SpanNeeds(const ON_Surface& surface, int dir, const ON_MeshParameters& 
   grid.needs.assign(spans, degree);
   // A plane does not bend.
   if (dynamic_cast<const ON_PlaneSurface*>(&surface)) grid.needs.assign(spans, 1);
-  else if (mp.m_refine_angle > 0.0)
-    for (int s = 0; s < spans; ++s)
-      grid.needs[s] = CountWithin(
-          SpanTurn(surface, dir, grid.bounds[s], grid.bounds[s + 1]) / mp.m_refine_angle, 1,
-          kMostCells);
+  else if (mp.m_refine_angle > 0.0 || tolerance > 0.0)
+    for (int s = 0; s < spans; ++s) {
+      const Bend bend = SpanBend(surface, dir, grid.bounds[s], grid.bounds[s + 1]);
+      double cells = mp.m_refine_angle > 0.0 ? bend.turn / mp.m_refine_angle : degree;
+      // Half the tolerance for each direction: a cell's diagonal sags by both.
+      if (tolerance > 0.0) cells = std::max(cells, std::sqrt(bend.sag / (4.0 * tolerance)));
+      grid.needs[s] = CountWithin(cells, 1, kMostCells);
+    }
   return grid;
 }
 
@@ -208,11 +227,12 @@ SpanGrid SpanGrid::Within(double lo, double hi) const {
   return part;
 }
 
-void GridOf(const ON_Surface& surface, const ON_MeshParameters& mp, SpanGrid grid[2]) {
+void GridOf(const ON_Surface& surface, const ON_MeshParameters& mp, double tolerance,
+            SpanGrid grid[2]) {
   const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, mp.m_grid_min_count))));
   int n[2];
   for (int dir = 0; dir < 2; ++dir) {
-    grid[dir] = SpanNeeds(surface, dir, mp);
+    grid[dir] = SpanNeeds(surface, dir, mp, tolerance);
     n[dir] = std::max(least, CountWithin(grid[dir].Needed(), 1, kMostCells));
   }
   double width = 0.0, height = 0.0;
@@ -231,8 +251,13 @@ ON_Mesh* GridMesh(const ON_Surface& surface, const std::vector<double>& u,
   const int nu = int(u.size()) - 1, nv = int(v.size()) - 1;
   mesh->m_V.Reserve((nu + 1) * (nv + 1));
   mesh->m_F.Reserve(nu * nv);
+  // The sides of a closed direction are one seam: the last line takes the first's points, so
+  // that the welded mesh closes there even where the two evaluations differ in the last bits.
+  const bool closed[2] = {surface.IsClosed(0), surface.IsClosed(1)};
   for (int i = 0; i <= nu; ++i)
-    for (int j = 0; j <= nv; ++j) mesh->AppendVertex(surface.PointAt(u[i], v[j]));
+    for (int j = 0; j <= nv; ++j)
+      mesh->AppendVertex(surface.PointAt(closed[0] && i == nu ? u[0] : u[i],
+                                         closed[1] && j == nv ? v[0] : v[j]));
   auto at = [nv](int i, int j) { return i * (nv + 1) + j; };
   for (int i = 0; i < nu; ++i)
     for (int j = 0; j < nv; ++j)
@@ -245,7 +270,7 @@ int CountWithin(double x, int least, int most) {
   return x >= most ? most : std::max(least, static_cast<int>(std::ceil(x)));
 }
 
-EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp) {
+EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp, double tolerance) {
   const int spans = std::max(1, curve.SpanCount());
   std::vector<double> bounds(spans + 1);
   EdgeMeasure measure;
@@ -265,7 +290,7 @@ EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp) {
   for (int s = 0; s < spans; ++s) {
     // Probe the span: the running length at each probe, and how far the tangent turns.
     EdgeMeasure::Span& span = measure.spans[s];
-    double turn = 0.0;
+    double turn = 0.0, sharpest = 0.0;
     ON_3dPoint last_point;
     ON_3dVector last_tangent;
     for (int k = 0; k <= kProbes; ++k) {
@@ -274,15 +299,23 @@ EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp) {
       ON_3dVector tangent;
       curve.Ev1Der(span.t[k], p, tangent);
       if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z)) return {};
-      span.length[k] = k == 0 ? 0.0 : span.length[k - 1] + p.DistanceTo(last_point);
-      if (k > 0) turn += Angle(last_tangent, tangent);
+      const double piece = k == 0 ? 0.0 : p.DistanceTo(last_point);
+      span.length[k] = k == 0 ? 0.0 : span.length[k - 1] + piece;
+      if (k > 0) {
+        const double bend = Angle(last_tangent, tangent);
+        turn += bend;
+        if (piece > 0.0) sharpest = std::max(sharpest, bend / piece);
+      }
       last_point = p;
       last_tangent = tangent;
     }
     span.end = bounds[s + 1];
-    span.pieces = degree > 1 ? degree : 1;
-    if (mp.m_refine_angle > 0.0)
-      span.pieces = CountWithin(turn / mp.m_refine_angle, 1, kMostEdgePoints);
+    double pieces = degree > 1 ? degree : 1;
+    if (mp.m_refine_angle > 0.0) pieces = turn / mp.m_refine_angle;
+    // A chord over 1 / n of the span stands about length² · curvature / (8 n²) off it.
+    if (tolerance > 0.0)
+      pieces = std::max(pieces, span.length[kProbes] * std::sqrt(sharpest / (8.0 * tolerance)));
+    span.pieces = CountWithin(pieces, 1, kMostEdgePoints);
   }
   return measure;
 }

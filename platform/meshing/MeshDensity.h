@@ -49,9 +49,12 @@ struct SpanGrid {
 };
 
 /// The grid for meshing the whole surface with mp: each span cut by its curvature (or into
-/// degree cells without a refine angle), at least the minimum count, cells within the aspect
-/// ratio, and at most MostCells(mp) cells; spread over the spans in both directions.
-void GridOf(const ON_Surface& surface, const ON_MeshParameters& mp, SpanGrid grid[2]);
+/// degree cells without a refine angle) and, when `tolerance` (model units) is greater than 0,
+/// finely enough that chords across its cells stay about that close to it; at least the minimum
+/// count, cells within the aspect ratio, and at most MostCells(mp) cells; spread over the spans
+/// in both directions.
+void GridOf(const ON_Surface& surface, const ON_MeshParameters& mp, double tolerance,
+            SpanGrid grid[2]);
 
 /// The surface sampled at the crossings of the grid lines u and v, one quad per cell; the
 /// caller owns the mesh.
@@ -66,7 +69,8 @@ int CountWithin(double x, int least, int most);
 constexpr int kProbes = 8;
 
 /// An edge curve measured for dividing it: along each span, the probes' parameters and running
-/// lengths, and the pieces its bending asks for (by mp's refine angle; degree pieces without one).
+/// lengths, and the pieces its bending asks for (by mp's refine angle, degree pieces without one,
+/// and by the tolerance).
 struct EdgeMeasure {
   struct Span {
     double t[kProbes + 1];  // from the span's start to (about) its end
@@ -82,7 +86,9 @@ struct EdgeMeasure {
   double FixedPoints() const;
 };
 
-EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp);
+/// The measure of an edge curve whose pieces, when `tolerance` (model units) is greater than 0,
+/// are also short enough that their chords stay about that close to the curve.
+EdgeMeasure MeasureEdge(const ON_Curve& curve, const ON_MeshParameters& mp, double tolerance);
 
 /// Increasing parameters along the measured curve from its start to its end, both included: every
 /// span boundary, and more points in each span where it bends or is longer than target_length
