@@ -430,7 +430,7 @@ class BrepMesher {
     // Corners in space: loop points where their edges put them, the others on the surface.
     std::vector<ON_3dPoint> corner;
     std::vector<bool> known;
-    auto corner_at = [&](int k) -> const ON_3dPoint& {
+    auto corner_at = [&](int k) {
       if (std::size_t(k) >= corner.size()) corner.resize(k + 1), known.resize(k + 1, false);
       if (!known[k])
         corner[k] = std::size_t(k) < boundary.size() ? boundary[k].p
@@ -440,7 +440,7 @@ class BrepMesher {
     };
     on_detail::Refinement refinement;
     refinement.deviation = [&](const std::array<int, 3>& t, const Uv& at, const double w[3]) {
-      const ON_3dPoint &a = corner_at(t[0]), &b = corner_at(t[1]), &c = corner_at(t[2]);
+      const ON_3dPoint a = corner_at(t[0]), b = corner_at(t[1]), c = corner_at(t[2]);
       const ON_3dPoint flat(w[0] * a.x + w[1] * b.x + w[2] * c.x,
                             w[0] * a.y + w[1] * b.y + w[2] * c.y,
                             w[0] * a.z + w[1] * b.z + w[2] * c.z);
