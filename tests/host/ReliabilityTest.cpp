@@ -116,6 +116,7 @@ TEST_F(Reliability, GeometryTheMesherOnceFailedOnIsMeshedOrSkippedWithAWarning) 
       {"loops-far-off-their-surfaces-mutated.json", ""},
       {"teapot-face-edge-point-1e9-away.json", ""},
       {"fifteen-faces-sharing-a-far-circle.json", ""},
+      {"refined-sliver-1e-6-wide.json", ""},
   };
   std::size_t files = 0;
   for (const auto& entry : fs::directory_iterator(FUZZ_REGRESSIONS_DIR "/mesher")) {

@@ -430,7 +430,8 @@ TEST(BrepMesher, DensityFollowsTheParametersAndStaysBoundedOnHugeThinPlanes) {
   dense.m_grid_min_count = 2500;
   EXPECT_GT(TriangleCount(MeshFaces(*plate, dense)),
             4 * TriangleCount(MeshFaces(*plate, ON_MeshParameters::QualityRenderMesh)));
-  const std::unique_ptr<ON_Brep> cylinder = Cylinder(1, 1);
+  // Tall, so that the refine angle and not the tolerance sets the cells around it.
+  const std::unique_ptr<ON_Brep> cylinder = Cylinder(1, 50);
   ON_MeshParameters coarse = ON_MeshParameters::QualityRenderMesh;
   coarse.m_refine_angle = kPi / 4;
   EXPECT_LT(TriangleCount(MeshFaces(*cylinder, coarse)), TriangleCount(MeshFaces(*cylinder)));

@@ -65,8 +65,9 @@ class ON_CLASS ON_Mesh : public ON_Geometry {
 
 /// Settings for turning surfaces into render meshes. A surface is meshed over a grid of cells: at
 /// least m_grid_min_count of them, each knot span cut into more cells the more it bends (by
-/// m_refine_angle), cells no more elongated than m_grid_aspect_ratio allows, and at most
-/// m_grid_max_count cells per face when that is set (never more than 2^20).
+/// m_refine_angle, and so that the cells stay within half a percent of the brep's diagonal, or
+/// m_tolerance when tighter, of the surface), cells no more elongated than m_grid_aspect_ratio
+/// allows, and at most m_grid_max_count cells per face when that is set (never more than 2^20).
 class ON_CLASS ON_MeshParameters {
  public:
   /// The host's quality render-mesh settings: denser than FastRenderMesh.
@@ -76,6 +77,9 @@ class ON_CLASS ON_MeshParameters {
 
   /// Kept as a setting; the grid mesher does not measure deviation from the surface.
   double m_relative_tolerance = 0.0;
+  /// Farthest, in model units, a brep's mesh may stand off its surfaces, when tighter than half
+  /// a percent of the brep's diagonal (which always holds); 0: that half percent only.
+  double m_tolerance = 0.0;
   /// Largest bend, in radians, one cell may follow: each span gets ceil(bend / m_refine_angle)
   /// cells, where bend is how far the surface's tangent or normal turns across it (and an edge's
   /// span as many pieces by its tangent). 0: degree cells per span.

@@ -39,6 +39,8 @@ struct PairHash {
 
 /// Gives every face its depth: 0 outside everything, and one more across each loop segment.
 void MarkDepths(Triangulation& triangulation) {
+  for (auto face = triangulation.all_faces_begin(); face != triangulation.all_faces_end(); ++face)
+    face->info().depth = -1;
   std::vector<Triangulation::Edge> borders;
   std::vector<Triangulation::Face_handle> queue;
   auto flood = [&](Triangulation::Face_handle start, int depth) {
@@ -93,12 +95,83 @@ int NearestGiven(const Triangulation& triangulation, Triangulation::Vertex_handl
   return nearest;
 }
 
+/// The parameters of the sample of a triangle farthest off the surface beyond the tolerance
+/// (its centroid, or the midpoint of a side no constraint runs along), or false when none is.
+bool FarthestSample(const Triangulation& triangulation, Triangulation::Face_handle face,
+                    const Refinement& refinement, Uv& farthest) {
+  std::array<int, 3> corners;
+  Uv at[3];
+  for (int i = 0; i < 3; ++i) {
+    corners[i] = face->vertex(i)->info().index;
+    if (corners[i] < 0) return false;
+    at[i] = {face->vertex(i)->point().x(), face->vertex(i)->point().y()};
+  }
+  double worst = refinement.tolerance;
+  bool found = false;
+  auto sample = [&](const double w[3]) {
+    const Uv uv{w[0] * at[0].u + w[1] * at[1].u + w[2] * at[2].u,
+                w[0] * at[0].v + w[1] * at[1].v + w[2] * at[2].v};
+    const double d = refinement.deviation(corners, uv, w);
+    if (d > worst) worst = d, farthest = uv, found = true;
+  };
+  // Sides along loops and borders stay as they are: where their own chords stand off the
+  // surface, points inside would only pile up towards them.
+  bool free[3];
+  for (int i = 0; i < 3; ++i) {
+    // Side i lies opposite corner i.
+    free[i] = !triangulation.is_constrained(Triangulation::Edge(face, i));
+    double w[3] = {0.5, 0.5, 0.5};
+    w[i] = 0.0;
+    if (!free[i]) {
+      const Uv mid{w[0] * at[0].u + w[1] * at[1].u + w[2] * at[2].u,
+                   w[0] * at[0].v + w[1] * at[1].v + w[2] * at[2].v};
+      worst = std::max(worst, refinement.deviation(corners, mid, w));
+    }
+  }
+  const double third[3] = {1.0 / 3, 1.0 / 3, 1.0 / 3};
+  sample(third);
+  for (int i = 0; i < 3; ++i) {
+    if (!free[i]) continue;
+    double w[3] = {0.5, 0.5, 0.5};
+    w[i] = 0.0;
+    sample(w);
+  }
+  return found;
+}
+
+/// Adds the farthest samples of the triangles inside the domain as points, round after round,
+/// within the refinement's bounds.
+void Refine(Triangulation& triangulation, const Refinement& refinement, std::vector<Uv>& points) {
+  std::size_t added = 0;
+  std::vector<Uv> wanted;
+  for (int round = 0; round < refinement.most_rounds && added < refinement.most_points; ++round) {
+    wanted.clear();
+    for (auto face = triangulation.finite_faces_begin(); face != triangulation.finite_faces_end();
+         ++face) {
+      Uv farthest;
+      if (face->info().depth % 2 == 1 && FarthestSample(triangulation, face, refinement, farthest))
+        wanted.push_back(farthest);
+    }
+    if (wanted.empty()) return;
+    for (const Uv& uv : wanted) {
+      if (added >= refinement.most_points) break;
+      const Triangulation::Vertex_handle v = triangulation.insert(Point(uv.u, uv.v));
+      if (v->info().index >= 0) continue;  // a point already there
+      v->info().index = static_cast<int>(points.size());
+      points.push_back(uv);
+      ++added;
+    }
+    MarkDepths(triangulation);
+  }
+}
+
 }  // namespace
 
 DomainOutcome TriangulateDomain(std::vector<Uv>& points, std::size_t count,
                                 const std::vector<std::vector<int>>& loops,
                                 const std::vector<std::array<int, 2>>& borders,
-                                std::vector<std::array<int, 3>>& triangles) {
+                                std::vector<std::array<int, 3>>& triangles,
+                                const Refinement* refinement) {
   const std::size_t kept = triangles.size();
   const std::size_t given = points.size();
   try {
@@ -136,6 +209,7 @@ DomainOutcome TriangulateDomain(std::vector<Uv>& points, std::size_t count,
     for (auto v = triangulation.finite_vertices_begin(); v != triangulation.finite_vertices_end();
          ++v)
       if (v->info().index < 0) v->info().index = NearestGiven(triangulation, v);
+    if (refinement) Refine(triangulation, *refinement, points);
     for (auto face = triangulation.finite_faces_begin(); face != triangulation.finite_faces_end();
          ++face) {
       if (face->info().depth % 2 == 0) continue;

@@ -9,10 +9,10 @@
 
 namespace on_detail {
 
-/// A grid of cells[0] × cells[1] cells over the parameter box [lo, hi].
+/// A grid over a box of parameters: its lines in u and in v, increasing.
 struct GridBox {
-  double lo[2], hi[2];
-  int cells[2];
+  std::vector<double> lines[2];
+  int Cells(int dir) const { return int(lines[dir].size()) - 1; }
 };
 
 /// How far the loops may run across the grid, in cells (steps from a cell to the next) for each
@@ -37,8 +37,8 @@ struct TrimmedGrid {
 
 /// Cuts the grid by the closed polygons `loops` (indices into points, inside by the even-odd
 /// rule); the work grows with the cells and the cells the loops cross, which are checked against
-/// kMostCutSteps before any is walked. A grid without cells or without extent leaves every point
-/// to the triangulation. Appends the grid nodes inside the domain and clear of the loops to points:
+/// kMostCutSteps before any is walked. A grid without cells or whose lines do not increase leaves
+/// every point to the triangulation. Appends the grid nodes inside the domain and clear of the loops to points:
 /// first those the triangulation takes, then those only quads use.
 TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loops,
                     std::vector<Uv>& points);

@@ -13,20 +13,20 @@ namespace {
 // Grid nodes nearer than this (in cells) to a loop are left out: they would make slivers.
 constexpr double kClearance = 0.5;
 
-/// The grid seen in cell units: node (i, j) at x = i, y = j.
+/// The grid seen in cell units: node (i, j) at x = i, y = j, and each cell's parameters mapped
+/// linearly onto it.
 class CellGrid {
  public:
   explicit CellGrid(const GridBox& box)
       : m_box(box),
-        m_step{(box.hi[0] - box.lo[0]) / box.cells[0], (box.hi[1] - box.lo[1]) / box.cells[1]},
-        m_nodes(std::size_t(box.cells[0] + 1) * (box.cells[1] + 1), kFree),
-        m_touched(std::size_t(box.cells[0]) * box.cells[1], 0) {}
+        m_nodes(std::size_t(box.Cells(0) + 1) * (box.Cells(1) + 1), kFree),
+        m_touched(std::size_t(box.Cells(0)) * box.Cells(1), 0) {}
 
-  double X(const Uv& p) const { return (p.u - m_box.lo[0]) / m_step[0]; }
-  double Y(const Uv& p) const { return (p.v - m_box.lo[1]) / m_step[1]; }
-  Uv At(int i, int j) const { return {m_box.lo[0] + i * m_step[0], m_box.lo[1] + j * m_step[1]}; }
-  int Columns() const { return m_box.cells[0]; }
-  int Rows() const { return m_box.cells[1]; }
+  double X(const Uv& p) const { return InCells(p.u, 0); }
+  double Y(const Uv& p) const { return InCells(p.v, 1); }
+  Uv At(int i, int j) const { return {m_box.lines[0][i], m_box.lines[1][j]}; }
+  int Columns() const { return m_box.Cells(0); }
+  int Rows() const { return m_box.Cells(1); }
 
   /// Leaves out the node nearest to (x, y) when it is within the clearance in both directions.
   void BlockNear(double x, double y) {
@@ -36,27 +36,27 @@ class CellGrid {
       m_nodes[Node(int(i), int(j))] = kBlocked;
   }
 
-  /// Marks every cell the segment from (x0, y0) to (x1, y1) passes through, walking from cell to
-  /// cell across the grid lines it crosses.
-  void Touch(double x0, double y0, double x1, double y1) {
-    int i = int(std::floor(x0)), j = int(std::floor(y0));
-    const int i_end = int(std::floor(x1)), j_end = int(std::floor(y1));
-    const double dx = x1 - x0, dy = y1 - y0;
-    const int di = dx > 0 ? 1 : -1, dj = dy > 0 ? 1 : -1;
-    const double inf = std::numeric_limits<double>::infinity();
-    double next_x = dx != 0 ? ((di > 0 ? i + 1 : i) - x0) / dx : inf;
-    double next_y = dy != 0 ? ((dj > 0 ? j + 1 : j) - y0) / dy : inf;
-    const double step_x = dx != 0 ? di / dx : inf, step_y = dy != 0 ? dj / dy : inf;
+  /// Marks every cell the segment from a to b passes through, walking from cell to cell across
+  /// the grid lines it crosses.
+  void Touch(const Uv& a, const Uv& b) {
+    int i = int(std::floor(X(a))), j = int(std::floor(Y(a)));
+    const int i_end = int(std::floor(X(b))), j_end = int(std::floor(Y(b)));
+    const double du = b.u - a.u, dv = b.v - a.v;
+    const int di = du > 0 ? 1 : -1, dj = dv > 0 ? 1 : -1;
+    // Where along the segment (0 at a, 1 at b) it crosses the next line of each direction.
+    auto next = [&](int dir, int k) {
+      const std::vector<double>& lines = m_box.lines[dir];
+      const double d = dir == 0 ? du : dv, start = dir == 0 ? a.u : a.v;
+      if (d == 0 || k < 0 || k >= int(lines.size())) return std::numeric_limits<double>::infinity();
+      return (lines[k] - start) / d;
+    };
     for (int left = std::abs(i_end - i) + std::abs(j_end - j);; --left) {
       if (i >= 0 && i < Columns() && j >= 0 && j < Rows()) m_touched[Cell(i, j)] = 1;
       if (left <= 0) break;
-      if (next_x < next_y) {
-        next_x += step_x;
+      if (next(0, di > 0 ? i + 1 : i) < next(1, dj > 0 ? j + 1 : j))
         i += di;
-      } else {
-        next_y += step_y;
+      else
         j += dj;
-      }
     }
   }
 
@@ -75,8 +75,16 @@ class CellGrid {
   enum : char { kFree, kBlocked, kInside };
   std::size_t Cell(int i, int j) const { return std::size_t(j) * Columns() + i; }
 
-  GridBox m_box;
-  double m_step[2];
+  /// Parameter t of direction dir in cell units: the cell holding it (the first or last beyond
+  /// the lines) and the fraction across it.
+  double InCells(double t, int dir) const {
+    const std::vector<double>& lines = m_box.lines[dir];
+    const auto next = std::upper_bound(lines.begin() + 1, lines.end() - 1, t);
+    const std::size_t i = std::size_t(next - lines.begin()) - 1;
+    return double(i) + (t - lines[i]) / (lines[i + 1] - lines[i]);
+  }
+
+  const GridBox& m_box;
   std::vector<char> m_nodes;
   std::vector<char> m_touched;
 };
@@ -106,12 +114,11 @@ TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loo
                     std::vector<Uv>& points) {
   TrimmedGrid result;
   result.triangulated = points.size();
-  if (box.cells[0] < 1 || box.cells[1] < 1) return result;
+  if (box.Cells(0) < 1 || box.Cells(1) < 1) return result;
   // A box so narrow that its cells have no width in double precision is no grid either.
-  for (int dir = 0; dir < 2; ++dir) {
-    const double step = (box.hi[dir] - box.lo[dir]) / box.cells[dir];
-    if (!(step > 0.0) || !std::isfinite(step)) return result;
-  }
+  for (const std::vector<double>& lines : box.lines)
+    for (std::size_t k = 1; k < lines.size(); ++k)
+      if (!(lines[k] > lines[k - 1]) || !std::isfinite(lines[k] - lines[k - 1])) return result;
   CellGrid grid(box);
   if (Overruns(grid, loops, points)) {
     result.overrun = true;
@@ -123,18 +130,20 @@ TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loo
     for (std::size_t k = 0; k < loop.size(); ++k) {
       const Uv a = points[loop[k]], b = points[loop[(k + 1) % loop.size()]];
       const double ax = grid.X(a), ay = grid.Y(a), bx = grid.X(b), by = grid.Y(b);
-      grid.Touch(ax, ay, bx, by);
+      grid.Touch(a, b);
       const int pieces = int(std::ceil(std::hypot(bx - ax, by - ay) / kClearance));
       for (int s = 0; s <= pieces; ++s) {
         const double x = pieces ? double(s) / pieces : 0.0;
-        grid.BlockNear(ax + (bx - ax) * x, ay + (by - ay) * x);
+        const Uv p{a.u + (b.u - a.u) * x, a.v + (b.v - a.v) * x};
+        grid.BlockNear(grid.X(p), grid.Y(p));
       }
       if (ay == by) continue;
       const int first = std::max(1, int(std::ceil(std::min(ay, by))));
       const int last = std::min(grid.Rows() - 1, int(std::floor(std::max(ay, by))));
       for (int j = first; j <= last; ++j)
         if ((ay <= j && j < by) || (by <= j && j < ay))
-          crossings[j].push_back(ax + (j - ay) * (bx - ax) / (by - ay));
+          crossings[j].push_back(grid.X(
+              {a.u + (grid.At(0, j).v - a.v) * (b.u - a.u) / (b.v - a.v), grid.At(0, j).v}));
     }
   // Nodes on the box's sides lie on the loops' extremes: only inner nodes are used.
   for (int j = 1; j < grid.Rows(); ++j) {

@@ -13,6 +13,8 @@ namespace {
 constexpr int kMostSampleCells = 64;
 constexpr int kSamplesPerSpan = 4;
 constexpr int kMostSteps = 24;
+// Times one step may be halved before the descent ends.
+constexpr int kMostHalvings = 6;
 // How far (in sample cells) samples on a pole's side move inside.
 constexpr double kOffPole = 0.25;
 
@@ -99,16 +101,22 @@ Uv SurfacePullback::Descend(const ON_3dPoint& p, Uv uv) const {
     const double ru = Dot(r, su), rv = Dot(r, sv);
     const double det = a * c - b * b;
     if (!(std::fabs(det) > 1e-300)) break;  // a pole or a flat spot of the parametrisation
-    const Uv next{Settle(uv.u + (-ru * c + rv * b) / det, 0),
-                  Settle(uv.v + (-rv * a + ru * b) / det, 1)};
-    const bool settled = std::fabs(next.u - uv.u) <= 1e-15 * (hi[0] - lo[0]) &&
-                         std::fabs(next.v - uv.v) <= 1e-15 * (hi[1] - lo[1]);
+    const double du = (-ru * c + rv * b) / det, dv = (-rv * a + ru * b) / det;
+    // A step that does not bring the point closer is halved: across a knot where the
+    // parametrisation's speed jumps, the full step overshoots.
+    Uv next;
     ON_3dPoint next_s;
     ON_3dVector next_su, next_sv;
-    if (!m_surface.Ev1Der(next.u, next.v, next_s, next_su, next_sv)) break;
-    // A step that does not bring the point closer ends the descent.
-    const double next_distance = next_s.DistanceTo(p);
+    double next_distance = distance, scale = 1.0;
+    for (int half = 0; half <= kMostHalvings; ++half, scale *= 0.5) {
+      next = {Settle(uv.u + scale * du, 0), Settle(uv.v + scale * dv, 1)};
+      if (!m_surface.Ev1Der(next.u, next.v, next_s, next_su, next_sv)) return uv;
+      next_distance = next_s.DistanceTo(p);
+      if (next_distance <= distance) break;
+    }
     if (next_distance > distance) break;
+    const bool settled = std::fabs(next.u - uv.u) <= 1e-15 * (hi[0] - lo[0]) &&
+                         std::fabs(next.v - uv.v) <= 1e-15 * (hi[1] - lo[1]);
     uv = next;
     s = next_s, su = next_su, sv = next_sv;
     distance = next_distance;

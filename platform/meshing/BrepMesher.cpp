@@ -31,6 +31,9 @@ constexpr double kOpenLoop = 1e-3;
 constexpr double kTinyEdge = 1e-7;
 // Sides of a surface closer than this fraction of its width apart make a seam.
 constexpr double kSeamShare = 0.01;
+// Triangles of trimmed faces are refined until they stand off the surface by at most this
+// fraction of the brep's size (or the mesh parameters' tolerance, when tighter).
+constexpr double kMostDeviation = 0.005;
 // A brep wider than single precision reaches cannot become a mesh; below this every length the
 // mesher measures stays a finite number.
 constexpr double kMostSize = 3.4e38;
@@ -139,9 +142,10 @@ class BrepMesher {
       }
     }
     const Grid& grid = m_grid[fi];
-    std::unique_ptr<ON_Mesh> mesh(face.LoopCount() == 0
-                                      ? on_detail::GridMesh(*surface, grid.nu, grid.nv)
-                                      : TrimmedMesh(fi, *surface, failure));
+    std::unique_ptr<ON_Mesh> mesh(
+        face.LoopCount() == 0
+            ? on_detail::GridMesh(*surface, grid.spans[0].Lines(), grid.spans[1].Lines())
+            : TrimmedMesh(fi, *surface, failure));
     if (mesh && !AllFinite(*mesh)) {
       failure = "its surface gives points that are not finite numbers";
       return nullptr;
@@ -151,9 +155,16 @@ class BrepMesher {
 
  private:
   struct Grid {
-    int nu = 1, nv = 1;
-    double cell = 0.0;  // the longer side of a cell in space
+    on_detail::SpanGrid spans[2];  // u and v
+    double cell = 0.0;             // the longer side of an average cell in space
   };
+
+  /// How far the mesh may stand off the surfaces: a fraction of the brep's size, or the mesh
+  /// parameters' tolerance when that is tighter.
+  double Tolerance() const {
+    const double tolerance = kMostDeviation * m_size;
+    return m_mp.m_tolerance > 0.0 ? std::min(tolerance, m_mp.m_tolerance) : tolerance;
+  }
 
   /// Each face's grid, measured once for each surface the faces share.
   void SizeFaces() {
@@ -165,10 +176,10 @@ class BrepMesher {
       const auto [it, added] = measured.try_emplace(surface);
       Grid& grid = it->second;
       if (added) {
-        on_detail::GridSize(*surface, m_mp, grid.nu, grid.nv);
+        on_detail::GridOf(*surface, m_mp, Tolerance(), grid.spans);
         double width = 0.0, height = 0.0;
         if (surface->GetSurfaceSize(&width, &height))
-          grid.cell = std::max(width / grid.nu, height / grid.nv);
+          grid.cell = std::max(width / grid.spans[0].count, height / grid.spans[1].count);
       }
       m_grid[fi] = grid;
     }
@@ -202,7 +213,7 @@ class BrepMesher {
       const ON_Curve* curve = m_brep.m_E[ei].EdgeCurveOf();
       if (used[ei] && curve && curve->Domain().IsIncreasing() &&
           std::isfinite(curve->Domain().Length()))
-        measures[ei] = on_detail::MeasureEdge(*curve, m_mp);
+        measures[ei] = on_detail::MeasureEdge(*curve, m_mp, Tolerance());
     }
     KeepFacesWithinBudget(measures, target);
     m_edge_points.resize(edges);
@@ -409,14 +420,36 @@ class BrepMesher {
       }
       uv.push_back(point.uv);
     }
-    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, surface, uv), loops, uv);
+    const on_detail::TrimmedGrid grid = on_detail::CutGrid(GridOver(fi, uv), loops, uv);
     if (grid.overrun) {
       failure = "its loops cross more than " + std::to_string(on_detail::kMostCutSteps) +
                 " grid cells for each node of its grid";
       return nullptr;
     }
     std::vector<std::array<int, 3>> triangles;
-    switch (on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles)) {
+    // Corners in space: loop points where their edges put them, the others on the surface.
+    std::vector<ON_3dPoint> corner;
+    std::vector<bool> known;
+    auto corner_at = [&](int k) {
+      if (std::size_t(k) >= corner.size()) corner.resize(k + 1), known.resize(k + 1, false);
+      if (!known[k])
+        corner[k] = std::size_t(k) < boundary.size() ? boundary[k].p
+                                                     : surface.PointAt(uv[k].u, uv[k].v);
+      known[k] = true;
+      return corner[k];
+    };
+    on_detail::Refinement refinement;
+    refinement.deviation = [&](const std::array<int, 3>& t, const Uv& at, const double w[3]) {
+      const ON_3dPoint a = corner_at(t[0]), b = corner_at(t[1]), c = corner_at(t[2]);
+      const ON_3dPoint flat(w[0] * a.x + w[1] * b.x + w[2] * c.x,
+                            w[0] * a.y + w[1] * b.y + w[2] * c.y,
+                            w[0] * a.z + w[1] * b.z + w[2] * c.z);
+      return surface.PointAt(at.u, at.v).DistanceTo(flat);
+    };
+    refinement.tolerance = Tolerance();
+    refinement.most_points = std::size_t(m_most_points);
+    switch (on_detail::TriangulateDomain(uv, grid.triangulated, loops, grid.borders, triangles,
+                                         &refinement)) {
       case on_detail::DomainOutcome::triangulated:
         break;
       case on_detail::DomainOutcome::crossings:
@@ -435,21 +468,25 @@ class BrepMesher {
 
   /// The grid over the loops' parameter box: the surface's grid cut to that box, with at least
   /// the minimum count across it and at most the most cells.
-  on_detail::GridBox GridOver(int fi, const ON_Surface& surface, const std::vector<Uv>& uv) const {
-    on_detail::GridBox box{{uv[0].u, uv[0].v}, {uv[0].u, uv[0].v}, {0, 0}};
+  on_detail::GridBox GridOver(int fi, const std::vector<Uv>& uv) const {
+    double lo[2] = {uv[0].u, uv[0].v}, hi[2] = {uv[0].u, uv[0].v};
     for (const Uv& p : uv) {
-      box.lo[0] = std::min(box.lo[0], p.u), box.hi[0] = std::max(box.hi[0], p.u);
-      box.lo[1] = std::min(box.lo[1], p.v), box.hi[1] = std::max(box.hi[1], p.v);
+      lo[0] = std::min(lo[0], p.u), hi[0] = std::max(hi[0], p.u);
+      lo[1] = std::min(lo[1], p.v), hi[1] = std::max(hi[1], p.v);
     }
-    const Grid& whole = m_grid[fi];
     const int least = static_cast<int>(std::ceil(std::sqrt(std::max(1, m_mp.m_grid_min_count))));
-    const int n[2] = {whole.nu, whole.nv};
+    on_detail::SpanGrid part[2];
+    int cells[2];
     for (int dir = 0; dir < 2; ++dir) {
-      const double fraction = (box.hi[dir] - box.lo[dir]) / surface.Domain(dir).Length();
-      box.cells[dir] =
-          std::max(least, static_cast<int>(std::ceil(n[dir] * std::min(1.0, fraction))));
+      part[dir] = m_grid[fi].spans[dir].Within(lo[dir], hi[dir]);
+      cells[dir] = on_detail::CountWithin(part[dir].Needed(), least, on_detail::MostCells(m_mp));
     }
-    on_detail::LimitCells(box.cells[0], box.cells[1], on_detail::MostCells(m_mp));
+    on_detail::LimitCells(cells[0], cells[1], on_detail::MostCells(m_mp));
+    on_detail::GridBox box;
+    for (int dir = 0; dir < 2; ++dir) {
+      part[dir].Spread(cells[dir]);
+      box.lines[dir] = part[dir].Lines();
+    }
     return box;
   }
 
