@@ -22,23 +22,10 @@ constexpr double kTolerance = 0.005;  // of the brep's diagonal
 
 /// Edges of the brep's face meshes, welded by exact position, used by more than two triangles.
 int OverusedEdges(const ON_SimpleArray<const ON_Mesh*>& meshes) {
-  std::map<std::array<double, 3>, int> index;
-  std::map<std::pair<int, int>, int> uses;
-  for (int m = 0; m < meshes.Count(); ++m) {
-    const ON_Mesh& mesh = *meshes[m];
-    std::vector<int> id(mesh.VertexCount());
-    for (int i = 0; i < mesh.VertexCount(); ++i) {
-      const ON_3dPoint p = mesh.Vertex(i);
-      id[i] = index.try_emplace({p.x, p.y, p.z}, int(index.size())).first->second;
-    }
-    for (const auto& t : surface_deviation::Triangles(mesh))
-      for (int k = 0; k < 3; ++k) {
-        const int a = id[t[k]], b = id[t[(k + 1) % 3]];
-        if (a != b) ++uses[{std::min(a, b), std::max(a, b)}];
-      }
-  }
   int overused = 0;
-  for (const auto& [edge, count] : uses) overused += count > 2;
+  for (const auto& [edge, count] :
+       surface_deviation::WeldedEdgeUses(meshes.Array(), meshes.Count()))
+    overused += count > 2;
   return overused;
 }
 
@@ -51,7 +38,9 @@ struct Model {
   int overused;
 };
 
-void PrintTo(const Model& model, std::ostream* out) { *out << model.name; }
+void PrintTo(const Model& model, std::ostream* out) {
+  *out << model.name;
+}
 
 class ModelMeshDeviation : public ::testing::TestWithParam<Model> {
  protected:
@@ -79,8 +68,9 @@ TEST_P(ModelMeshDeviation, EveryTriangleOfEveryBrepStaysWithinTheTolerance) {
     brep.GetTightBoundingBox(box);
     const double diagonal = box.m_min.DistanceTo(box.m_max);
     for (int f = 0; f < brep.FaceCount(); ++f) {
-      const double farthest = surface_deviation::FarthestInteriorSample(
-                                  *brep.Face(f)->SurfaceOf(), *meshes[f]) / diagonal;
+      const double farthest =
+          surface_deviation::FarthestInteriorSample(*brep.Face(f)->SurfaceOf(), *meshes[f]) /
+          diagonal;
       worst = std::max(worst, farthest);
       EXPECT_LE(farthest, kTolerance) << "brep " << i << " face " << f;
     }
@@ -88,7 +78,8 @@ TEST_P(ModelMeshDeviation, EveryTriangleOfEveryBrepStaysWithinTheTolerance) {
   }
   EXPECT_GT(breps, 0);
   EXPECT_EQ(overused, GetParam().overused);
-  std::printf("%s: farthest triangle sample %.4f%% of the diagonal\n", GetParam().name, 100 * worst);
+  std::printf("%s: farthest triangle sample %.4f%% of the diagonal\n", GetParam().name,
+              100 * worst);
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedModels, ModelMeshDeviation,

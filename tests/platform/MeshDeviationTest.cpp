@@ -45,8 +45,8 @@ ON_NurbsSurface* Bend() {
 /// A rational circle of radius r in the plane through `center` spanned by x and y, starting at
 /// center + r x, with quarters of parameter length 1, 4, 1, 4 (knots 0, 1, 5, 6, 10).
 std::array<std::pair<ON_3dPoint, double>, 9> UnevenCircle(const ON_3dPoint& center,
-                                                        const ON_3dVector& x,
-                                                        const ON_3dVector& y, double r) {
+                                                          const ON_3dVector& x,
+                                                          const ON_3dVector& y, double r) {
   std::array<std::pair<ON_3dPoint, double>, 9> out = UnitCircle();
   for (auto& [p, w] : out) p = center + x * (r * p.x) + y * (r * p.y);
   return out;
@@ -86,8 +86,7 @@ ON_NurbsSurface* Wave() {
 }
 
 /// A polyline through n + 1 points of the surface at (u, v) = f(k / n).
-ON_NurbsCurve* CurveOn(const ON_Surface& surface, const std::function<Uv(double)>& f,
-                       int n = 200) {
+ON_NurbsCurve* CurveOn(const ON_Surface& surface, const std::function<Uv(double)>& f, int n = 200) {
   auto* curve = new ON_NurbsCurve(3, false, 2, n + 1);
   for (int k = 0; k <= n; ++k) {
     const Uv uv = f(double(k) / n);
@@ -128,7 +127,8 @@ std::unique_ptr<ON_Brep> Trimmed(ON_Surface* surface, Sides sides,
   const int south = side(c[0], c[1]), east = side(c[1], c[2]);
   const int north = surface->IsClosed(1) ? south : side(c[3], c[2]);
   const int west = surface->IsClosed(0) ? east : side(c[0], c[3]);
-  AddLoop(*brep, fi, ON_BrepLoop::outer, {{south, false}, {east, false}, {north, true}, {west, true}});
+  AddLoop(*brep, fi, ON_BrepLoop::outer,
+          {{south, false}, {east, false}, {north, true}, {west, true}});
   for (const Hole& hole : holes)
     AddLoop(*brep, fi, ON_BrepLoop::inner,
             {{AddEdge(*brep, CurveOn(*surface,
@@ -154,25 +154,6 @@ double Diagonal(const ON_Brep& brep) {
   return box.m_min.DistanceTo(box.m_max);
 }
 
-/// Undirected edges of the welded (exactly equal points) triangles and how many use each.
-std::map<std::pair<int, int>, int> EdgeUses(const std::vector<const ON_Mesh*>& meshes) {
-  std::map<std::array<double, 3>, int> index;
-  std::map<std::pair<int, int>, int> uses;
-  for (const ON_Mesh* mesh : meshes) {
-    std::vector<int> id(mesh->VertexCount());
-    for (int i = 0; i < mesh->VertexCount(); ++i) {
-      const ON_3dPoint p = mesh->Vertex(i);
-      id[i] = index.try_emplace({p.x, p.y, p.z}, int(index.size())).first->second;
-    }
-    for (const auto& t : surface_deviation::Triangles(*mesh))
-      for (int k = 0; k < 3; ++k) {
-        const int a = id[t[k]], b = id[t[(k + 1) % 3]];
-        if (a != b) ++uses[{std::min(a, b), std::max(a, b)}];
-      }
-  }
-  return uses;
-}
-
 struct DeviationCase {
   const char* name;
   std::function<std::unique_ptr<ON_Brep>()> make;
@@ -187,7 +168,11 @@ const DeviationCase kCases[] = {
     // to its own place on both sides of the seams.
     {"torus_seams_at_180_and_0_trimmed", [] { return Trimmed(Torus(), Sides::even); }, true},
     {"torus_trimmed_along_its_spans", [] { return Trimmed(Torus(), Sides::per_span); }, true},
-    {"torus_with_a_hole", [] { return Trimmed(Torus(), Sides::even, {{2.5, 5.5, 1.2}}); }, false},
+    {"torus_with_a_hole",
+     [] {
+       return Trimmed(Torus(), Sides::even, {{2.5, 5.5, 1.2}});
+     },
+     false},
     {"wave_with_uneven_spans_untrimmed", [] { return Untrimmed(Wave()); }, false},
     {"wave_with_holes",
      [] {
@@ -196,7 +181,9 @@ const DeviationCase kCases[] = {
      false},
 };
 
-void PrintTo(const DeviationCase& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const DeviationCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class MeshDeviation : public ::testing::TestWithParam<DeviationCase> {};
 
@@ -217,7 +204,8 @@ TEST_P(MeshDeviation, EveryTriangleStaysWithinTheToleranceAndClosedSurfacesClose
     EXPECT_LE(farthest / diagonal, kTolerance) << "face " << fi;
   }
   int open = 0, overused = 0;
-  for (const auto& [edge, count] : EdgeUses(meshes)) {
+  for (const auto& [edge, count] :
+       surface_deviation::WeldedEdgeUses(meshes.data(), int(meshes.size()))) {
     open += count == 1;
     overused += count > 2;
   }

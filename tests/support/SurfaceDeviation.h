@@ -6,6 +6,8 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "opennurbs.h"
@@ -80,7 +82,8 @@ class Projector {
       ON_3dVector du, dv;
       if (!m_surface.Ev1Der(uv.u, uv.v, s, du, dv)) break;
       const ON_3dVector r = p - s;
-      const double a = Dot(du, du), b = Dot(du, dv), c = Dot(dv, dv), ru = Dot(du, r), rv = Dot(dv, r);
+      const double a = Dot(du, du), b = Dot(du, dv), c = Dot(dv, dv), ru = Dot(du, r),
+                   rv = Dot(dv, r);
       const double det = a * c - b * b;
       if (!(std::fabs(det) > 1e-300)) break;
       double step_u = (c * ru - b * rv) / det, step_v = (a * rv - b * ru) / det;
@@ -122,6 +125,27 @@ inline std::vector<std::array<int, 3>> Triangles(const ON_Mesh& mesh) {
     if (mesh.m_F[f].IsQuad()) out.push_back({v[0], v[2], v[3]});
   }
   return out;
+}
+
+/// Undirected edges of the triangles of `count` meshes, their points welded by exact position (as
+/// the export welds them), and how many triangles use each: 2 everywhere for a closed surface.
+inline std::map<std::pair<int, int>, int> WeldedEdgeUses(const ON_Mesh* const* meshes, int count) {
+  std::map<std::array<double, 3>, int> index;
+  std::map<std::pair<int, int>, int> uses;
+  for (int m = 0; m < count; ++m) {
+    const ON_Mesh& mesh = *meshes[m];
+    std::vector<int> id(mesh.VertexCount());
+    for (int i = 0; i < mesh.VertexCount(); ++i) {
+      const ON_3dPoint p = mesh.Vertex(i);
+      id[i] = index.try_emplace({p.x, p.y, p.z}, int(index.size())).first->second;
+    }
+    for (const auto& t : Triangles(mesh))
+      for (int k = 0; k < 3; ++k) {
+        const int a = id[t[k]], b = id[t[(k + 1) % 3]];
+        if (a != b) ++uses[{std::min(a, b), std::max(a, b)}];
+      }
+  }
+  return uses;
 }
 
 /// The farthest any triangle's interior sample (its centroid and its sides' midpoints) lies from
