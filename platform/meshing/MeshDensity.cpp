@@ -45,11 +45,12 @@ Bend SpanBend(const ON_Surface& surface, int dir, double a, double b) {
         return {};
       const ON_3dVector tangent = dir == 0 ? du : dv, normal = Cross(du, dv);
       if (k > 0) {
-        const double turn =
-            std::max(Angle(last_tangent, tangent), Angle(last_normal, normal));
+        const double tangent_step = Angle(last_tangent, tangent);
+        const double normal_step = Angle(last_normal, normal);
+        const double turn = std::max(tangent_step, normal_step);
         const double piece = p.DistanceTo(last_point);
-        tangent_turn += Angle(last_tangent, tangent);
-        normal_turn += Angle(last_normal, normal);
+        tangent_turn += tangent_step;
+        normal_turn += normal_step;
         length += piece;
         if (piece > 0.0) sharpest = std::max(sharpest, turn / piece);
       }
