@@ -433,8 +433,8 @@ class BrepMesher {
     auto corner_at = [&](int k) {
       if (std::size_t(k) >= corner.size()) corner.resize(k + 1), known.resize(k + 1, false);
       if (!known[k])
-        corner[k] = std::size_t(k) < boundary.size() ? boundary[k].p
-                                                     : surface.PointAt(uv[k].u, uv[k].v);
+        corner[k] =
+            std::size_t(k) < boundary.size() ? boundary[k].p : surface.PointAt(uv[k].u, uv[k].v);
       known[k] = true;
       return corner[k];
     };

@@ -80,7 +80,8 @@ SpanGrid SpanNeeds(const ON_Surface& surface, int dir, const ON_MeshParameters& 
   }
   grid.needs.assign(spans, degree);
   // A plane does not bend.
-  if (dynamic_cast<const ON_PlaneSurface*>(&surface)) grid.needs.assign(spans, 1);
+  if (dynamic_cast<const ON_PlaneSurface*>(&surface))
+    grid.needs.assign(spans, 1);
   else if (mp.m_refine_angle > 0.0 || tolerance > 0.0)
     for (int s = 0; s < spans; ++s) {
       const Bend bend = SpanBend(surface, dir, grid.bounds[s], grid.bounds[s + 1]);
@@ -129,7 +130,8 @@ std::vector<int> Round(const std::vector<double>& share, const std::vector<doubl
   for (std::size_t s = 0; s < spans; ++s) order[s] = s;
   const std::size_t left = given < total ? std::min<std::size_t>(spans, total - given) : 0;
   auto larger = [&](std::size_t a, std::size_t b) { return share[a] - n[a] > share[b] - n[b]; };
-  if (left > 0 && left < spans) std::nth_element(order.begin(), order.begin() + left, order.end(), larger);
+  if (left > 0 && left < spans)
+    std::nth_element(order.begin(), order.begin() + left, order.end(), larger);
   for (std::size_t k = 0; k < left; ++k) ++n[order[k]];
   // Shares that overshoot (bisection's last bits) give back from the largest counts.
   for (std::size_t s = 0; given > total && s < spans; ++s)
@@ -218,7 +220,8 @@ SpanGrid SpanGrid::Within(double lo, double hi) const {
     const double a = std::max(lo, bounds[s]), b = std::min(hi, bounds[s + 1]);
     if (!(b > a)) continue;
     part.bounds.push_back(b);
-    part.needs.push_back(CountWithin(cells[s] * (b - a) / (bounds[s + 1] - bounds[s]), 1, kMostCells));
+    part.needs.push_back(
+        CountWithin(cells[s] * (b - a) / (bounds[s + 1] - bounds[s]), 1, kMostCells));
   }
   if (part.needs.empty()) {
     part.bounds = {lo, hi};
@@ -257,8 +260,8 @@ ON_Mesh* GridMesh(const ON_Surface& surface, const std::vector<double>& u,
   const bool closed[2] = {surface.IsClosed(0), surface.IsClosed(1)};
   for (int i = 0; i <= nu; ++i)
     for (int j = 0; j <= nv; ++j)
-      mesh->AppendVertex(surface.PointAt(closed[0] && i == nu ? u[0] : u[i],
-                                         closed[1] && j == nv ? v[0] : v[j]));
+      mesh->AppendVertex(
+          surface.PointAt(closed[0] && i == nu ? u[0] : u[i], closed[1] && j == nv ? v[0] : v[j]));
   auto at = [nv](int i, int j) { return i * (nv + 1) + j; };
   for (int i = 0; i < nu; ++i)
     for (int j = 0; j < nv; ++j)

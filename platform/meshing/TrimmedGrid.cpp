@@ -142,8 +142,8 @@ TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loo
       const int last = std::min(grid.Rows() - 1, int(std::floor(std::max(ay, by))));
       for (int j = first; j <= last; ++j)
         if ((ay <= j && j < by) || (by <= j && j < ay))
-          crossings[j].push_back(grid.X(
-              {a.u + (grid.At(0, j).v - a.v) * (b.u - a.u) / (b.v - a.v), grid.At(0, j).v}));
+          crossings[j].push_back(
+              grid.X({a.u + (grid.At(0, j).v - a.v) * (b.u - a.u) / (b.v - a.v), grid.At(0, j).v}));
     }
   // Nodes on the box's sides lie on the loops' extremes: only inner nodes are used.
   for (int j = 1; j < grid.Rows(); ++j) {

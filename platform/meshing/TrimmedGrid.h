@@ -38,8 +38,8 @@ struct TrimmedGrid {
 /// Cuts the grid by the closed polygons `loops` (indices into points, inside by the even-odd
 /// rule); the work grows with the cells and the cells the loops cross, which are checked against
 /// kMostCutSteps before any is walked. A grid without cells or whose lines do not increase leaves
-/// every point to the triangulation. Appends the grid nodes inside the domain and clear of the loops to points:
-/// first those the triangulation takes, then those only quads use.
+/// every point to the triangulation. Appends the grid nodes inside the domain and clear of the
+/// loops to points: first those the triangulation takes, then those only quads use.
 TrimmedGrid CutGrid(const GridBox& box, const std::vector<std::vector<int>>& loops,
                     std::vector<Uv>& points);
 

@@ -95,7 +95,8 @@ TEST_F(Reliability, ADocumentWithoutGeometryExportsAndSaysSo) {
   const Finished run = Orvexport({document, "-o", target});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(Contains(
-      run.err, "orvexport: warning: nothing with geometry to export (1 curve, 1 point, 1 annotation)\n"))
+      run.err,
+      "orvexport: warning: nothing with geometry to export (1 curve, 1 point, 1 annotation)\n"))
       << run.out << run.err;
   EXPECT_TRUE(fs::exists(target));
 }

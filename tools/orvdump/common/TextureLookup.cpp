@@ -146,8 +146,8 @@ std::optional<fs::path> localTextureFile(const Material& material, const fs::pat
   if (!material.textureFile || material.textureEnabled == false) return std::nullopt;
   const std::optional<fs::path> path = pathFromTextureUrl(*material.textureFile, sceneFolder);
   if (!path) {
-    warnings.push_back(where + ": texture \"" + *material.textureFile +
-                       "\" names no local file; " + std::string(consequence));
+    warnings.push_back(where + ": texture \"" + *material.textureFile + "\" names no local file; " +
+                       std::string(consequence));
     return std::nullopt;
   }
   return path;
