@@ -1,6 +1,6 @@
 #include "orv/SceneFileReader.h"
 
-#include <zlib.h>
+#include <libdeflate.h>
 
 #include <algorithm>
 #include <bit>
@@ -41,7 +41,7 @@ std::uint64_t littleEndian(const std::uint8_t* bytes, int count) {
 }
 
 std::uint32_t crcOf(Bytes bytes) {
-  return static_cast<std::uint32_t>(crc32_z(0, bytes.data(), bytes.size()));
+  return libdeflate_crc32(0, bytes.data(), bytes.size());
 }
 
 /// Where in the file reading is, for error messages: "(chunk ODEF, objectDefinitions[2])".
