@@ -45,13 +45,6 @@ int* PolygonList::Blocks::allocate(std::size_t count) {
   return start;
 }
 
-bool PolygonList::Blocks::extend(const int* end, std::size_t count) {
-  if (end == nullptr || end != free_ || static_cast<std::size_t>(limit_ - free_) < count)
-    return false;
-  free_ += count;
-  return true;
-}
-
 void PolygonList::Blocks::clear() {
   blocks_.clear();
   free_ = limit_ = nullptr;
@@ -118,34 +111,10 @@ int* PolygonList::append(std::optional<bool> flag, std::optional<int> materialIn
   return record.corners;
 }
 
-void PolygonList::insert(std::size_t position) {
-  assert(position <= size());
-  records_.insert(position, Record{});
-}
-
-void PolygonList::setFlag(std::size_t polygon, bool flag) {
-  Record& record = records_[polygon];
-  record.present =
-      static_cast<std::uint8_t>((record.present & ~kFlag) | kHasFlag | (flag ? kFlag : 0));
-}
-
-void PolygonList::setMaterialIndex(std::size_t polygon, int materialIndex) {
-  Record& record = records_[polygon];
-  record.present |= kHasMaterial;
-  record.materialIndex = materialIndex;
-}
-
-void PolygonList::growByOne(Record& record) {
-  if (record.count < record.capacity) return;
-  // The usual caller fills the polygon it just added: its indices are the newest and grow in
-  // place, so a definition's indices end up packed in polygon order.
-  if (record.capacity == 0 && record.corners == nullptr) {
+void PolygonList::moveToGrow(Record& record) {
+  if (record.capacity == 0) {
     record.corners = blocks_.allocate(1);
     record.capacity = 1;
-    return;
-  }
-  if (blocks_.extend(record.corners + record.capacity, 1)) {
-    ++record.capacity;
     return;
   }
   const std::uint32_t capacity = std::max(kFirstMovedCapacity, 2 * record.capacity);
@@ -153,17 +122,6 @@ void PolygonList::growByOne(Record& record) {
   std::copy(record.corners, record.corners + record.count, moved);
   record.corners = moved;
   record.capacity = capacity;
-}
-
-int* PolygonList::insertCorner(std::size_t polygon, std::size_t corner) {
-  Record& record = records_[polygon];
-  assert(corner <= record.count);
-  growByOne(record);
-  int* at = record.corners + corner;
-  std::memmove(at + 1, at, (record.count - corner) * sizeof(int));
-  *at = 0;
-  ++record.count;
-  return at;
 }
 
 }  // namespace QzOrv::scene

@@ -3,6 +3,7 @@
 // polygon when others are inserted before them, and copies are deep.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <vector>
 
@@ -115,6 +116,37 @@ TEST(PolygonList, CopiesAreDeepAndEqualAndAMovedFromListStartsAfresh) {
   polygons.push_back(Polygon{false, std::nullopt, {5, 6, 7}});
   EXPECT_EQ(cornersOf(polygons, 0), (std::vector<int>{5, 6, 7}));
   EXPECT_EQ(cornersOf(moved, 1), many);
+}
+
+TEST(ChunkedArray, AppendsAfterShrinksMovesAndInsertsKeepEveryValueInOrder) {
+  // Each case grows to a size, shrinks to another, then appends: sizes on and around chunk
+  // boundaries (16, 48, 4080 and 8176 values) and an empty array.
+  struct Case {
+    std::size_t grown, shrunk, appended;
+  };
+  for (const Case c : {Case{16, 16, 1}, Case{48, 17, 40}, Case{4080, 4079, 2}, Case{8176, 0, 20},
+                       Case{5000, 4080, 4097}, Case{0, 0, 3}}) {
+    SCOPED_TRACE(testing::Message() << c.grown << " -> " << c.shrunk << " + " << c.appended);
+    scene::ChunkedArray<int> values;
+    std::vector<int> expected;
+    for (std::size_t i = 0; i < c.grown; ++i) {
+      values.push_back(static_cast<int>(i));
+      expected.push_back(static_cast<int>(i));
+    }
+    values.resize(c.shrunk);
+    expected.resize(c.shrunk);
+    scene::ChunkedArray<int> moved = std::move(values);
+    for (std::size_t i = 0; i < c.appended; ++i) {
+      moved.insert(moved.size(), -static_cast<int>(i));
+      expected.push_back(-static_cast<int>(i));
+    }
+    moved.insert(0, 7);
+    expected.insert(expected.begin(), 7);
+    EXPECT_TRUE(std::equal(moved.begin(), moved.end(), expected.begin(), expected.end()));
+    values.push_back(5);  // a moved-from array starts afresh
+    EXPECT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0], 5);
+  }
 }
 
 }  // namespace

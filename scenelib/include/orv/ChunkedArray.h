@@ -59,15 +59,17 @@ class ChunkedArray {
   ChunkedArray() = default;
   ChunkedArray(std::initializer_list<T> values) { assign(values.begin(), values.end()); }
   ChunkedArray(const ChunkedArray& other) { assign(other.begin(), other.end()); }
-  ChunkedArray(ChunkedArray&& other) noexcept
-      : chunks_(std::move(other.chunks_)), size_(std::exchange(other.size_, 0)) {}
+  ChunkedArray(ChunkedArray&& other) noexcept { *this = std::move(other); }
   ChunkedArray& operator=(const ChunkedArray& other) {
     if (this != &other) assign(other.begin(), other.end());
     return *this;
   }
   ChunkedArray& operator=(ChunkedArray&& other) noexcept {
-    chunks_ = std::move(other.chunks_);
+    if (this == &other) return *this;
+    chunks_ = std::exchange(other.chunks_, {});
     size_ = std::exchange(other.size_, 0);
+    next_ = std::exchange(other.next_, nullptr);
+    limit_ = std::exchange(other.limit_, nullptr);
     return *this;
   }
   ChunkedArray& operator=(std::initializer_list<T> values) {
@@ -111,6 +113,7 @@ class ChunkedArray {
   /// values from `index` on move up by one.
   T& insert(std::size_t index, const T& value) {
     assert(index <= size_);
+    if (index == size_) return appendSlot() = value;
     appendSlot();
     for (std::size_t i = size_ - 1; i > index; --i) (*this)[i] = (*this)[i - 1];
     return (*this)[index] = value;
@@ -120,6 +123,7 @@ class ChunkedArray {
     if (count <= size_) {
       size_ = count;
       chunks_.resize(chunkCountFor(count));
+      settleTail();
       return;
     }
     while (size_ < count) appendSlot() = T{};
@@ -179,14 +183,33 @@ class ChunkedArray {
     return {kGrowingChunks + beyond / kLargestChunk, beyond % kLargestChunk};
   }
 
+  // Appending is the common way to fill an array of millions of values: it only bumps a pointer
+  // into the last chunk, which is allocated when the one before it is full.
   T& appendSlot() {
-    if (size_ == capacityOf(chunks_.size()))
-      chunks_.push_back(std::make_unique_for_overwrite<T[]>(chunkSize(chunks_.size())));
-    return (*this)[size_++];
+    if (next_ == limit_) addChunk();
+    ++size_;
+    return *next_++;
+  }
+  void addChunk() {
+    const std::size_t size = chunkSize(chunks_.size());
+    chunks_.push_back(std::make_unique_for_overwrite<T[]>(size));
+    next_ = chunks_.back().get();
+    limit_ = next_ + size;
+  }
+  /// Points next_ at the slot after the last value once the chunks or the size changed.
+  void settleTail() {
+    if (chunks_.empty()) {
+      next_ = limit_ = nullptr;
+      return;
+    }
+    limit_ = chunks_.back().get() + chunkSize(chunks_.size() - 1);
+    next_ = limit_ - (capacityOf(chunks_.size()) - size_);
   }
 
   std::vector<std::unique_ptr<T[]>> chunks_;
   std::size_t size_ = 0;
+  T* next_ = nullptr;  // the free end of the last chunk (limit_ when it is full)
+  T* limit_ = nullptr;
 };
 
 }  // namespace QzOrv::scene

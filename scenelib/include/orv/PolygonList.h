@@ -2,8 +2,10 @@
 // and every vertex index in shared blocks, instead of a heap block or two per polygon.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -94,9 +96,20 @@ class PolygonList {
   // from 0 to size() - 1; `corner` counts the polygon's vertex indices.
 
   /// Inserts a polygon with nothing set and no vertex index before `position` (0 to size()).
-  void insert(std::size_t position);
-  void setFlag(std::size_t polygon, bool flag);
-  void setMaterialIndex(std::size_t polygon, int materialIndex);
+  void insert(std::size_t position) {
+    assert(position <= size());
+    records_.insert(position, Record{});
+  }
+  void setFlag(std::size_t polygon, bool flag) {
+    Record& record = records_[polygon];
+    record.present =
+        static_cast<std::uint8_t>((record.present & ~kFlag) | kHasFlag | (flag ? kFlag : 0));
+  }
+  void setMaterialIndex(std::size_t polygon, int materialIndex) {
+    Record& record = records_[polygon];
+    record.present |= kHasMaterial;
+    record.materialIndex = materialIndex;
+  }
   std::size_t cornerCount(std::size_t polygon) const { return records_[polygon].count; }
   /// The vertex index at `corner` (0 to cornerCount - 1); valid until the next insertCorner on
   /// the same polygon.
@@ -105,14 +118,23 @@ class PolygonList {
   }
   /// Inserts a vertex index 0 before `corner` (0 to cornerCount) and returns its storage, valid
   /// until the next insertCorner on the same polygon.
-  int* insertCorner(std::size_t polygon, std::size_t corner);
+  int* insertCorner(std::size_t polygon, std::size_t corner) {
+    Record& record = records_[polygon];
+    assert(corner <= record.count);
+    if (record.count == record.capacity) growByOne(record);
+    int* at = record.corners + corner;
+    if (corner < record.count) std::memmove(at + 1, at, (record.count - corner) * sizeof(int));
+    *at = 0;
+    ++record.count;
+    return at;
+  }
 
  private:
   // Present bits of a record.
   static constexpr std::uint8_t kHasFlag = 1, kFlag = 2, kHasMaterial = 4;
 
   struct Record {
-    int* corners = nullptr;  // in blocks_, or null with capacity 0
+    int* corners = nullptr;  // in blocks_; not to be read with capacity 0
     std::uint32_t count = 0;
     std::uint32_t capacity = 0;
     int materialIndex = 0;
@@ -124,9 +146,19 @@ class PolygonList {
    public:
     /// Room for `count` indices, contiguous.
     int* allocate(std::size_t count);
-    /// Grows the allocation ending at `end` by `count` in place when it is the newest one and the
-    /// block has room; false otherwise.
-    bool extend(const int* end, std::size_t count);
+    /// Grows the allocation of `capacity` indices at `start` by one in place when it is the
+    /// newest one and the block has room; an allocation of none starts at the free end. False
+    /// when it cannot grow.
+    bool growByOne(int*& start, std::size_t capacity) {
+      if (free_ == limit_) return false;
+      if (capacity == 0) {
+        start = free_;
+      } else if (start + capacity != free_) {
+        return false;
+      }
+      ++free_;
+      return true;
+    }
     void clear();
 
    private:
@@ -138,8 +170,18 @@ class PolygonList {
     std::size_t nextBlock_ = kFirstBlockIndices;  // indices in the next shared block
   };
 
-  /// Makes room for one more index in `record`, moving its indices when they cannot grow.
-  void growByOne(Record& record);
+  /// Makes room for one more index in `record`, whose indices fill their capacity.
+  void growByOne(Record& record) {
+    // The usual caller fills the polygon it just added: its indices are the newest and grow in
+    // place, so a definition's indices end up packed in polygon order.
+    if (blocks_.growByOne(record.corners, record.capacity)) {
+      ++record.capacity;
+    } else {
+      moveToGrow(record);
+    }
+  }
+  /// Gives `record` room for more indices elsewhere, copying those it has.
+  void moveToGrow(Record& record);
 
   ChunkedArray<Record> records_;
   Blocks blocks_;
