@@ -73,6 +73,7 @@ PolygonList& PolygonList::operator=(PolygonList&& other) noexcept {
   if (this == &other) return *this;
   records_ = std::move(other.records_);
   blocks_ = std::move(other.blocks_);
+  totals_ = std::exchange(other.totals_, {});
   // The moved-from list (its records already gone) must not hand out the free end of blocks it
   // no longer owns.
   other.blocks_.clear();
@@ -106,6 +107,9 @@ int* PolygonList::append(std::optional<bool> flag, std::optional<int> materialIn
     record.materialIndex = *materialIndex;
   }
   record.count = record.capacity = narrowCount(cornerCount);
+  totals_.flags += flag ? 1 : 0;
+  totals_.materialIndices += materialIndex ? 1 : 0;
+  totals_.vertexIndices += cornerCount;
   if (cornerCount > 0) record.corners = blocks_.allocate(cornerCount);
   records_.push_back(record);
   return record.corners;

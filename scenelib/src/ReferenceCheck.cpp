@@ -78,15 +78,16 @@ class Checker {
     const std::size_t materialCount = definition.materials.size();
     // Messages are composed only for a polygon found wrong: a sound definition of millions of
     // polygons costs a few comparisons each.
-    for (std::size_t p = 0; p < definition.polygons.size(); ++p) {
-      const PolygonRef polygon = definition.polygons[p];
+    std::size_t p = 0;
+    definition.polygons.forEach([&](const PolygonRef& polygon) {
       if (cornerCountIsBad(polygon.vertexIndices.size()) ||
           std::ranges::any_of(polygon.vertexIndices,
                               [&](int vertex) { return vertexIsBad(vertex, vertexCount); }) ||
           materialIsBad(polygon.materialIndex, materialCount)) {
         reportPolygon(index, p, vertexCount, materialCount);
       }
-    }
+      ++p;
+    });
   }
 
   void reportPolygon(std::size_t index, std::size_t p, std::size_t vertexCount,

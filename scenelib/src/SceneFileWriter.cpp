@@ -199,13 +199,17 @@ class Encoder {
   }
 
   /// Every polygon record in order: presence mask, flag, material index, index count, indices.
+  /// Their length follows from the list's totals, without a look at any polygon.
   void polygons(const PolygonList& polygons) {
-    for (const PolygonRef polygon : polygons) {
+    if constexpr (Sink::kCountsOnly) {
+      const PolygonList::Totals& totals = polygons.totals();
+      bytes(nullptr, (4 + 4) * polygons.size() + totals.flags + 4 * totals.materialIndices +
+                         4 * totals.vertexIndices);
+      return;
+    }
+    polygons.forEach([&](const PolygonRef& polygon) {
       const std::span<const int> corners = polygon.vertexIndices;
-      if constexpr (Sink::kCountsOnly) {
-        bytes(nullptr, 4 + (polygon.flag ? 1 : 0) + (polygon.materialIndex ? 4 : 0) + 4 +
-                           4 * corners.size());
-      } else if (corners.size() <= kShortPolygon && std::endian::native == std::endian::little) {
+      if (corners.size() <= kShortPolygon && std::endian::native == std::endian::little) {
         // Encoded whole on the stack and appended at once: one copy per polygon.
         std::uint8_t record[4 + 1 + 4 + 4 + 4 * kShortPolygon];
         std::size_t used = 0;
@@ -230,7 +234,7 @@ class Encoder {
         count(corners.size());
         for (int index : corners) value(index);
       }
-    }
+    });
   }
 
  private:
@@ -366,7 +370,8 @@ void writeHeader(PieceSink& sink) {
 
 /// Writes one chunk whose payload `body(encoder)` encodes, for either sink. The payload is
 /// encoded twice: first only to count its bytes, so the length can precede it, then into the
-/// pieces.
+/// pieces. Counting skips over stretches whose length is known (points, polygons), so the first
+/// pass costs little even for a definition of millions of polygons.
 template <class Body>
 void writeChunk(PieceSink& sink, std::string_view tag, const Body& body, std::size_t& chunks) {
   ++chunks;

@@ -118,6 +118,46 @@ TEST(PolygonList, CopiesAreDeepAndEqualAndAMovedFromListStartsAfresh) {
   EXPECT_EQ(cornersOf(moved, 1), many);
 }
 
+/// The totals as counted polygon by polygon.
+PolygonList::Totals countedTotals(const PolygonList& polygons) {
+  PolygonList::Totals totals;
+  for (const scene::PolygonRef polygon : polygons) {
+    totals.flags += polygon.flag ? 1 : 0;
+    totals.materialIndices += polygon.materialIndex ? 1 : 0;
+    totals.vertexIndices += polygon.vertexIndices.size();
+  }
+  return totals;
+}
+
+void expectTotals(const PolygonList& polygons) {
+  const PolygonList::Totals kept = polygons.totals(), counted = countedTotals(polygons);
+  EXPECT_EQ(kept.flags, counted.flags);
+  EXPECT_EQ(kept.materialIndices, counted.materialIndices);
+  EXPECT_EQ(kept.vertexIndices, counted.vertexIndices);
+}
+
+TEST(PolygonList, TotalsFollowEveryChangeCopyAndMove) {
+  PolygonList polygons;
+  polygons.push_back(Polygon{true, 2, {0, 1, 2}});
+  polygons.push_back(Polygon{std::nullopt, std::nullopt, {3, 4, 5, 6}});
+  polygons.insert(1);
+  polygons.insert(3);
+  // Setting a value again does not count the polygon twice.
+  for (std::size_t i : {1u, 1u, 3u}) polygons.setFlag(i, i == 1);
+  for (std::size_t i : {0u, 3u, 3u}) polygons.setMaterialIndex(i, 1);
+  for (std::size_t corner : {0u, 1u, 0u}) polygons.insertCorner(1, corner);
+  polygons.insertCorner(2, 2);
+  expectTotals(polygons);
+  EXPECT_EQ(polygons.totals().flags, 3u);
+
+  PolygonList copy = polygons;
+  expectTotals(copy);
+  PolygonList moved = std::move(polygons);
+  expectTotals(moved);
+  expectTotals(polygons);  // NOLINT(bugprone-use-after-move): a moved-from list is empty
+  EXPECT_EQ(polygons.totals().vertexIndices, 0u);
+}
+
 TEST(ChunkedArray, AppendsAfterShrinksMovesAndInsertsKeepEveryValueInOrder) {
   // Each case grows to a size, shrinks to another, then appends: sizes on and around chunk
   // boundaries (16, 48, 4080 and 8176 values) and an empty array.

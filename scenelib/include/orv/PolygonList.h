@@ -74,17 +74,25 @@ class PolygonList {
 
   std::size_t size() const { return records_.size(); }
   bool empty() const { return records_.empty(); }
-  PolygonRef operator[](std::size_t index) const {
-    const Record& record = records_[index];
-    PolygonRef polygon;
-    if (record.present & kHasFlag) polygon.flag = (record.present & kFlag) != 0;
-    if (record.present & kHasMaterial) polygon.materialIndex = record.materialIndex;
-    polygon.vertexIndices = std::span<const int>(record.corners, record.count);
-    return polygon;
-  }
+  PolygonRef operator[](std::size_t index) const { return refOf(records_[index]); }
   Iterator begin() const { return Iterator(this, 0); }
   Iterator end() const { return Iterator(this, size()); }
   bool operator==(const PolygonList& other) const;
+  /// Calls visit(PolygonRef) for every polygon in order: the fast way to read them all.
+  template <class Visit>
+  void forEach(Visit&& visit) const {
+    records_.forEachRun([&](const Record* first, std::size_t count) {
+      for (const Record* record = first; record != first + count; ++record) visit(refOf(*record));
+    });
+  }
+
+  /// What all the polygons hold together, kept up to date as the list changes.
+  struct Totals {
+    std::size_t flags = 0;            // polygons whose flag is set
+    std::size_t materialIndices = 0;  // polygons whose material index is set
+    std::size_t vertexIndices = 0;
+  };
+  const Totals& totals() const { return totals_; }
 
   /// Appends a copy of `polygon`.
   void push_back(const Polygon& polygon);
@@ -102,11 +110,13 @@ class PolygonList {
   }
   void setFlag(std::size_t polygon, bool flag) {
     Record& record = records_[polygon];
+    if (!(record.present & kHasFlag)) ++totals_.flags;
     record.present =
         static_cast<std::uint8_t>((record.present & ~kFlag) | kHasFlag | (flag ? kFlag : 0));
   }
   void setMaterialIndex(std::size_t polygon, int materialIndex) {
     Record& record = records_[polygon];
+    if (!(record.present & kHasMaterial)) ++totals_.materialIndices;
     record.present |= kHasMaterial;
     record.materialIndex = materialIndex;
   }
@@ -126,6 +136,7 @@ class PolygonList {
     if (corner < record.count) std::memmove(at + 1, at, (record.count - corner) * sizeof(int));
     *at = 0;
     ++record.count;
+    ++totals_.vertexIndices;
     return at;
   }
 
@@ -170,6 +181,14 @@ class PolygonList {
     std::size_t nextBlock_ = kFirstBlockIndices;  // indices in the next shared block
   };
 
+  static PolygonRef refOf(const Record& record) {
+    PolygonRef polygon;
+    if (record.present & kHasFlag) polygon.flag = (record.present & kFlag) != 0;
+    if (record.present & kHasMaterial) polygon.materialIndex = record.materialIndex;
+    polygon.vertexIndices = std::span<const int>(record.corners, record.count);
+    return polygon;
+  }
+
   /// Makes room for one more index in `record`, whose indices fill their capacity.
   void growByOne(Record& record) {
     // The usual caller fills the polygon it just added: its indices are the newest and grow in
@@ -185,6 +204,7 @@ class PolygonList {
 
   ChunkedArray<Record> records_;
   Blocks blocks_;
+  Totals totals_;
 };
 
 }  // namespace QzOrv::scene
