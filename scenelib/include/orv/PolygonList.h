@@ -145,7 +145,7 @@ class PolygonList {
   static constexpr std::uint8_t kHasFlag = 1, kFlag = 2, kHasMaterial = 4;
 
   struct Record {
-    int* corners = nullptr;  // in blocks_; not to be read with capacity 0
+    int* corners = nullptr;  // in blocks_, or null with capacity 0
     std::uint32_t count = 0;
     std::uint32_t capacity = 0;
     int materialIndex = 0;
