@@ -166,11 +166,10 @@ void ReadVertices(const Node& vertices, bool exact, ON_Mesh& mesh) {
   AddJsonPoints(vertices, add);
 }
 
+/// Appends a triangle (`corners` 3) or a quad whose vertex indices `vi` were checked already: the
+/// host keeps a triangle with its third index repeated.
 void AddFace(const int vi[4], std::size_t corners, ON_Mesh& mesh) {
-  if (corners == 3)
-    mesh.SetTriangle(mesh.FaceCount(), vi[0], vi[1], vi[2]);
-  else
-    mesh.SetQuad(mesh.FaceCount(), vi[0], vi[1], vi[2], vi[3]);
+  mesh.m_F.Append({{vi[0], vi[1], vi[2], corners == 3 ? vi[2] : vi[3]}});
 }
 
 /// Fails at element `element` of a binary faces array, the vertex index `i`, which names none
