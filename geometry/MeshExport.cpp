@@ -10,7 +10,6 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "export/ElementFailure.h"
 #include "export/Utf8Converter.h"
@@ -115,12 +114,30 @@ void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<const ON_Mes
   });
 }
 
+namespace {
+
+// True when `xform` only scales, as ON_Xform::Scale makes it: finite factors on the diagonal,
+// +0.0 everywhere else and 1 at the bottom right. Its product with a finite point is then, bit
+// for bit, each factor times its coordinate plus +0.0: the other terms are zeros, which leave a
+// sum that is not zero as it is, and the last one, +0.0, turns a -0.0 sum into +0.0.
+bool onlyScales(const ON_Xform& xform) {
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      const double entry = xform.m_xform[i][j];
+      if (i == j ? !std::isfinite(entry) : (entry != 0.0 || std::signbit(entry))) return false;
+    }
+  return xform.m_xform[3][3] == 1.0;
+}
+
+}  // namespace
+
 DefinitionMeshes::DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xform& unitTransform,
                                    bool weld)
     : m_block(blockTransform),
       m_unit(unitTransform),
       m_moveByBlock(!blockTransform.IsIdentity(0.0)),
       m_scaleToUnits(!unitTransform.IsIdentity(0.0)),
+      m_unitOnlyScales(onlyScales(unitTransform)),
       m_weld(weld) {}
 
 void DefinitionMeshes::Reserve(int vertices, int faces) {
@@ -133,13 +150,18 @@ void DefinitionMeshes::Reserve(int vertices, int faces) {
 
 ON_3dPoint DefinitionMeshes::ScenePoint(ON_3dPoint p) const {
   if (m_moveByBlock) p.Transform(m_block);
-  if (m_scaleToUnits) p.Transform(m_unit);
+  if (!m_scaleToUnits) return p;
+  // A point that is not finite may come out otherwise than by the full product, but not finite
+  // either way, which is all that is asked of it then.
+  if (m_unitOnlyScales) {
+    const auto& m = m_unit.m_xform;
+    return {m[0][0] * p.x + 0.0, m[1][1] * p.y + 0.0, m[2][2] * p.z + 0.0};
+  }
+  p.Transform(m_unit);
   return p;
 }
 
-void DefinitionMeshes::AddBox(const ON_Mesh& mesh) {
-  ON_BoundingBox box;
-  if (!mesh.GetTightBoundingBox(box, false, nullptr)) return;  // no vertices, no extent
+void DefinitionMeshes::AddBox(ON_BoundingBox box) {
   if (m_scaleToUnits) box.Transform(m_unit);
   if (!isFinite(box.m_min) || !isFinite(box.m_max))
     throw std::range_error("its box is not finite in scene units (centimetres)");
@@ -153,35 +175,45 @@ void DefinitionMeshes::AddBox(const ON_Mesh& mesh) {
 
 void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
   // Every point is placed and checked before anything is kept: the scene never receives a value
-  // that is not a finite number, which huge units, transforms or float overflows can make.
+  // that is not a finite number, which huge units, transforms or float overflows can make. The
+  // same pass takes the mesh's own box, point by point as ON_Mesh::GetTightBoundingBox does.
   const int vertexCount = mesh.VertexCount();
-  std::vector<ON_3dPoint> placed(static_cast<std::size_t>(vertexCount));
+  ON_BoundingBox own;
+  m_placed.Empty();
+  m_placed.Reserve(vertexCount);
   for (int i = 0; i < vertexCount; ++i) {
-    placed[i] = ScenePoint(mesh.Vertex(i));
-    if (!isFinite(placed[i]))
+    const ON_3dPoint p = mesh.Vertex(i);
+    own.Set(p, i > 0);
+    m_placed.Append(ScenePoint(p));
+    if (!isFinite(*m_placed.Last()))
       throw std::range_error("vertex " + std::to_string(i) +
                              " is not a finite number in scene units (centimetres)");
   }
-  AddBox(mesh);
-  std::vector<int> pointOf(static_cast<std::size_t>(vertexCount));
+  if (vertexCount > 0) AddBox(own);  // no vertices, no extent
+  m_pointOf.Empty();
+  m_pointOf.Reserve(vertexCount);
   for (int i = 0; i < vertexCount; ++i) {
-    const ON_3dPoint& p = placed[i];
+    const ON_3dPoint& p = m_placed[i];
     if (m_weld) {
-      pointOf[i] = m_welder.Add(p);
+      m_pointOf.Append(m_welder.Add(p));
     } else {
-      pointOf[i] = m_plain.Count();
+      m_pointOf.Append(m_plain.Count());
       m_plain.Append(p);
     }
   }
-  // Faces are checked before any is kept, so a bad mesh adds no polygon at all.
+  // A face naming a missing vertex takes back the mesh's polygons kept before it, so a bad mesh
+  // adds no polygon at all.
+  const int polygonsBefore = m_polygons.Count();
   const int faceCount = mesh.FaceCount();
   for (int f = 0; f < faceCount; ++f) {
-    for (int vi : mesh.m_F[f].vi)
-      if (vi < 0 || vi >= vertexCount) throw missingVertex(f, vi, vertexCount);
-  }
-  for (int f = 0; f < faceCount; ++f) {
     ON_MeshFace face = mesh.m_F[f];
-    for (int& vi : face.vi) vi = pointOf[vi];
+    for (int& vi : face.vi) {
+      if (vi < 0 || vi >= vertexCount) {
+        m_polygons.SetCount(polygonsBefore);
+        throw missingVertex(f, vi, vertexCount);
+      }
+      vi = m_pointOf[vi];
+    }
     m_polygons.Append(face);
   }
   if (m_polygons.Count() > 0) m_boxStarted = true;

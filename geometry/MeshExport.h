@@ -50,16 +50,21 @@ class DefinitionMeshes {
 
  private:
   ON_3dPoint ScenePoint(ON_3dPoint p) const;
-  void AddBox(const ON_Mesh& mesh);
+  /// Grows Box() by a mesh's own box (valid), scaled to centimetres.
+  void AddBox(ON_BoundingBox box);
 
   ON_Xform m_block;
   ON_Xform m_unit;
   bool m_moveByBlock;
   bool m_scaleToUnits;
+  bool m_unitOnlyScales;  // m_unit is a plain scale, applied factor by factor
   bool m_weld;
   PointWelder m_welder;
   ON_SimpleArray<ON_3dPoint> m_plain;
   ON_SimpleArray<ON_MeshFace> m_polygons;
+  // What AddMesh holds for one mesh at a time, kept so that each mesh reuses the room.
+  ON_SimpleArray<ON_3dPoint> m_placed;  // its vertices in scene units
+  ON_SimpleArray<int> m_pointOf;        // the point each of its vertices became
   ON_BoundingBox m_box;
   bool m_boxStarted = false;
 };
