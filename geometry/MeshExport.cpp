@@ -206,15 +206,16 @@ void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
   const int polygonsBefore = m_polygons.Count();
   const int faceCount = mesh.FaceCount();
   for (int f = 0; f < faceCount; ++f) {
-    ON_MeshFace face = mesh.m_F[f];
-    for (int& vi : face.vi) {
+    const ON_MeshFace& face = mesh.m_F[f];
+    ON_MeshFace& polygon = m_polygons.AppendNew();
+    for (int k = 0; k < 4; ++k) {
+      const int vi = face.vi[k];
       if (vi < 0 || vi >= vertexCount) {
         m_polygons.SetCount(polygonsBefore);
         throw missingVertex(f, vi, vertexCount);
       }
-      vi = m_pointOf[vi];
+      polygon.vi[k] = m_pointOf[vi];
     }
-    m_polygons.Append(face);
   }
   if (m_polygons.Count() > 0) m_boxStarted = true;
 }
