@@ -66,6 +66,28 @@ bool isFinite(const ON_3dPoint& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
+// Appends the faces of `mesh` to `polygons`, each vertex index vi rewritten to pointOf(vi). A
+// face naming a vertex the mesh does not have takes back the polygons appended before it and
+// throws, so that a bad mesh adds no polygon at all.
+template <class PointOf>
+void appendPolygons(const ON_Mesh& mesh, PointOf pointOf, ON_SimpleArray<ON_MeshFace>& polygons) {
+  const int polygonsBefore = polygons.Count();
+  const int vertexCount = mesh.VertexCount();
+  const int faceCount = mesh.FaceCount();
+  for (int f = 0; f < faceCount; ++f) {
+    const ON_MeshFace& face = mesh.m_F[f];
+    ON_MeshFace& polygon = polygons.AppendNew();
+    for (int k = 0; k < 4; ++k) {
+      const int vi = face.vi[k];
+      if (vi < 0 || vi >= vertexCount) {
+        polygons.SetCount(polygonsBefore);
+        throw missingVertex(f, vi, vertexCount);
+      }
+      polygon.vi[k] = pointOf(vi);
+    }
+  }
+}
+
 // Makes room in `gathered` for every vertex and face of `meshes` (null entries count nothing).
 void reserveFor(DefinitionMeshes& gathered, const ON_SimpleArray<const ON_Mesh*>& meshes) {
   std::size_t vertices = 0, faces = 0;
@@ -161,61 +183,54 @@ ON_3dPoint DefinitionMeshes::ScenePoint(ON_3dPoint p) const {
   return p;
 }
 
-void DefinitionMeshes::AddBox(ON_BoundingBox box) {
+bool DefinitionMeshes::AddBox(ON_BoundingBox box) {
   if (m_scaleToUnits) box.Transform(m_unit);
-  if (!isFinite(box.m_min) || !isFinite(box.m_max))
-    throw std::range_error("its box is not finite in scene units (centimetres)");
+  if (!isFinite(box.m_min) || !isFinite(box.m_max)) return false;
   // Until a mesh with faces arrives, the box is replaced rather than grown, so leading meshes
   // without faces do not widen it.
   if (m_boxStarted)
     m_box.Union(box);
   else
     m_box = box;
+  return true;
 }
 
 void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
   // Every point is placed and checked before anything is kept: the scene never receives a value
   // that is not a finite number, which huge units, transforms or float overflows can make. The
   // same pass takes the mesh's own box, point by point as ON_Mesh::GetTightBoundingBox does.
+  // Unwelded points are placed where they stay, and taken back when the mesh fails.
   const int vertexCount = mesh.VertexCount();
+  ON_SimpleArray<ON_3dPoint>& placed = m_weld ? m_placed : m_plain;
+  if (m_weld) {
+    m_placed.Empty();
+    m_placed.Reserve(vertexCount);
+  }
+  const int base = placed.Count();
   ON_BoundingBox own;
-  m_placed.Empty();
-  m_placed.Reserve(vertexCount);
   for (int i = 0; i < vertexCount; ++i) {
     const ON_3dPoint p = mesh.Vertex(i);
     own.Set(p, i > 0);
-    m_placed.Append(ScenePoint(p));
-    if (!isFinite(*m_placed.Last()))
+    placed.Append(ScenePoint(p));
+    if (!isFinite(*placed.Last())) {
+      placed.SetCount(base);
       throw std::range_error("vertex " + std::to_string(i) +
                              " is not a finite number in scene units (centimetres)");
-  }
-  if (vertexCount > 0) AddBox(own);  // no vertices, no extent
-  m_pointOf.Empty();
-  m_pointOf.Reserve(vertexCount);
-  for (int i = 0; i < vertexCount; ++i) {
-    const ON_3dPoint& p = m_placed[i];
-    if (m_weld) {
-      m_pointOf.Append(m_welder.Add(p));
-    } else {
-      m_pointOf.Append(m_plain.Count());
-      m_plain.Append(p);
     }
   }
-  // A face naming a missing vertex takes back the mesh's polygons kept before it, so a bad mesh
-  // adds no polygon at all.
-  const int polygonsBefore = m_polygons.Count();
-  const int faceCount = mesh.FaceCount();
-  for (int f = 0; f < faceCount; ++f) {
-    const ON_MeshFace& face = mesh.m_F[f];
-    ON_MeshFace& polygon = m_polygons.AppendNew();
-    for (int k = 0; k < 4; ++k) {
-      const int vi = face.vi[k];
-      if (vi < 0 || vi >= vertexCount) {
-        m_polygons.SetCount(polygonsBefore);
-        throw missingVertex(f, vi, vertexCount);
-      }
-      polygon.vi[k] = m_pointOf[vi];
-    }
+  if (vertexCount > 0 && !AddBox(own)) {  // no vertices, no extent
+    placed.SetCount(base);
+    throw std::range_error("its box is not finite in scene units (centimetres)");
+  }
+  if (m_weld) {
+    m_pointOf.Empty();
+    m_pointOf.Reserve(vertexCount);
+    for (int i = 0; i < vertexCount; ++i) m_pointOf.Append(m_welder.Add(m_placed[i]));
+    appendPolygons(
+        mesh, [this](int vi) { return m_pointOf[vi]; }, m_polygons);
+  } else {
+    appendPolygons(
+        mesh, [base](int vi) { return base + vi; }, m_polygons);
   }
   if (m_polygons.Count() > 0) m_boxStarted = true;
 }

@@ -50,8 +50,9 @@ class DefinitionMeshes {
 
  private:
   ON_3dPoint ScenePoint(ON_3dPoint p) const;
-  /// Grows Box() by a mesh's own box (valid), scaled to centimetres.
-  void AddBox(ON_BoundingBox box);
+  /// Grows Box() by a mesh's own box (valid), scaled to centimetres; false, changing nothing,
+  /// when that is not finite.
+  bool AddBox(ON_BoundingBox box);
 
   ON_Xform m_block;
   ON_Xform m_unit;
@@ -62,7 +63,7 @@ class DefinitionMeshes {
   PointWelder m_welder;
   ON_SimpleArray<ON_3dPoint> m_plain;
   ON_SimpleArray<ON_MeshFace> m_polygons;
-  // What AddMesh holds for one mesh at a time, kept so that each mesh reuses the room.
+  // What AddMesh holds for one welded mesh at a time, kept so that each mesh reuses the room.
   ON_SimpleArray<ON_3dPoint> m_placed;  // its vertices in scene units
   ON_SimpleArray<int> m_pointOf;        // the point each of its vertices became
   ON_BoundingBox m_box;
