@@ -10,12 +10,10 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "export/ElementFailure.h"
 #include "export/Utf8Converter.h"
 #include "geometry/BlockInstances.h"
-#include "geometry/OwnedArray.h"
 #include "plugin/ExportOptions.h"
 
 namespace {
@@ -68,8 +66,30 @@ bool isFinite(const ON_3dPoint& p) {
   return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
+// Appends the faces of `mesh` to `polygons`, each vertex index vi rewritten to pointOf(vi). A
+// face naming a vertex the mesh does not have takes back the polygons appended before it and
+// throws, so that a bad mesh adds no polygon at all.
+template <class PointOf>
+void appendPolygons(const ON_Mesh& mesh, PointOf pointOf, ON_SimpleArray<ON_MeshFace>& polygons) {
+  const int polygonsBefore = polygons.Count();
+  const int vertexCount = mesh.VertexCount();
+  const int faceCount = mesh.FaceCount();
+  for (int f = 0; f < faceCount; ++f) {
+    const ON_MeshFace& face = mesh.m_F[f];
+    ON_MeshFace& polygon = polygons.AppendNew();
+    for (int k = 0; k < 4; ++k) {
+      const int vi = face.vi[k];
+      if (vi < 0 || vi >= vertexCount) {
+        polygons.SetCount(polygonsBefore);
+        throw missingVertex(f, vi, vertexCount);
+      }
+      polygon.vi[k] = pointOf(vi);
+    }
+  }
+}
+
 // Makes room in `gathered` for every vertex and face of `meshes` (null entries count nothing).
-void reserveFor(DefinitionMeshes& gathered, const ON_SimpleArray<ON_Mesh*>& meshes) {
+void reserveFor(DefinitionMeshes& gathered, const ON_SimpleArray<const ON_Mesh*>& meshes) {
   std::size_t vertices = 0, faces = 0;
   for (int i = 0; i < meshes.Count(); ++i) {
     if (meshes[i] == nullptr) continue;
@@ -101,7 +121,7 @@ void addMeshOrSkip(DefinitionMeshes& gathered, const ON_Mesh* mesh, const CStrin
 
 }  // namespace
 
-void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& meshes) {
+void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<const ON_Mesh*>& meshes) {
   if (object == nullptr) return;
   // Meshing is the host's business; an object it cannot mesh simply brings no geometry.
   writeOrLeaveOut([&] {
@@ -112,9 +132,26 @@ void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& m
       object->GetMeshes(ON::render_mesh, found);
     }
     for (int i = 0; i < found.Count(); ++i)
-      if (found[i] != nullptr) meshes.Append(new ON_Mesh(*found[i]));
+      if (found[i] != nullptr) meshes.Append(found[i]);
   });
 }
+
+namespace {
+
+// True when `xform` only scales, as ON_Xform::Scale makes it: finite factors on the diagonal,
+// +0.0 everywhere else and 1 at the bottom right. Its product with a finite point is then, bit
+// for bit, each factor times its coordinate plus +0.0: the other terms are zeros, which leave a
+// sum that is not zero as it is, and the last one, +0.0, turns a -0.0 sum into +0.0.
+bool onlyScales(const ON_Xform& xform) {
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) {
+      const double entry = xform.m_xform[i][j];
+      if (i == j ? !std::isfinite(entry) : (entry != 0.0 || std::signbit(entry))) return false;
+    }
+  return xform.m_xform[3][3] == 1.0;
+}
+
+}  // namespace
 
 DefinitionMeshes::DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xform& unitTransform,
                                    bool weld)
@@ -122,6 +159,7 @@ DefinitionMeshes::DefinitionMeshes(const ON_Xform& blockTransform, const ON_Xfor
       m_unit(unitTransform),
       m_moveByBlock(!blockTransform.IsIdentity(0.0)),
       m_scaleToUnits(!unitTransform.IsIdentity(0.0)),
+      m_unitOnlyScales(onlyScales(unitTransform)),
       m_weld(weld) {}
 
 void DefinitionMeshes::Reserve(int vertices, int faces) {
@@ -134,56 +172,65 @@ void DefinitionMeshes::Reserve(int vertices, int faces) {
 
 ON_3dPoint DefinitionMeshes::ScenePoint(ON_3dPoint p) const {
   if (m_moveByBlock) p.Transform(m_block);
-  if (m_scaleToUnits) p.Transform(m_unit);
+  if (!m_scaleToUnits) return p;
+  // A point that is not finite may come out otherwise than by the full product, but not finite
+  // either way, which is all that is asked of it then.
+  if (m_unitOnlyScales) {
+    const auto& m = m_unit.m_xform;
+    return {m[0][0] * p.x + 0.0, m[1][1] * p.y + 0.0, m[2][2] * p.z + 0.0};
+  }
+  p.Transform(m_unit);
   return p;
 }
 
-void DefinitionMeshes::AddBox(const ON_Mesh& mesh) {
-  ON_BoundingBox box;
-  if (!mesh.GetTightBoundingBox(box, false, nullptr)) return;  // no vertices, no extent
+bool DefinitionMeshes::AddBox(ON_BoundingBox box) {
   if (m_scaleToUnits) box.Transform(m_unit);
-  if (!isFinite(box.m_min) || !isFinite(box.m_max))
-    throw std::range_error("its box is not finite in scene units (centimetres)");
+  if (!isFinite(box.m_min) || !isFinite(box.m_max)) return false;
   // Until a mesh with faces arrives, the box is replaced rather than grown, so leading meshes
   // without faces do not widen it.
   if (m_boxStarted)
     m_box.Union(box);
   else
     m_box = box;
+  return true;
 }
 
 void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
   // Every point is placed and checked before anything is kept: the scene never receives a value
-  // that is not a finite number, which huge units, transforms or float overflows can make.
+  // that is not a finite number, which huge units, transforms or float overflows can make. The
+  // same pass takes the mesh's own box, point by point as ON_Mesh::GetTightBoundingBox does.
+  // Unwelded points are placed where they stay, and taken back when the mesh fails.
   const int vertexCount = mesh.VertexCount();
-  std::vector<ON_3dPoint> placed(static_cast<std::size_t>(vertexCount));
+  ON_SimpleArray<ON_3dPoint>& placed = m_weld ? m_placed : m_plain;
+  if (m_weld) {
+    m_placed.Empty();
+    m_placed.Reserve(vertexCount);
+  }
+  const int base = placed.Count();
+  ON_BoundingBox own;
   for (int i = 0; i < vertexCount; ++i) {
-    placed[i] = ScenePoint(mesh.Vertex(i));
-    if (!isFinite(placed[i]))
+    const ON_3dPoint p = mesh.Vertex(i);
+    own.Set(p, i > 0);
+    placed.Append(ScenePoint(p));
+    if (!isFinite(*placed.Last())) {
+      placed.SetCount(base);
       throw std::range_error("vertex " + std::to_string(i) +
                              " is not a finite number in scene units (centimetres)");
-  }
-  AddBox(mesh);
-  std::vector<int> pointOf(static_cast<std::size_t>(vertexCount));
-  for (int i = 0; i < vertexCount; ++i) {
-    const ON_3dPoint& p = placed[i];
-    if (m_weld) {
-      pointOf[i] = m_welder.Add(p);
-    } else {
-      pointOf[i] = m_plain.Count();
-      m_plain.Append(p);
     }
   }
-  // Faces are checked before any is kept, so a bad mesh adds no polygon at all.
-  const int faceCount = mesh.FaceCount();
-  for (int f = 0; f < faceCount; ++f) {
-    for (int vi : mesh.m_F[f].vi)
-      if (vi < 0 || vi >= vertexCount) throw missingVertex(f, vi, vertexCount);
+  if (vertexCount > 0 && !AddBox(own)) {  // no vertices, no extent
+    placed.SetCount(base);
+    throw std::range_error("its box is not finite in scene units (centimetres)");
   }
-  for (int f = 0; f < faceCount; ++f) {
-    ON_MeshFace face = mesh.m_F[f];
-    for (int& vi : face.vi) vi = pointOf[vi];
-    m_polygons.Append(face);
+  if (m_weld) {
+    m_pointOf.Empty();
+    m_pointOf.Reserve(vertexCount);
+    for (int i = 0; i < vertexCount; ++i) m_pointOf.Append(m_welder.Add(m_placed[i]));
+    appendPolygons(
+        mesh, [this](int vi) { return m_pointOf[vi]; }, m_polygons);
+  } else {
+    appendPolygons(
+        mesh, [base](int vi) { return base + vi; }, m_polygons);
   }
   if (m_polygons.Count() > 0) m_boxStarted = true;
 }
@@ -215,7 +262,7 @@ void DefinitionMeshes::Deliver(SceneWriter& writer, QzOrv::IOrvObjectDefinition&
 
 QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhinoObject* object) {
   assert(object != nullptr);
-  OwnedArray<ON_Mesh> meshes;
+  ON_SimpleArray<const ON_Mesh*> meshes;
   collectRenderMeshes(object, meshes);
   if (meshes.Count() == 0) return nullptr;
 
@@ -227,12 +274,7 @@ QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhin
   if (definition != nullptr) {
     DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, true);
     reserveFor(gathered, meshes);
-    // Each copy is freed as soon as it is read, so only one object's meshes are held at a time.
-    for (int i = 0; i < meshes.Count(); ++i) {
-      addMeshOrSkip(gathered, meshes[i], name);
-      delete meshes[i];
-      meshes[i] = nullptr;
-    }
+    for (int i = 0; i < meshes.Count(); ++i) addMeshOrSkip(gathered, meshes[i], name);
     if (gathered.Polygons().Count() > 0)
       gathered.Deliver(writer, *definition, object->Attributes(), object, 0, 0);
   }
@@ -241,7 +283,7 @@ QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhin
 }
 
 QzOrv::IOrvObjectDefinition* exportMeshGroup(SceneWriter& writer,
-                                             const ON_SimpleArray<ON_Mesh*>& meshes,
+                                             const ON_SimpleArray<const ON_Mesh*>& meshes,
                                              const ON_3dmObjectAttributes& attributes,
                                              QzOrv::IOrvObjectDefinition* definition) {
   if (meshes.Count() == 0) return definition;

@@ -24,6 +24,14 @@ bool moveIntoPlace(CRhinoObject& duplicate, const ON_Xform& xform) {
   return true;
 }
 
+// True when the object has its render meshes already: reading them then changes nothing, where
+// an object without them would be meshed (and keep its meshes) when they are asked for.
+bool hasRenderMeshes(const CRhinoObject& object) {
+  ON_SimpleArray<const ON_Mesh*> meshes;
+  object.GetMeshes(ON::render_mesh, meshes);
+  return meshes.Count() > 0;
+}
+
 }  // namespace
 
 // Adds the objects of a block instance with their placements; each takes its parent's material
@@ -125,18 +133,29 @@ CRhinoObject* PassIndex::duplicateOf(const Entry& entry, bool keepWithoutGeometr
   return nullptr;
 }
 
+const CRhinoObject* PassIndex::objectOf(const Entry& entry, bool keepWithoutGeometry,
+                                        OwnedArray<CRhinoObject>& copies) const {
+  if (entry.placement < 0 && hasRenderMeshes(*entry.object)) return entry.object;
+  CRhinoObject* duplicate = duplicateOf(entry, keepWithoutGeometry);
+  if (duplicate != nullptr) copies.Append(duplicate);
+  return duplicate;
+}
+
 void PassIndex::collectByMaterial(const ON_Material& material,
-                                  ON_SimpleArray<CRhinoObject*>& group) const {
+                                  ON_SimpleArray<const CRhinoObject*>& group,
+                                  OwnedArray<CRhinoObject>& copies) const {
   for (int position : positionsMatching(material)) {
-    if (CRhinoObject* duplicate = duplicateOf(m_entries[static_cast<std::size_t>(position)], false))
-      group.Append(duplicate);
+    if (const CRhinoObject* object =
+            objectOf(m_entries[static_cast<std::size_t>(position)], false, copies))
+      group.Append(object);
   }
 }
 
-void PassIndex::collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) const {
+void PassIndex::collectByLayer(int layerIndex, ON_SimpleArray<const CRhinoObject*>& group,
+                               OwnedArray<CRhinoObject>& copies) const {
   const auto onLayer = m_byLayer.find(layerIndex);
   if (onLayer == m_byLayer.end()) return;
   // Unlike the material passes, a duplicate without geometry still joins its layer's group.
   for (int position : onLayer->second)
-    group.Append(duplicateOf(m_entries[static_cast<std::size_t>(position)], true));
+    group.Append(objectOf(m_entries[static_cast<std::size_t>(position)], true, copies));
 }

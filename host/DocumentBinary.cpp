@@ -189,15 +189,19 @@ void BinaryArray::expected(const std::string& what) const {
   m_reference.fail("expected " + what + ", got shape " + ShowShape(m_shape));
 }
 
+void BinaryArray::read(std::size_t first, void* bytes, std::size_t count) const {
+  if (!m_sidecar->read(m_offset + first * m_elementSize, bytes, count * m_elementSize))
+    m_reference.fail("the array reaches past the end of " + m_sidecar->name() +
+                     ", which was cut short while it was read");
+}
+
 const unsigned char* BinaryArray::next() {
   assert(m_next < m_count && "read past the last element");
   if (m_next < m_loaded || m_next >= m_loaded + m_buffer.size() / m_elementSize) {
     const std::size_t elements = std::min(m_count - m_next, kPieceBytes / m_elementSize);
     m_buffer.resize(elements * m_elementSize);
     m_loaded = m_next;
-    if (!m_sidecar->read(m_offset + m_loaded * m_elementSize, m_buffer.data(), m_buffer.size()))
-      m_reference.fail("the array reaches past the end of " + m_sidecar->name() +
-                       ", which was cut short while it was read");
+    read(m_loaded, m_buffer.data(), elements);
   }
   return m_buffer.data() + (m_next++ - m_loaded) * m_elementSize;
 }
@@ -231,6 +235,19 @@ std::size_t BinaryArray::loadedAfterNext() const {
 
 void BinaryArray::finiteNumbers(double* out, std::size_t count) {
   assert(count <= m_count - m_next && "read past the last element");
+  if (m_elementSize == sizeof(double) && std::endian::native == std::endian::little) {
+    // The file holds the doubles as they are kept here: read in place, then checked.
+    const std::size_t first = m_next;
+    read(first, out, count);
+    m_next += count;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!std::isfinite(out[i])) {
+        m_next = first + i + 1;
+        expectedElement("a finite number", out[i]);
+      }
+    }
+    return;
+  }
   while (count > 0) {
     const unsigned char* bytes = next();
     const std::size_t n = std::min(count, 1 + loadedAfterNext());
@@ -252,6 +269,11 @@ void BinaryArray::finiteNumbers(double* out, std::size_t count) {
 void BinaryArray::integers(std::int32_t* out, std::size_t count) {
   assert(m_type == "i32");
   assert(count <= m_count - m_next && "read past the last element");
+  if constexpr (std::endian::native == std::endian::little) {
+    read(m_next, out, count);  // as they are kept here
+    m_next += count;
+    return;
+  }
   while (count > 0) {
     const unsigned char* bytes = next();
     const std::size_t n = std::min(count, 1 + loadedAfterNext());

@@ -79,6 +79,7 @@ class BinaryArray {
 
   /// The next `count` elements at once (at most as many as are left): numbers widened to
   /// doubles, each finite (failing as finite() does at the first that is not), and integers.
+  /// Elements that need no conversion are read straight into `out`, with no piece between.
   void finiteNumbers(double* out, std::size_t count);
   void integers(std::int32_t* out, std::size_t count);
   /// How many elements have been read or skipped.
@@ -92,6 +93,9 @@ class BinaryArray {
   [[noreturn]] void expectedElement(const std::string& what, double value) const;
 
  private:
+  /// Copies the bytes of `count` elements from element `first` on into `bytes`; fails at the
+  /// reference when the file was cut short.
+  void read(std::size_t first, void* bytes, std::size_t count) const;
   const unsigned char* next();
   /// The elements loaded after next() that follow the one it returned, for reading in bulk.
   std::size_t loadedAfterNext() const;

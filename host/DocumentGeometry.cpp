@@ -139,7 +139,8 @@ void AddJsonPoints(const Node& points, Add add) {
   }
 }
 
-void AddVertex(const ON_3dPoint& p, bool exact, ON_Mesh& mesh) {
+// Inline: it is the loop body of every vertex read.
+inline void AddVertex(const ON_3dPoint& p, bool exact, ON_Mesh& mesh) {
   if (exact) mesh.m_dV.Append(p);
   mesh.m_V.Append(ON_3fPoint(float(p.x), float(p.y), float(p.z)));
 }
@@ -166,11 +167,11 @@ void ReadVertices(const Node& vertices, bool exact, ON_Mesh& mesh) {
   AddJsonPoints(vertices, add);
 }
 
-void AddFace(const int vi[4], std::size_t corners, ON_Mesh& mesh) {
-  if (corners == 3)
-    mesh.SetTriangle(mesh.FaceCount(), vi[0], vi[1], vi[2]);
-  else
-    mesh.SetQuad(mesh.FaceCount(), vi[0], vi[1], vi[2], vi[3]);
+/// Appends a triangle (`corners` 3) or a quad whose vertex indices `vi` were checked already: the
+/// host keeps a triangle with its third index repeated. Inline: it is the loop body of every face
+/// read.
+inline void AddFace(const int* vi, std::size_t corners, ON_Mesh& mesh) {
+  mesh.m_F.Append({{vi[0], vi[1], vi[2], corners == 3 ? vi[2] : vi[3]}});
 }
 
 /// Fails at element `element` of a binary faces array, the vertex index `i`, which names none
@@ -195,15 +196,10 @@ void ReadFaces(const Node& faces, ON_Mesh& mesh) {
       const std::size_t n = std::min(left, kPointsAtOnce);
       const std::size_t first = array.position();
       array.integers(indices, corners * n);
-      for (std::size_t f = 0; f < n; ++f) {
-        int vi[4];
-        for (std::size_t k = 0; k < corners; ++k) {
-          const std::int32_t i = indices[corners * f + k];
-          if (i < 0 || i >= count) NoSuchVertex(array, first + corners * f + k, i, count);
-          vi[k] = i;
-        }
-        AddFace(vi, corners, mesh);
-      }
+      for (std::size_t k = 0; k < corners * n; ++k)
+        if (indices[k] < 0 || indices[k] >= count)
+          NoSuchVertex(array, first + k, indices[k], count);
+      for (std::size_t f = 0; f < n; ++f) AddFace(indices + corners * f, corners, mesh);
       left -= n;
     }
     return;

@@ -13,7 +13,6 @@
 #include "GeometryTestSupport.h"
 #include "geometry/BlockInstances.h"
 #include "geometry/MeshExport.h"
-#include "geometry/OwnedArray.h"
 #include "geometry/PointWelder.h"
 
 namespace geometry_test {
@@ -96,7 +95,7 @@ TEST_F(MeshExport, ABoxOfSixMeshesWeldsToEightPointsPerObjectButNotInAGroup) {
   std::unique_ptr<CRhinoObject> box(polysurfaceObject(unitBoxFaces(), L"Box"));
   SceneExporter exporter(doc);
   ASSERT_NE(exportObjectMeshes(exporter.writer, box.get()), nullptr);
-  OwnedArray<ON_Mesh> meshes;
+  ON_SimpleArray<const ON_Mesh*> meshes;
   collectRenderMeshes(box.get(), meshes);
   ASSERT_EQ(meshes.Count(), 6);
   CRhinoObjectAttributes attributes;
@@ -212,6 +211,64 @@ TEST(DefinitionMeshes, MovesPointsByTheBlockButKeepsTheBoxWhereTheBlockDefinitio
   EXPECT_EQ(gathered.Points()[2].y, 0.0);
   EXPECT_EQ(gathered.Box().m_min, ON_3dPoint(0, 0, 0));
   EXPECT_EQ(gathered.Box().m_max, ON_3dPoint(100, 100, 300));
+}
+
+// The unit scale is applied factor by factor where it only scales: every point must keep the
+// bytes of the full product, signed zeros and the smallest and largest numbers included, under
+// scales, a transform that is no scale and with a block transform before either.
+TEST(DefinitionMeshes, PlacesEveryPointWithTheBytesOfTheFullProduct) {
+  const double tiny = std::numeric_limits<double>::denorm_min();
+  const std::vector<ON_3dPoint> points = {{0.0, -0.0, 1.0},
+                                          {-0.0, 0.0, -0.0},
+                                          {tiny, -tiny, 1e-310},
+                                          {1e300, -1e300, 0.1},
+                                          {-3.75, 123456.789, -1e-5}};
+  ON_Xform tenth, metres, uneven, turned;
+  tenth.Scale(0.1, 0.1, 0.1);
+  metres.Scale(100, 100, 100);
+  uneven.Scale(2, 0.5, 1e-3);
+  turned.Rotation(0.5, {0, 0, 1}, ON_3dPoint::Origin);
+  const ON_Xform units[] = {tenth, metres, uneven, turned, ON_Xform::IdentityTransformation};
+  const ON_Xform blocks[] = {ON_Xform::IdentityTransformation, translation(1, -2, 0)};
+  std::unique_ptr<ON_Mesh> mesh(makeMesh(points, {}));
+  for (const ON_Xform& block : blocks)
+    for (const ON_Xform& unit : units) {
+      DefinitionMeshes gathered(block, unit, false);
+      gathered.AddMesh(*mesh);
+      ASSERT_EQ(gathered.Points().Count(), mesh->VertexCount());
+      for (int i = 0; i < mesh->VertexCount(); ++i) {
+        ON_3dPoint expected = mesh->Vertex(i);
+        if (!block.IsIdentity(0.0)) expected.Transform(block);
+        if (!unit.IsIdentity(0.0)) expected.Transform(unit);
+        EXPECT_EQ(std::memcmp(&gathered.Points()[i], &expected, sizeof expected), 0)
+            << "vertex " << i << " under unit [0][0] " << unit[0][0];
+      }
+    }
+}
+
+// Unwelded, a mesh with a point out of range adds no point, one with a face naming a missing
+// vertex keeps its points but no polygon, and the meshes after them are numbered on from there.
+TEST(DefinitionMeshes, UnweldedMeshesThatFailTakeBackWhatTheyAdded) {
+  ON_Xform metres;
+  metres.Scale(100, 100, 100);
+  DefinitionMeshes gathered(ON_Xform::IdentityTransformation, metres, false);
+  std::unique_ptr<ON_Mesh> first(makeQuad({0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}));
+  std::unique_ptr<ON_Mesh> huge(makeQuad({0, 0, 0}, {1e307, 0, 0}, {1, 1, 0}, {0, 1, 0}));
+  std::unique_ptr<ON_Mesh> broken(
+      makeMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}}, {{0, 1, 2}, {0, 1, 5}}));
+  std::unique_ptr<ON_Mesh> last(makeQuad({2, 0, 0}, {3, 0, 0}, {3, 1, 0}, {2, 1, 0}));
+  gathered.AddMesh(*first);
+  EXPECT_THROW(gathered.AddMesh(*huge), std::range_error);
+  EXPECT_THROW(gathered.AddMesh(*broken), std::out_of_range);
+  gathered.AddMesh(*last);
+
+  ASSERT_EQ(gathered.Points().Count(), 4 + 3 + 4);
+  EXPECT_EQ(gathered.Points()[7].x, 200.0);
+  ASSERT_EQ(gathered.Polygons().Count(), 2);
+  const int expected[2][4] = {{0, 1, 2, 3}, {7, 8, 9, 10}};
+  for (int f = 0; f < 2; ++f)
+    for (int k = 0; k < 4; ++k) EXPECT_EQ(gathered.Polygons()[f].vi[k], expected[f][k]);
+  EXPECT_EQ(gathered.Box().m_max, ON_3dPoint(300, 100, 0));
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // ON_Interval, ON_Xform, ON_BoundingBox. Plain values in double precision.
 #pragma once
 
+#include <cmath>
+
 #include "opennurbs_defines.h"
 
 class ON_Xform;
@@ -95,16 +97,30 @@ class ON_CLASS ON_Xform {
   const double* operator[](int row) const { return m_xform[row]; }
 };
 
+// Inline where a box is grown point by point: Set and IsValid run once for every point.
 class ON_CLASS ON_BoundingBox {
  public:
   ON_3dPoint m_min{1, 1, 1}, m_max{-1, -1, -1};  // not valid until set
   ON_BoundingBox() = default;
   ON_BoundingBox(const ON_3dPoint& min, const ON_3dPoint& max) : m_min(min), m_max(max) {}
-  bool IsValid() const;
+  /// Finite corners, m_min no greater than m_max in each coordinate.
+  bool IsValid() const {
+    return std::isfinite(m_min.x) && std::isfinite(m_min.y) && std::isfinite(m_min.z) &&
+           std::isfinite(m_max.x) && std::isfinite(m_max.y) && std::isfinite(m_max.z) &&
+           m_min.x <= m_max.x && m_min.y <= m_max.y && m_min.z <= m_max.z;
+  }
   ON_3dPoint Min() const { return m_min; }
   ON_3dPoint Max() const { return m_max; }
   ON_3dPoint Center() const;
-  void Set(const ON_3dPoint& p, bool grow);
+  /// Grows the box to hold p when `grow` is set and the box is valid; otherwise makes it p.
+  void Set(const ON_3dPoint& p, bool grow) {
+    if (!grow || !IsValid()) {
+      m_min = m_max = p;
+      return;
+    }
+    m_min = {std::fmin(m_min.x, p.x), std::fmin(m_min.y, p.y), std::fmin(m_min.z, p.z)};
+    m_max = {std::fmax(m_max.x, p.x), std::fmax(m_max.y, p.y), std::fmax(m_max.z, p.z)};
+  }
   /// Grows this box to hold the other; an invalid box takes the other's extent.
   bool Union(const ON_BoundingBox& other);
   /// Transforms the eight corners and takes their box.

@@ -136,23 +136,8 @@ bool ON_Xform::operator==(const ON_Xform& rhs) const {
   return true;
 }
 
-bool ON_BoundingBox::IsValid() const {
-  return std::isfinite(m_min.x) && std::isfinite(m_min.y) && std::isfinite(m_min.z) &&
-         std::isfinite(m_max.x) && std::isfinite(m_max.y) && std::isfinite(m_max.z) &&
-         m_min.x <= m_max.x && m_min.y <= m_max.y && m_min.z <= m_max.z;
-}
-
 ON_3dPoint ON_BoundingBox::Center() const {
   return {0.5 * (m_min.x + m_max.x), 0.5 * (m_min.y + m_max.y), 0.5 * (m_min.z + m_max.z)};
-}
-
-void ON_BoundingBox::Set(const ON_3dPoint& p, bool grow) {
-  if (!grow || !IsValid()) {
-    m_min = m_max = p;
-    return;
-  }
-  m_min = {std::fmin(m_min.x, p.x), std::fmin(m_min.y, p.y), std::fmin(m_min.z, p.z)};
-  m_max = {std::fmax(m_max.x, p.x), std::fmax(m_max.y, p.y), std::fmax(m_max.z, p.z)};
 }
 
 bool ON_BoundingBox::Union(const ON_BoundingBox& other) {
