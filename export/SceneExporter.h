@@ -8,8 +8,6 @@
 #include "plugin/stdafx.h"
 
 class PassIndex;
-template <class T>
-class OwnedArray;
 
 /// Lives on the stack of one WriteFile call: construct, set the selection option, run once,
 /// destroy. Destruction deletes the material copies (in index order), then the writer, which
@@ -57,19 +55,15 @@ class SceneExporter {
   /// comes from its parent, `*parentIndex`, the index of the block instance holding it. Outside
   /// any block instance (`parentIndex` null) the parent is the object's layer.
   int materialIndexOf(const CRhinoObject* object, const int* parentIndex) const;
-  /// Appends to `group` every eligible object whose material matches `material`, flattening
-  /// block instances into duplicates moved into model space (objects of blocks without geometry
-  /// left out). The duplicates, and the duplicates of objects that would have to be meshed, are
-  /// also appended to `copies`, which owns them; the other objects are the document's own (see
-  /// PassIndex::collectByMaterial). The objects are found in the walk the first collection of
-  /// an exportObjects call makes (see passIndex).
-  void collectByMaterial(const ON_Material& material, ON_SimpleArray<const CRhinoObject*>& group,
-                         OwnedArray<CRhinoObject>& copies);
-  /// Appends to `group` every eligible object on document layer `layerIndex`; objects inside
-  /// block instances go by their own layer, not the instance's, and are moved into model space.
-  /// Found and owned as collectByMaterial finds and owns them.
-  void collectByLayer(int layerIndex, ON_SimpleArray<const CRhinoObject*>& group,
-                      OwnedArray<CRhinoObject>& copies);
+  /// Appends to `group` a duplicate of every eligible object whose material matches `material`,
+  /// flattening block instances into duplicates moved into model space (objects of blocks
+  /// without geometry left out). The group owns what is appended. The objects are found in the
+  /// walk the first collection of an exportObjects call makes (see passIndex).
+  void collectByMaterial(const ON_Material& material, ON_SimpleArray<CRhinoObject*>& group);
+  /// Appends to `group` a duplicate of every eligible object on document layer `layerIndex`;
+  /// objects inside block instances go by their own layer, not the instance's, and are moved
+  /// into model space. Found as collectByMaterial finds them.
+  void collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group);
   /// True when a material that MaterialsMatch `material` is already in exportedMaterials (body
   /// in materials/MaterialEquivalence.cpp).
   bool IsMaterialExported(const ON_Material& material) const;

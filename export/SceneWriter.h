@@ -49,13 +49,13 @@ class SceneWriter {
   void exportView(CRhinoViewport& viewport, bool active);
 
   // Groups and objects: bodies in geometry/ObjectTraversal.cpp (geometry/ObjectTraversal.h).
-  /// Makes one scene definition from a group of objects (not owned, entries may be null): their
-  /// render meshes go, unwelded, into `definition` as one more material slot, or
+  /// Makes one scene definition from a group of object duplicates (not owned, entries may be
+  /// null): their render meshes go, unwelded, into `definition` as one more material slot, or
   /// into a new definition when `definition` is null. The definition is named `name` when that
   /// is not empty (null: after document material `materialIndex`), and placed by an instance on
   /// document layer `layerIndex` (-1: the root layer) when `place` is set. Returns the
   /// definition, or null when the group yields no render mesh. Leaves nameStack as found.
-  QzOrv::IOrvObjectDefinition* exportGroup(const ON_SimpleArray<const CRhinoObject*>& group,
+  QzOrv::IOrvObjectDefinition* exportGroup(const ON_SimpleArray<CRhinoObject*>& group,
                                            int materialIndex, int layerIndex, const wchar_t* name,
                                            QzOrv::IOrvObjectDefinition* definition, bool place);
   /// Exports one object (not null) alone: a light as a scene light, a block instance expanded

@@ -17,7 +17,7 @@
 #include "materials/MaterialSource.h"
 #include "plugin/ExportOptions.h"
 
-int commonLayerOf(const ON_SimpleArray<const CRhinoObject*>& group) {
+int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group) {
   int layer = -1;
   bool first = true;
   for (int i = 0; i < group.Count(); ++i) {
@@ -62,16 +62,14 @@ void SceneExporter::exportObjects(int mode) {
   collectVisibleLights(*doc, lights);
   for (int i = 0; i < lights.Count(); ++i) writer.exportLight(lights[i]);
 
-  ON_SimpleArray<const CRhinoObject*> group;
-  OwnedArray<CRhinoObject> copies;  // the duplicates among the group's objects
+  OwnedArray<CRhinoObject> group;
   if (mode == ByLayer) {
     for (int j = 0; j < doc->m_layer_table.LayerCount(); ++j) {
       const CRhinoLayer& layer = doc->m_layer_table[j];
-      collectByLayer(layer.LayerIndex(), group, copies);
+      collectByLayer(layer.LayerIndex(), group);
       writer.exportGroup(group, layer.LayerMaterial().MaterialIndex(), layer.LayerIndex(),
                          layer.LayerName(), nullptr, true);
-      group.Empty();
-      copies.DeleteAll();
+      group.DeleteAll();
     }
     return;
   }
@@ -80,7 +78,7 @@ void SceneExporter::exportObjects(int mode) {
   for (int j = -1; j < doc->m_material_table.MaterialCount(); ++j) {
     const ON_Material material = passMaterial(*doc, j);
     if (IsMaterialExported(material)) continue;  // an equal material had its pass already
-    collectByMaterial(material, group, copies);
+    collectByMaterial(material, group);
     if (group.Count() == 0) continue;
     exportedMaterials.Append(new ON_Material(material));
     const int layer = commonLayerOf(group);
@@ -90,8 +88,7 @@ void SceneExporter::exportObjects(int mode) {
                    group, material.MaterialIndex(), layer, nullptr, single, false)) {
       single = extended;
     }
-    group.Empty();
-    copies.DeleteAll();
+    group.DeleteAll();
   }
   if (mode == SingleObject && single != nullptr) {
     CRhinoObjectAttributes attributes;
@@ -112,21 +109,21 @@ int SceneExporter::materialIndexOf(const CRhinoObject* object, const int* parent
 }
 
 void SceneExporter::collectByMaterial(const ON_Material& material,
-                                      ON_SimpleArray<const CRhinoObject*>& group,
-                                      OwnedArray<CRhinoObject>& copies) {
+                                      ON_SimpleArray<CRhinoObject*>& group) {
   if (!passIndex) passIndex = std::make_unique<PassIndex>(*this);
-  passIndex->collectByMaterial(material, group, copies);
+  passIndex->collectByMaterial(material, group);
 }
 
-void SceneExporter::collectByLayer(int layerIndex, ON_SimpleArray<const CRhinoObject*>& group,
-                                   OwnedArray<CRhinoObject>& copies) {
+void SceneExporter::collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) {
   if (!passIndex) passIndex = std::make_unique<PassIndex>(*this);
-  passIndex->collectByLayer(layerIndex, group, copies);
+  passIndex->collectByLayer(layerIndex, group);
 }
 
-QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(
-    const ON_SimpleArray<const CRhinoObject*>& group, int materialIndex, int layerIndex,
-    const wchar_t* name, QzOrv::IOrvObjectDefinition* definition, bool place) {
+QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(const ON_SimpleArray<CRhinoObject*>& group,
+                                                      int materialIndex, int layerIndex,
+                                                      const wchar_t* name,
+                                                      QzOrv::IOrvObjectDefinition* definition,
+                                                      bool place) {
   if (group.Count() == 0) return nullptr;
   ON_SimpleArray<const ON_Mesh*> meshes;
   for (int i = 0; i < group.Count(); ++i) collectRenderMeshes(group[i], meshes);

@@ -5,9 +5,9 @@
 
 #include "plugin/stdafx.h"
 
-/// The layer index shared by every non-null object of `group` (not owned), or -1 when they lie
-/// on several layers or the group holds none.
-int commonLayerOf(const ON_SimpleArray<const CRhinoObject*>& group);
+/// The layer index shared by every non-null object of `group` (duplicates, not owned), or -1
+/// when they lie on several layers or the group holds none.
+int commonLayerOf(const ON_SimpleArray<CRhinoObject*>& group);
 
 /// The material that material pass `j` gathers: a copy of the host default material with index
 /// -1 for j = -1, else a copy of row `j` (0 to MaterialCount() - 1) of the document's table.

@@ -24,14 +24,6 @@ bool moveIntoPlace(CRhinoObject& duplicate, const ON_Xform& xform) {
   return true;
 }
 
-// True when the object has its render meshes already: reading them then changes nothing, where
-// an object without them would be meshed (and keep its meshes) when they are asked for.
-bool hasRenderMeshes(const CRhinoObject& object) {
-  ON_SimpleArray<const ON_Mesh*> meshes;
-  object.GetMeshes(ON::render_mesh, meshes);
-  return meshes.Count() > 0;
-}
-
 }  // namespace
 
 // Adds the objects of a block instance with their placements; each takes its parent's material
@@ -133,29 +125,18 @@ CRhinoObject* PassIndex::duplicateOf(const Entry& entry, bool keepWithoutGeometr
   return nullptr;
 }
 
-const CRhinoObject* PassIndex::objectOf(const Entry& entry, bool keepWithoutGeometry,
-                                        OwnedArray<CRhinoObject>& copies) const {
-  if (entry.placement < 0 && hasRenderMeshes(*entry.object)) return entry.object;
-  CRhinoObject* duplicate = duplicateOf(entry, keepWithoutGeometry);
-  if (duplicate != nullptr) copies.Append(duplicate);
-  return duplicate;
-}
-
 void PassIndex::collectByMaterial(const ON_Material& material,
-                                  ON_SimpleArray<const CRhinoObject*>& group,
-                                  OwnedArray<CRhinoObject>& copies) const {
+                                  ON_SimpleArray<CRhinoObject*>& group) const {
   for (int position : positionsMatching(material)) {
-    if (const CRhinoObject* object =
-            objectOf(m_entries[static_cast<std::size_t>(position)], false, copies))
-      group.Append(object);
+    if (CRhinoObject* duplicate = duplicateOf(m_entries[static_cast<std::size_t>(position)], false))
+      group.Append(duplicate);
   }
 }
 
-void PassIndex::collectByLayer(int layerIndex, ON_SimpleArray<const CRhinoObject*>& group,
-                               OwnedArray<CRhinoObject>& copies) const {
+void PassIndex::collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) const {
   const auto onLayer = m_byLayer.find(layerIndex);
   if (onLayer == m_byLayer.end()) return;
   // Unlike the material passes, a duplicate without geometry still joins its layer's group.
   for (int position : onLayer->second)
-    group.Append(objectOf(m_entries[static_cast<std::size_t>(position)], true, copies));
+    group.Append(duplicateOf(m_entries[static_cast<std::size_t>(position)], true));
 }

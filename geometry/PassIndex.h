@@ -6,7 +6,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "geometry/OwnedArray.h"
 #include "plugin/stdafx.h"
 
 class SceneExporter;
@@ -22,18 +21,13 @@ class PassIndex {
   /// selectedOnly. The exporter and its document must outlive the index.
   explicit PassIndex(const SceneExporter& exporter);
 
-  /// Appends to `group`, in walk order, every object whose effective material matches
-  /// `material` as the material passes match them; objects of blocks are moved into place and
-  /// left out when they have no geometry. An object of the document's own table that has its
-  /// render meshes is appended as it is (it lives as long as the document); any other as a
-  /// duplicate, also appended to `copies`, which owns it, so that neither moving nor meshing
-  /// changes the document.
-  void collectByMaterial(const ON_Material& material, ON_SimpleArray<const CRhinoObject*>& group,
-                         OwnedArray<CRhinoObject>& copies) const;
-  /// Appends to `group`, in walk order, every object whose own layer index is `layerIndex`,
-  /// as collectByMaterial appends them, but objects of blocks are kept even without geometry.
-  void collectByLayer(int layerIndex, ON_SimpleArray<const CRhinoObject*>& group,
-                      OwnedArray<CRhinoObject>& copies) const;
+  /// Appends to `group`, in walk order, a duplicate of every object whose effective material
+  /// matches `material` as the material passes match them; objects of blocks are moved into
+  /// place and left out when they have no geometry. The group owns what is appended.
+  void collectByMaterial(const ON_Material& material, ON_SimpleArray<CRhinoObject*>& group) const;
+  /// Appends to `group`, in walk order, a duplicate of every object whose own layer index is
+  /// `layerIndex`; objects of blocks are moved into place (kept even without geometry).
+  void collectByLayer(int layerIndex, ON_SimpleArray<CRhinoObject*>& group) const;
 
  private:
   struct BlockEntries;
@@ -49,10 +43,6 @@ class PassIndex {
   /// A duplicate of the entry's object, moved into place when it lies in a block; null when it
   /// lies in a block and has no geometry, unless `keepWithoutGeometry`.
   CRhinoObject* duplicateOf(const Entry& entry, bool keepWithoutGeometry) const;
-  /// The entry's object as a group reads it: the document's own one, or a duplicate appended to
-  /// `copies` (see collectByMaterial); null when the duplicate was dropped (see duplicateOf).
-  const CRhinoObject* objectOf(const Entry& entry, bool keepWithoutGeometry,
-                               OwnedArray<CRhinoObject>& copies) const;
 
   const SceneExporter& m_exporter;
   std::vector<Entry> m_entries;
