@@ -14,6 +14,7 @@
 #include "export/ElementFailure.h"
 #include "export/Utf8Converter.h"
 #include "geometry/BlockInstances.h"
+#include "geometry/OwnedArray.h"
 #include "plugin/ExportOptions.h"
 
 namespace {
@@ -89,7 +90,7 @@ void appendPolygons(const ON_Mesh& mesh, PointOf pointOf, ON_SimpleArray<ON_Mesh
 }
 
 // Makes room in `gathered` for every vertex and face of `meshes` (null entries count nothing).
-void reserveFor(DefinitionMeshes& gathered, const ON_SimpleArray<const ON_Mesh*>& meshes) {
+void reserveFor(DefinitionMeshes& gathered, const ON_SimpleArray<ON_Mesh*>& meshes) {
   std::size_t vertices = 0, faces = 0;
   for (int i = 0; i < meshes.Count(); ++i) {
     if (meshes[i] == nullptr) continue;
@@ -121,7 +122,7 @@ void addMeshOrSkip(DefinitionMeshes& gathered, const ON_Mesh* mesh, const CStrin
 
 }  // namespace
 
-void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<const ON_Mesh*>& meshes) {
+void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& meshes) {
   if (object == nullptr) return;
   // Meshing is the host's business; an object it cannot mesh simply brings no geometry.
   writeOrLeaveOut([&] {
@@ -132,7 +133,7 @@ void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<const ON_Mes
       object->GetMeshes(ON::render_mesh, found);
     }
     for (int i = 0; i < found.Count(); ++i)
-      if (found[i] != nullptr) meshes.Append(found[i]);
+      if (found[i] != nullptr) meshes.Append(new ON_Mesh(*found[i]));
   });
 }
 
@@ -262,7 +263,7 @@ void DefinitionMeshes::Deliver(SceneWriter& writer, QzOrv::IOrvObjectDefinition&
 
 QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhinoObject* object) {
   assert(object != nullptr);
-  ON_SimpleArray<const ON_Mesh*> meshes;
+  OwnedArray<ON_Mesh> meshes;
   collectRenderMeshes(object, meshes);
   if (meshes.Count() == 0) return nullptr;
 
@@ -274,7 +275,12 @@ QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhin
   if (definition != nullptr) {
     DefinitionMeshes gathered(blockTransformOf(writer), writer.unitTransform, true);
     reserveFor(gathered, meshes);
-    for (int i = 0; i < meshes.Count(); ++i) addMeshOrSkip(gathered, meshes[i], name);
+    // Each copy is freed as soon as it is read, so only one object's meshes are held at a time.
+    for (int i = 0; i < meshes.Count(); ++i) {
+      addMeshOrSkip(gathered, meshes[i], name);
+      delete meshes[i];
+      meshes[i] = nullptr;
+    }
     if (gathered.Polygons().Count() > 0)
       gathered.Deliver(writer, *definition, object->Attributes(), object, 0, 0);
   }
@@ -283,7 +289,7 @@ QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhin
 }
 
 QzOrv::IOrvObjectDefinition* exportMeshGroup(SceneWriter& writer,
-                                             const ON_SimpleArray<const ON_Mesh*>& meshes,
+                                             const ON_SimpleArray<ON_Mesh*>& meshes,
                                              const ON_3dmObjectAttributes& attributes,
                                              QzOrv::IOrvObjectDefinition* definition) {
   if (meshes.Count() == 0) return definition;

@@ -1,4 +1,4 @@
-// MeshExport: host render meshes into scene object definitions. Owns the gathering of an object's
+// MeshExport: host render meshes into scene object definitions. Owns the copying of an object's
 // render meshes, placing and welding their points, and delivering points and polygons.
 #pragma once
 
@@ -7,12 +7,12 @@
 #include "orv/ORV6.h"
 #include "plugin/stdafx.h"
 
-/// Appends to `meshes` each render mesh of `object` (null: nothing), after asking the object to
-/// make them with the quality render-mesh settings when it has none yet. The meshes are the
-/// object's, only read here: they stay valid while the object lives and is not meshed again.
-/// Throws only std::bad_alloc: any other failure ends the collection quietly and the meshes
-/// already appended stay. Objects that cannot be meshed (curves, points, lights) append nothing.
-void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<const ON_Mesh*>& meshes);
+/// Appends to `meshes` a heap copy of each render mesh of `object` (null: nothing), after asking
+/// the object to make them with the quality render-mesh settings when it has none yet. The
+/// caller owns the copies. Throws only std::bad_alloc: any other failure ends the collection
+/// quietly and the copies already appended stay. Objects that cannot be meshed (curves, points,
+/// lights) append nothing.
+void collectRenderMeshes(const CRhinoObject* object, ON_SimpleArray<ON_Mesh*>& meshes);
 
 /// The points, polygons and box gathered for one scene definition. A vertex lands at
 /// unitTransform × blockTransform × p (centimetres); with welding, vertices with exactly the same
@@ -79,14 +79,14 @@ class DefinitionMeshes {
 /// Leaves nameStack as found.
 QzOrv::IOrvObjectDefinition* exportObjectMeshes(SceneWriter& writer, const CRhinoObject* object);
 
-/// Puts `meshes` (entries may be null; only read) unwelded into `definition`, or into a
+/// Puts `meshes` (entries may be null; not deleted here) unwelded into `definition`, or into a
 /// new definition when it is null (named "<exportBaseName> Definition" in the SingleObject mode,
 /// else after the top of nameStack). Each call appends one material slot and one block of
 /// points: its polygons use the slot count and the point count from before the call. Meshes
 /// that fail are left out as exportObjectMeshes leaves them out. Returns the definition; null
 /// only when none was given and there is nothing to put in it.
 QzOrv::IOrvObjectDefinition* exportMeshGroup(SceneWriter& writer,
-                                             const ON_SimpleArray<const ON_Mesh*>& meshes,
+                                             const ON_SimpleArray<ON_Mesh*>& meshes,
                                              const ON_3dmObjectAttributes& attributes,
                                              QzOrv::IOrvObjectDefinition* definition);
 

@@ -125,7 +125,7 @@ QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(const ON_SimpleArray<CRhin
                                                       QzOrv::IOrvObjectDefinition* definition,
                                                       bool place) {
   if (group.Count() == 0) return nullptr;
-  ON_SimpleArray<const ON_Mesh*> meshes;
+  OwnedArray<ON_Mesh> meshes;
   for (int i = 0; i < group.Count(); ++i) collectRenderMeshes(group[i], meshes);
   if (meshes.Count() == 0) return nullptr;
 
@@ -151,6 +151,7 @@ QzOrv::IOrvObjectDefinition* SceneWriter::exportGroup(const ON_SimpleArray<CRhin
 
   QzOrv::IOrvObjectDefinition* result = exportMeshGroup(*this, meshes, attributes, definition);
   if (result != nullptr && place) exportInstance(*this, result, attributes);
+  meshes.DeleteAll();
   if (pushed) popName(*this);
   return result;
 }

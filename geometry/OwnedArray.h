@@ -1,5 +1,5 @@
-// OwnedArray: the arrays of heap copies that one export step makes and must free — the object
-// duplicates of a group — deleted however the step ends.
+// OwnedArray: the arrays of heap copies that one export step makes and must free — object
+// duplicates of a group, render-mesh copies of an object — deleted however the step ends.
 #pragma once
 
 #include "plugin/stdafx.h"

@@ -13,6 +13,7 @@
 #include "GeometryTestSupport.h"
 #include "geometry/BlockInstances.h"
 #include "geometry/MeshExport.h"
+#include "geometry/OwnedArray.h"
 #include "geometry/PointWelder.h"
 
 namespace geometry_test {
@@ -95,7 +96,7 @@ TEST_F(MeshExport, ABoxOfSixMeshesWeldsToEightPointsPerObjectButNotInAGroup) {
   std::unique_ptr<CRhinoObject> box(polysurfaceObject(unitBoxFaces(), L"Box"));
   SceneExporter exporter(doc);
   ASSERT_NE(exportObjectMeshes(exporter.writer, box.get()), nullptr);
-  ON_SimpleArray<const ON_Mesh*> meshes;
+  OwnedArray<ON_Mesh> meshes;
   collectRenderMeshes(box.get(), meshes);
   ASSERT_EQ(meshes.Count(), 6);
   CRhinoObjectAttributes attributes;
