@@ -203,5 +203,24 @@ TEST_F(Traversal, OnlyTheMaterialModesRecordExportedMaterialsAndEveryModeBalance
   }
 }
 
+// The passes mesh duplicates of the objects they group, never the document's own: its surface
+// stays without meshes in every mode, and its polygons still reach the scene beside the mesh
+// object's.
+TEST_F(Traversal, GroupingModesMeshADuplicateAndLeaveTheDocumentsSurfaceWithoutMeshes) {
+  auto* brep = new ON_Brep;
+  brep->NewFace(new ON_PlaneSurface({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 4}, {0, 4}));
+  doc.AddObject(new CRhinoBrepObject(brep));
+  doc.AddObject(meshObject(quadAt(5)));
+  for (int mode : {SingleObject, ByMaterial, ByLayer}) {
+    SCOPED_TRACE(mode);
+    const Scene scene = exportScene(doc, mode);
+    std::size_t polygons = 0;
+    for (const QzOrv::scene::ObjectDefinition& definition : scene.objectDefinitions)
+      polygons += definition.polygons.size();
+    EXPECT_GE(polygons, 16u + 1u);
+    EXPECT_EQ(brep->Face(0)->Mesh(ON::render_mesh), nullptr);
+  }
+}
+
 }  // namespace
 }  // namespace geometry_test
