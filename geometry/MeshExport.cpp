@@ -197,10 +197,11 @@ bool DefinitionMeshes::AddBox(ON_BoundingBox box) {
 }
 
 void DefinitionMeshes::AddMesh(const ON_Mesh& mesh) {
-  // Every point is placed and checked before anything is kept: the scene never receives a value
+  // Every point is placed and checked before any is welded: the scene never receives a value
   // that is not a finite number, which huge units, transforms or float overflows can make. The
   // same pass takes the mesh's own box, point by point as ON_Mesh::GetTightBoundingBox does.
-  // Unwelded points are placed where they stay, and taken back when the mesh fails.
+  // Unwelded points are placed where they stay, and taken back when a point or the box fails;
+  // a face naming a missing vertex keeps them but adds no polygon.
   const int vertexCount = mesh.VertexCount();
   ON_SimpleArray<ON_3dPoint>& placed = m_weld ? m_placed : m_plain;
   if (m_weld) {
