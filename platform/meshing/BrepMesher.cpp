@@ -438,13 +438,23 @@ class BrepMesher {
       known[k] = true;
       return corner[k];
     };
+    // How far each loop point stands off the surface at its own parameters (its edge away from
+    // the face); the other points lie on the surface.
+    std::vector<double> gap(boundary.size());
+    for (std::size_t k = 0; k < boundary.size(); ++k)
+      gap[k] = boundary[k].p.DistanceTo(surface.PointAt(uv[k].u, uv[k].v));
+    auto gap_at = [&](int k) { return std::size_t(k) < gap.size() ? gap[k] : 0.0; };
     on_detail::Refinement refinement;
+    // A triangle whose corners stand off the surface stays that far off near them whatever is
+    // inserted inside it, so only what lies beyond its corners' gaps counts: else the points
+    // would pile up round an edge far from its face.
     refinement.deviation = [&](const std::array<int, 3>& t, const Uv& at, const double w[3]) {
       const ON_3dPoint a = corner_at(t[0]), b = corner_at(t[1]), c = corner_at(t[2]);
       const ON_3dPoint flat(w[0] * a.x + w[1] * b.x + w[2] * c.x,
                             w[0] * a.y + w[1] * b.y + w[2] * c.y,
                             w[0] * a.z + w[1] * b.z + w[2] * c.z);
-      return surface.PointAt(at.u, at.v).DistanceTo(flat);
+      const double corners_off = w[0] * gap_at(t[0]) + w[1] * gap_at(t[1]) + w[2] * gap_at(t[2]);
+      return surface.PointAt(at.u, at.v).DistanceTo(flat) - corners_off;
     };
     refinement.tolerance = Tolerance();
     refinement.most_points = std::size_t(m_most_points);

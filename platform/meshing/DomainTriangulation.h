@@ -20,7 +20,8 @@ enum class DomainOutcome {
 };
 
 /// How far the surface strays, at the parameters `at`, from the flat triangle of the points
-/// `corners` (indices into the points) at the weights `weights` of its corners.
+/// `corners` (indices into the points) at the weights `weights` of its corners, beyond what no
+/// point inserted inside the triangle mends (such as its corners' own distances from the surface).
 using Deviation =
     std::function<double(const std::array<int, 3>& corners, const Uv& at, const double weights[3])>;
 

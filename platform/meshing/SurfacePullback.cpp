@@ -87,13 +87,16 @@ double SurfacePullback::Settle(double t, int dir) const {
   return std::clamp(t, lo, hi);
 }
 
-Uv SurfacePullback::Descend(const ON_3dPoint& p, Uv uv) const {
+Uv SurfacePullback::Descend(const ON_3dPoint& p, Uv uv, double& distance) const {
   const double lo[2] = {m_domain[0].Min(), m_domain[1].Min()};
   const double hi[2] = {m_domain[0].Max(), m_domain[1].Max()};
   ON_3dPoint s;
   ON_3dVector su, sv;
-  if (!m_surface.Ev1Der(uv.u, uv.v, s, su, sv)) return uv;
-  double distance = s.DistanceTo(p);
+  if (!m_surface.Ev1Der(uv.u, uv.v, s, su, sv)) {
+    distance = DistanceAt(p, uv);
+    return uv;
+  }
+  distance = s.DistanceTo(p);
   for (int step = 0; step < kMostSteps; ++step) {
     // Gauss-Newton: solve [su sv]^T [su sv] d = -[su sv]^T (s - p).
     const ON_3dVector r = s - p;
@@ -129,12 +132,11 @@ Uv SurfacePullback::Pull(const ON_3dPoint& p, const Uv* seed, double accept) con
   Uv best;
   double best_distance = -1.0;
   if (seed) {
-    best = Descend(p, *seed);
-    best_distance = DistanceAt(p, best);
+    best = Descend(p, *seed, best_distance);
     if (best_distance <= accept) return best;
   }
-  const Uv other = Descend(p, NearestSample(p));
-  const double other_distance = DistanceAt(p, other);
+  double other_distance = 0.0;
+  const Uv other = Descend(p, NearestSample(p), other_distance);
   if (best_distance < 0.0 || other_distance < best_distance) return other;
   return best;
 }

@@ -39,7 +39,8 @@ class SurfacePullback {
   double DistanceAt(const ON_3dPoint& p, const Uv& uv) const;
 
  private:
-  Uv Descend(const ON_3dPoint& p, Uv uv) const;
+  /// Gauss-Newton steps from uv; sets `distance` to how far p lies from the point it returns.
+  Uv Descend(const ON_3dPoint& p, Uv uv, double& distance) const;
   /// t brought into the domain of direction dir: across the seam of a closed direction, else to
   /// the nearer end.
   double Settle(double t, int dir) const;

@@ -182,4 +182,29 @@ TEST(BrepMeshLimits, FacesSharingLongEdgesKeepTheirLoopsWithinTheirBudget) {
   }
 }
 
+TEST(BrepMeshLimits, ALoopStandingOffItsFaceGetsNoMorePointsThanOnIt) {
+  // Whatever is inserted near a loop point that stands off the surface, the triangles round it
+  // stay that far off: counting that gap would pile points up there until the budget ran out.
+  auto vertices_with_loop_at = [](double lift) {
+    auto brep = std::make_unique<ON_Brep>();
+    const int fi = brep->NewFace(Rectangle({0, 0, 0}, {1, 0, 0}, {0, 1, 0}, 2, 2)).m_face_index;
+    std::vector<std::pair<int, bool>> trims;
+    const std::vector<ON_3dPoint> corners = {{0.5, 0, lift}, {2, 0.5, lift}, {1, 2, lift}};
+    for (std::size_t k = 0; k < corners.size(); ++k)
+      trims.emplace_back(AddEdge(*brep, Line(corners[k], corners[(k + 1) % corners.size()])),
+                         false);
+    AddLoop(*brep, fi, ON_BrepLoop::outer, trims);
+    ON_SimpleArray<ON_Mesh*> meshes;
+    brep->CreateMesh(ON_MeshParameters::QualityRenderMesh, meshes, nullptr);
+    const std::unique_ptr<ON_Mesh> mesh(meshes.Count() == 1 ? meshes[0] : nullptr);
+    return mesh ? mesh->VertexCount() : -1;
+  };
+  const int on_it = vertices_with_loop_at(0);
+  ASSERT_GT(on_it, 0);
+  for (double lift : {0.1, 10.0, 1e4}) {
+    SCOPED_TRACE(lift);
+    EXPECT_EQ(vertices_with_loop_at(lift), on_it);
+  }
+}
+
 }  // namespace
