@@ -19,6 +19,9 @@ struct VertexInfo {
 
 struct FaceInfo {
   int depth = -1;  // loops crossed from outside; -1 until reached
+  // The corners (vertex addresses, which insertions and flips never change) the face had when
+  // its samples were last found within the tolerance: while it keeps them, they still are.
+  std::array<const void*, 3> settled = {};
 };
 
 using Kernel = CGAL::Exact_predicates_inexact_constructions_kernel;
@@ -139,8 +142,13 @@ bool FarthestSample(const Triangulation& triangulation, Triangulation::Face_hand
   return found;
 }
 
+std::array<const void*, 3> Corners(Triangulation::Face_handle face) {
+  return {&*face->vertex(0), &*face->vertex(1), &*face->vertex(2)};
+}
+
 /// Adds the farthest samples of the triangles inside the domain as points, round after round,
-/// within the refinement's bounds.
+/// within the refinement's bounds. Triangles found within the tolerance are not sampled again
+/// while they keep their corners: a round then costs what its new triangles cost.
 void Refine(Triangulation& triangulation, const Refinement& refinement, std::vector<Uv>& points) {
   std::size_t added = 0;
   std::vector<Uv> wanted;
@@ -148,9 +156,12 @@ void Refine(Triangulation& triangulation, const Refinement& refinement, std::vec
     wanted.clear();
     for (auto face = triangulation.finite_faces_begin(); face != triangulation.finite_faces_end();
          ++face) {
+      if (face->info().depth % 2 == 0 || face->info().settled == Corners(face)) continue;
       Uv farthest;
-      if (face->info().depth % 2 == 1 && FarthestSample(triangulation, face, refinement, farthest))
+      if (FarthestSample(triangulation, face, refinement, farthest))
         wanted.push_back(farthest);
+      else
+        face->info().settled = Corners(face);
     }
     if (wanted.empty()) return;
     for (const Uv& uv : wanted) {

@@ -117,6 +117,7 @@ TEST_F(Reliability, GeometryTheMesherOnceFailedOnIsMeshedOrSkippedWithAWarning) 
       {"loops-far-off-their-surfaces-mutated.json", ""},
       {"teapot-face-edge-point-1e9-away.json", ""},
       {"fifteen-faces-sharing-a-far-circle.json", ""},
+      {"fifteen-faces-on-a-spike-1e9-high.json", ""},
       {"refined-sliver-1e-6-wide.json", ""},
   };
   std::size_t files = 0;
